@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <span>
+
+namespace melo::cli {
+
+// Exit statuses shared by the command-line tools.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFindings = 1;
+inline constexpr int kExitFailure = 2;
+
+struct Subcommand {
+  const char* name;
+  const char* summary;
+  // Receives the arguments after the subcommand name, with "<program> <name>" as
+  // the first element so that QCommandLineParser prints a fitting usage line.
+  int (*run)(const QStringList& arguments);
+};
+
+// Dispatches on the first argument; prints the list of subcommands for --help,
+// no arguments, or an unknown name (the last with exit status 2).
+int RunSubcommands(const QStringList& arguments, const QString& description,
+                   std::span<const Subcommand> commands);
+
+// Parses `arguments` with `parser` (which already holds the command's options and
+// positional arguments) and adds --help. On a parse error prints it to stderr and
+// returns false with *exitCode set; on --help prints the help and does the same.
+bool ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments, int* exitCode);
+
+// "<program>: error: <message>" on stderr; returns kExitFailure for `return Fail(...)`.
+int Fail(const QString& message);
+
+// Writes text to stdout as UTF-8.
+void Print(const QString& text);
+
+}  // namespace melo::cli

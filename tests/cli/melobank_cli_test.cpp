@@ -1,0 +1,80 @@
+#include "fingerprint/sample_files.h"
+#include "tests/support/music_like_signal.h"
+#include "tests/support/temp_dir.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace melo {
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  QStringList lines;
+  QString errors;
+};
+
+CliRun Cli(const QStringList& arguments) {
+  QProcess p;
+  p.start(QStringLiteral(MELOBANK_CLI), arguments);
+  p.waitForFinished(60000);
+  CliRun run;
+  run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  run.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  run.errors = QString::fromUtf8(p.readAllStandardError());
+  return run;
+}
+
+class FingerprintCommand : public ::testing::Test {
+ protected:
+  testing::TempDir dir;
+};
+
+TEST_F(FingerprintCommand, PrintsTheRecordsOfAToneTrackFromWavAndDat) {
+  const auto tone = testing::FrameTone(16, 10000, 30 * 48000);
+  ASSERT_TRUE(SaveWavSamples(tone, dir.Path("tone.wav")));
+  ASSERT_TRUE(SaveRawSamples(tone, dir.Path("tone.dat")));
+  const CliRun wav = Cli({"fingerprint", dir.Path("tone.wav")});
+  ASSERT_EQ(wav.exitCode, 0) << wav.errors.toStdString();
+  ASSERT_EQ(wav.lines.size(), 60);
+  EXPECT_EQ(wav.lines[0], "0 96 55560 0 0 0 0 0 0 0 0");
+  EXPECT_EQ(wav.lines[1], "1 32 55560 50 0 0 0 0 0 0 0");
+  EXPECT_EQ(wav.lines[2], "2 32 9976 50 0 0 0 0 0 0 0");
+  EXPECT_EQ(Cli({"fingerprint", dir.Path("tone.dat")}).lines, wav.lines);
+}
+
+TEST_F(FingerprintCommand, QueryPrintsTwentyKeyPointsInSelectionOrder) {
+  // A 4 s tone: window 0 finds 96 (too near the start); window m finds 4800m + 32.
+  ASSERT_TRUE(SaveWavSamples(testing::FrameTone(16, 10000, 4 * 48000), dir.Path("q.wav")));
+  const CliRun run = Cli({"fingerprint", "--query", dir.Path("q.wav")});
+  ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+  ASSERT_EQ(run.lines.size(), 20);
+  EXPECT_EQ(run.lines[0], "4832 10000 50 0 0 0 0 0 0 0");
+  EXPECT_EQ(run.lines[19], "96032 10000 50 0 0 0 0 0 0 0");
+}
+
+TEST_F(FingerprintCommand, RefusedInputExitsWithStatusTwoAndSaysWhy) {
+  ASSERT_TRUE(SaveWavSamples(testing::FrameTone(16, 10000, 48000 * 29), dir.Path("short.wav")));
+  ASSERT_TRUE(SaveWavSamples(std::vector<int16_t>(48000 * 4, 0), dir.Path("silence.wav")));
+  ASSERT_TRUE(SaveWavSamples(std::vector<int16_t>(10, 1), dir.Path("song.mp3")));
+  const struct {
+    QStringList arguments;
+    const char* said;
+  } cases[] = {
+      {{"fingerprint", dir.Path("missing.wav")}, "not found"},
+      {{"fingerprint", dir.Path("song.mp3")}, "unknown file type"},
+      {{"fingerprint", dir.Path("short.wav")}, "1440000"},
+      {{"fingerprint", "--query", dir.Path("silence.wav")}, "0 key points"},
+      {{"fingerprint"}, "FILE"},
+      {{"no-such-command"}, "unknown command"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = Cli(c.arguments);
+    EXPECT_EQ(run.exitCode, 2) << c.arguments.join(' ').toStdString();
+    EXPECT_TRUE(run.errors.contains(QLatin1String(c.said))) << run.errors.toStdString();
+    EXPECT_TRUE(run.lines.isEmpty());
+  }
+}
+
+}  // namespace
+}  // namespace melo

@@ -1,0 +1,165 @@
+#include "fingerprint/fft_plan.h"
+#include "fingerprint/spectrum_analyzer.h"
+#include "tests/support/music_like_signal.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <numbers>
+#include <random>
+#include <vector>
+
+namespace melo {
+namespace {
+
+// The transform exactly as the stored fingerprints were made: swaps for the bit
+// reversal, then per stage the twiddle advanced before each use, computed afresh.
+std::vector<double> ReferenceMagnitudes(const std::vector<double>& input) {
+  const int n = static_cast<int>(input.size());
+  std::vector<double> re = input, im(n, 0.0);
+  int bits = 0;
+  while ((1 << bits) < n) ++bits;
+  for (int t = 0; t < n; ++t) {
+    int j = 0;
+    for (int b = 0; b < bits; ++b) j |= ((t >> b) & 1) << (bits - 1 - b);
+    if (j > t) {
+      std::swap(re[t], re[j]);
+      std::swap(im[t], im[j]);
+    }
+  }
+  for (int h = 1; h < n; h *= 2) {
+    const double theta = -6.283185307179586 / (2 * h);
+    const double alpha = std::sin(theta / 2);
+    const double beta = std::sin(theta);
+    const double c = 2 * alpha * alpha;
+    double wr = 1.0, wi = 0.0;
+    for (int r = 0; r < h; ++r) {
+      const double nr = (wr - c * wr) - beta * wi;
+      const double ni = (beta * wr + wi) - wi * c;
+      wr = nr;
+      wi = ni;
+      for (int g = 0; g < n; g += 2 * h) {
+        const int a = g + r, b = g + r + h;
+        const double tr = wr * re[b] - wi * im[b];
+        const double ti = im[b] * wr + re[b] * wi;
+        re[b] = re[a] - tr;
+        im[b] = im[a] - ti;
+        re[a] = re[a] + tr;
+        im[a] = im[a] + ti;
+      }
+    }
+  }
+  std::vector<double> out(n);
+  for (int k = 0; k < n; ++k) out[k] = (2 * std::sqrt(re[k] * re[k] + im[k] * im[k])) / n;
+  return out;
+}
+
+std::vector<double> ReferenceSpectrum(const int16_t* x, int n) {
+  double s = 0;
+  for (int i = 0; i < n; ++i) s += std::abs(int32_t{x[i]});
+  std::vector<double> y(n);
+  for (int i = 0; i < n; ++i) y[i] = x[i] * (1.0 * (n * 10000.0)) / s;
+  auto m = ReferenceMagnitudes(y);
+  m.resize(n / 2);
+  return m;
+}
+
+std::vector<double> Fft(const std::vector<double>& input) {
+  std::vector<double> out(input.size());
+  FftMagnitudes(input.data(), static_cast<int32_t>(input.size()), static_cast<int32_t>(input.size()),
+                out.data());
+  return out;
+}
+
+bool BitIdentical(const std::vector<double>& a, std::span<const double> b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+TEST(FftMagnitudes, IsBitIdenticalToTheReferenceProcedure) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> value(-30000, 30000);
+  for (int n : {2, 8, 64, 2048}) {
+    for (int trial = 0; trial < 5; ++trial) {
+      std::vector<double> input(n);
+      for (double& v : input) v = value(rng);
+      EXPECT_TRUE(BitIdentical(ReferenceMagnitudes(input), Fft(input))) << "n=" << n;
+    }
+  }
+}
+
+TEST(FftMagnitudes, BinKHoldsDftIndexKPlusOneAndTheLastBinHoldsDc) {
+  const int n = 2048;
+  std::vector<double> cosine(n), dc(n, 3.0);
+  for (int t = 0; t < n; ++t) cosine[t] = std::cos(2 * std::numbers::pi * 10 * t / n);
+  const auto m = Fft(cosine);
+  EXPECT_NEAR(m[9], 1.0, 1e-9);
+  EXPECT_LT(m[10], 1e-9);
+  const auto d = Fft(dc);
+  EXPECT_NEAR(d[n - 1], 6.0, 1e-9);
+  for (int k = 0; k < n / 2; ++k) ASSERT_LT(d[k], 1e-9) << k;
+}
+
+TEST(SpectrumAnalyzer, MatchesTheReferenceOnMusicBitForBit) {
+  const auto music = testing::MusicLikeSignal(3, 48000);
+  SpectrumAnalyzer analyzer;
+  analyzer.SelectRectangularWindow();
+  for (int32_t start : {0, 4000, 12345, 45000}) {
+    analyzer.ComputeSpectrum(music.data(), start);
+    EXPECT_TRUE(BitIdentical(ReferenceSpectrum(music.data() + start, 2048), analyzer.Magnitudes()))
+        << "frame at " << start;
+  }
+}
+
+TEST(SpectrumAnalyzer, A375HzFrameLandsInBin15) {
+  const auto tone = testing::FrameTone(16, 10000, 2048);
+  SpectrumAnalyzer analyzer;
+  analyzer.ComputeSpectrum(tone.data(), 0);
+  const auto m = analyzer.Magnitudes();
+  ASSERT_EQ(m.size(), 1024u);
+  EXPECT_NEAR(m[15], 15711.05, 0.01);
+  for (int k = 0; k < 1024; ++k) {
+    if (k != 15) {
+      ASSERT_LT(m[k], 0.3) << "bin " << k;
+    }
+  }
+}
+
+TEST(SpectrumAnalyzer, LevelAndSignDoNotChangeTheSpectrum) {
+  const auto music = testing::MusicLikeSignal(11, 2048);
+  std::vector<int16_t> louder(2048), inverted(2048);
+  for (int i = 0; i < 2048; ++i) {
+    louder[i] = static_cast<int16_t>(music[i] / 4 * 3);
+    inverted[i] = static_cast<int16_t>(-(music[i] / 4));
+  }
+  std::vector<int16_t> quiet(2048);
+  for (int i = 0; i < 2048; ++i) quiet[i] = static_cast<int16_t>(music[i] / 4);
+
+  SpectrumAnalyzer analyzer;
+  analyzer.ComputeSpectrum(quiet.data(), 0);
+  const std::vector<double> base(analyzer.Magnitudes().begin(), analyzer.Magnitudes().end());
+  for (const auto* frame : {&louder, &inverted}) {
+    analyzer.ComputeSpectrum(frame->data(), 0);
+    for (int k = 0; k < 1024; ++k) ASSERT_NEAR(analyzer.Magnitudes()[k], base[k], 1e-6 * (1 + base[k]));
+  }
+}
+
+TEST(SpectrumAnalyzer, AnImpulseGivesAFlatSpectrum) {
+  std::vector<int16_t> impulse(2048, 0);
+  impulse[700] = -123;
+  SpectrumAnalyzer analyzer;
+  analyzer.ComputeSpectrum(impulse.data(), 0);
+  for (double m : analyzer.Magnitudes()) ASSERT_NEAR(m, 20000.0, 1e-6);
+}
+
+TEST(SpectrumAnalyzer, PartialBinsEqualTheFullSpectrum) {
+  const auto music = testing::MusicLikeSignal(5, 4096);
+  SpectrumAnalyzer full, partial;
+  full.ComputeSpectrum(music.data(), 1000);
+  partial.ComputeSpectrum(music.data(), 1000, 256);
+  EXPECT_EQ(std::memcmp(full.Magnitudes().data(), partial.Magnitudes().data(), 256 * sizeof(double)), 0);
+}
+
+}  // namespace
+}  // namespace melo
