@@ -1,7 +1,6 @@
 #include "fingerprint/sample_files.h"
 #include "tests/support/temp_dir.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,26 +11,15 @@ namespace {
 
 using testing::TempDir;
 
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
 QByteArray Int16Bytes(const std::vector<int16_t>& v) {
   return QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size() * 2));
-}
-
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 TEST(LoadDecodedPcm, MixesStereoFramesTruncatingTowardZero) {
   TempDir dir;
   // Four frames and a dangling half frame.
   const std::vector<int16_t> stereo = {32767, 32767, -32768, -32767, 1, -2, -1, -2, 3};
-  WriteBytes(dir.Path("data.dat"), Int16Bytes(stereo));
+  dir.Write("data.dat", Int16Bytes(stereo));
   SampleBuffer mono;
   ASSERT_EQ(LoadDecodedPcm(dir.Path("data.dat"), mono), 4);
   EXPECT_EQ(mono.samples, (std::vector<int16_t>{32767, -32767, 0, -1}));
@@ -39,7 +27,7 @@ TEST(LoadDecodedPcm, MixesStereoFramesTruncatingTowardZero) {
 
 TEST(LoadDecodedPcm, TenBytesGiveTwoFramesAndTheHalfFrameIsIgnored) {
   TempDir dir;
-  WriteBytes(dir.Path("data.dat"), Int16Bytes({10, 20, 30, 40, 1000}));
+  dir.Write("data.dat", Int16Bytes({10, 20, 30, 40, 1000}));
   SampleBuffer mono;
   ASSERT_EQ(LoadDecodedPcm(dir.Path("data.dat"), mono), 2);
   EXPECT_EQ(mono.samples, (std::vector<int16_t>{15, 35}));
@@ -49,7 +37,7 @@ TEST(LoadDecodedPcm, RefusesMissingAndTinyFiles) {
   TempDir dir;
   SampleBuffer mono;
   EXPECT_EQ(LoadDecodedPcm(dir.Path("absent.dat"), mono), kPcmFileMissing);
-  WriteBytes(dir.Path("tiny.dat"), QByteArray("abc"));
+  dir.Write("tiny.dat", QByteArray("abc"));
   EXPECT_EQ(LoadDecodedPcm(dir.Path("tiny.dat"), mono), kPcmFileTooShort);
   EXPECT_EQ(LoadDecodedPcm(dir.Path(), mono), kPcmFileMissing);  // a directory is no file
   EXPECT_TRUE(mono.samples.empty());
@@ -64,7 +52,7 @@ TEST(LoadDecodedPcm, MixdownIsContinuousAcrossReadChunks) {
     stereo[2 * i] = static_cast<int16_t>((i * 37) % 65536 - 32768);
     stereo[2 * i + 1] = static_cast<int16_t>(32767 - (i * 11) % 65535);
   }
-  WriteBytes(dir.Path("long.dat"), Int16Bytes(stereo));
+  dir.Write("long.dat", Int16Bytes(stereo));
   SampleBuffer mono;
   ASSERT_EQ(LoadDecodedPcm(dir.Path("long.dat"), mono), frames);
   for (int32_t i = 0; i < frames; ++i) {
@@ -76,7 +64,7 @@ TEST(SampleFiles, WavHeaderIsTheFixedMonoHeader) {
   TempDir dir;
   const std::vector<int16_t> samples = {1, -1, 300};
   ASSERT_TRUE(SaveWavSamples(samples, dir.Path("q.wav")));
-  const QByteArray bytes = ReadAll(dir.Path("q.wav"));
+  const QByteArray bytes = TempDir::Read(dir.Path("q.wav"));
   ASSERT_EQ(bytes.size(), 44 + 6);
   const unsigned char expected[44] = {
       'R', 'I', 'F', 'F', 42, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
@@ -93,7 +81,7 @@ TEST(SampleFiles, RawAndWavRoundTrip) {
   samples[5] = -32768;
   ASSERT_TRUE(SaveRawSamples(samples, dir.Path("q.dat")));
   ASSERT_TRUE(SaveWavSamples(samples, dir.Path("q.wav")));
-  EXPECT_EQ(ReadAll(dir.Path("q.dat")), Int16Bytes(samples));
+  EXPECT_EQ(TempDir::Read(dir.Path("q.dat")), Int16Bytes(samples));
   for (const char* name : {"q.dat", "q.wav"}) {
     SampleBuffer back;
     ASSERT_EQ(ReadSampleFile(dir.Path(QString::fromLatin1(name)), back), SampleFileOutcome::Success);
@@ -115,21 +103,21 @@ TEST(ReadSampleFile, ExtensionDecidesTheLayoutAndIsCaseSensitive) {
   SampleBuffer out;
   EXPECT_EQ(ReadSampleFile(dir.Path("none.wav"), out), SampleFileOutcome::FileMissing);
 
-  WriteBytes(dir.Path("upper.WAV"), QByteArray(100, '\0'));
+  dir.Write("upper.WAV", QByteArray(100, '\0'));
   EXPECT_EQ(ReadSampleFile(dir.Path("upper.WAV"), out), SampleFileOutcome::UnknownFileType);
-  WriteBytes(dir.Path("noext"), QByteArray(100, '\0'));
+  dir.Write("noext", QByteArray(100, '\0'));
   EXPECT_EQ(ReadSampleFile(dir.Path("noext"), out), SampleFileOutcome::UnknownFileType);
 
-  WriteBytes(dir.Path("header-only.wav"), QByteArray(44, 'x'));
+  dir.Write("header-only.wav", QByteArray(44, 'x'));
   ASSERT_EQ(ReadSampleFile(dir.Path("header-only.wav"), out), SampleFileOutcome::Success);
   EXPECT_EQ(out.count(), 0);
 
-  WriteBytes(dir.Path("truncated.wav"), QByteArray(43, 'x'));
+  dir.Write("truncated.wav", QByteArray(43, 'x'));
   SampleBuffer untouched;
   EXPECT_EQ(ReadSampleFile(dir.Path("truncated.wav"), untouched), SampleFileOutcome::ShortRead);
   EXPECT_EQ(untouched.count(), 0);
 
-  WriteBytes(dir.Path("odd.dat"), Int16Bytes({5, 6, 7}) + QByteArray(1, 'z'));
+  dir.Write("odd.dat", Int16Bytes({5, 6, 7}) + QByteArray(1, 'z'));
   ASSERT_EQ(ReadSampleFile(dir.Path("odd.dat"), out), SampleFileOutcome::Success);
   EXPECT_EQ(out.samples, (std::vector<int16_t>{5, 6, 7}));
 }
@@ -142,7 +130,7 @@ TEST(ReadSampleFile, AnyWavIsTakenAsMono48kWithoutLookingAtItsHeader) {
   header[22] = 2;
   header[24] = static_cast<char>(0x44);
   header[25] = static_cast<char>(0xAC);
-  WriteBytes(dir.Path("stereo.wav"), header + Int16Bytes({100, -100, 200, -200}));
+  dir.Write("stereo.wav", header + Int16Bytes({100, -100, 200, -200}));
   SampleBuffer out;
   ASSERT_EQ(ReadSampleFile(dir.Path("stereo.wav"), out), SampleFileOutcome::Success);
   EXPECT_EQ(out.samples, (std::vector<int16_t>{100, -100, 200, -200}));

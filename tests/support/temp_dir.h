@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -11,7 +14,20 @@ class TempDir {
   QString Path(const QString& name = {}) const {
     return name.isEmpty() ? dir_.path() : dir_.filePath(name);
   }
-  bool IsValid() const { return dir_.isValid(); }
+
+  // Creates the file (and its folders) with the given content; returns its path.
+  QString Write(const QString& name, const QByteArray& content = {}) const {
+    const QString path = Path(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(content);
+    return path;
+  }
+
+  static QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
 
  private:
   QTemporaryDir dir_;

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace melo {
+
+// Digits in groups of three separated by blanks: 1234567 -> "1 234 567".
+QString FormatThousands(int64_t n);
+
+// H:MM:SS, hours without leading zeros: 75 -> "0:01:15"; with the total appended,
+// "0:01:15 (75 сек)", 3725 -> "1:02:05 (3 725 сек)".
+QString FormatDuration(int64_t seconds, bool withTotal);
+
+// As FormatDuration with the total, in English: "1:02:05 (3 725 sec)".
+QString FormatDurationEn(int64_t seconds);
+
+}  // namespace melo
