@@ -1,4 +1,5 @@
 #include "cli/common/subcommands.h"
+#include "cli/melobank/database_commands.h"
 #include "cli/melobank/fingerprint_command.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,11 @@ int main(int argc, char* argv[]) {
   static constexpr std::array kCommands = {
       Subcommand{"fingerprint", "Print the fingerprint records or query key points of a sample file.",
                  &melo::cli::RunFingerprintCommand},
+      Subcommand{"create", "Create a database file with its table.", &melo::cli::RunCreateCommand},
+      Subcommand{"list", "List the rows of a database as id<TAB>name.", &melo::cli::RunListCommand},
+      Subcommand{"show", "Show the fields of one row.", &melo::cli::RunShowCommand},
+      Subcommand{"vacuum", "Compact a database file.", &melo::cli::RunVacuumCommand},
+      Subcommand{"clear", "Delete every row of a database.", &melo::cli::RunClearCommand},
   };
   return melo::cli::RunSubcommands(
       QCoreApplication::arguments(),

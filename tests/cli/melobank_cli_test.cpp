@@ -1,4 +1,6 @@
 #include "fingerprint/sample_files.h"
+#include "indexer/database/data_module1.h"
+#include "tests/support/recording_dialogs.h"
 #include "tests/support/music_like_signal.h"
 #include "tests/support/temp_dir.h"
 
@@ -74,6 +76,52 @@ TEST_F(FingerprintCommand, RefusedInputExitsWithStatusTwoAndSaysWhy) {
     EXPECT_TRUE(run.errors.contains(QLatin1String(c.said))) << run.errors.toStdString();
     EXPECT_TRUE(run.lines.isEmpty());
   }
+}
+
+TEST(DatabaseCommands, CreateListShowClear) {
+  testing::TempDir dir;
+  const QString db = dir.Path("base.db");
+  ASSERT_EQ(Cli({"create", db}).exitCode, 0);
+  const CliRun again = Cli({"create", db});
+  EXPECT_EQ(again.exitCode, 2);
+  EXPECT_TRUE(again.errors.contains("already holds the table")) << again.errors.toStdString();
+  {
+    testing::RecordingDialogs dialogs;
+    TDataModule1 store(dialogs);
+    ASSERT_TRUE(store.OpenDatabase(db));
+    TrackInfo t;
+    t.md5 = "m";
+    t.source_size = 1234567;
+    t.source_path = "/музыка/Фильм.mkv";
+    t.source_file_name = "Фильм";
+    t.extension = "mkv";
+    t.type = "видео";
+    t.all_tracks = 2;
+    t.duration = 3725;
+    t.records = 60;
+    t.info = "Artist: Кино";
+    const std::vector<uint8_t> records(720, 1);
+    ASSERT_EQ(store.InsertSQL(t, records), 0);
+    t.audio_track = 1;
+    ASSERT_EQ(store.InsertSQL(t, records), 0);
+  }
+  EXPECT_EQ(Cli({"list", db}).lines, QStringList({"1\tФильм [1]", "2\tФильм [2]"}));
+  const CliRun show = Cli({"show", db, "2"});
+  ASSERT_EQ(show.exitCode, 0);
+  EXPECT_EQ(show.lines, QStringList({"Имя исходника=Фильм", "Исходный файл=/музыка/Фильм.mkv",
+                                     "Размер исходника=1 234 567", "SHA2 хэш=", "MD5 хэш=m",
+                                     "Продолжительность=1:02:05 (3 725 сек)", "Расширение=mkv", "Тип=видео",
+                                     "Номер аудио дорожки=2", "Всего аудио дорожек=2", "Дата создания=",
+                                     "Размер индексного файла=720", "Дополнительная информация=Artist: Кино"}));
+  EXPECT_EQ(Cli({"show", db, "9"}).exitCode, 2);
+  EXPECT_EQ(Cli({"show", db, "nine"}).exitCode, 2);
+  EXPECT_EQ(Cli({"vacuum", db}).exitCode, 0);
+  EXPECT_EQ(Cli({"clear", db}).exitCode, 0);
+  EXPECT_TRUE(Cli({"list", db}).lines.isEmpty());
+
+  const CliRun missing = Cli({"list", dir.Path("absent.db")});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_FALSE(QFile::exists(dir.Path("absent.db")));
 }
 
 }  // namespace

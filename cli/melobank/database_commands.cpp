@@ -1,0 +1,147 @@
+#include "cli/melobank/database_commands.h"
+
+#include "cli/common/subcommands.h"
+#include "fingerprint/dialogs.h"
+#include "indexer/app/record_fields.h"
+#include "indexer/database/data_module1.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+namespace melo::cli {
+
+namespace {
+
+// Parses "DB [extra positional arguments]"; on success leaves the database path
+// and the remaining positional arguments.
+bool ParseDatabaseArguments(const QStringList& arguments, const QString& description,
+                            const QStringList& extraNames, QString* database,
+                            QStringList* extra, int* exitCode) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(description);
+  parser.addPositionalArgument(QStringLiteral("DB"), QStringLiteral("The database file (.db)."));
+  for (const QString& name : extraNames) parser.addPositionalArgument(name, name);
+  if (!ParseCommandLine(parser, arguments, exitCode)) return false;
+  const QStringList positional = parser.positionalArguments();
+  if (positional.size() != 1 + extraNames.size()) {
+    *exitCode = Fail(QStringLiteral("expected %1").arg((QStringList{"DB"} + extraNames).join(' ')));
+    return false;
+  }
+  *database = positional[0];
+  *extra = positional.mid(1);
+  return true;
+}
+
+// Opens an existing database; a missing file is refused rather than created.
+bool OpenExisting(TDataModule1& store, const QString& path, int* exitCode) {
+  if (!QFileInfo(path).isFile()) {
+    *exitCode = Fail(QStringLiteral("%1: no such database file").arg(path));
+    return false;
+  }
+  if (!store.OpenDatabase(path)) {
+    *exitCode = Fail(QStringLiteral("%1: cannot open the database").arg(path));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunCreateCommand(const QStringList& arguments) {
+  QString path;
+  QStringList extra;
+  int exitCode = kExitOk;
+  if (!ParseDatabaseArguments(arguments, QStringLiteral("Creates a database file with its table."), {},
+                              &path, &extra, &exitCode)) {
+    return exitCode;
+  }
+  StderrDialogs dialogs;
+  TDataModule1 store(dialogs);
+  if (!store.OpenDatabase(path)) return Fail(QStringLiteral("%1: cannot open the database").arg(path));
+  const QString hasTable = QStringLiteral(
+      "SELECT count(*) AS res FROM sqlite_master WHERE type = 'table' AND name = 'Data'");
+  if (store.QueryScalar(hasTable) > 0) {
+    return Fail(QStringLiteral("%1 already holds the table Data").arg(path));
+  }
+  if (!store.CreateTable()) return Fail(QStringLiteral("%1: cannot create the table").arg(path));
+  return kExitOk;
+}
+
+int RunListCommand(const QStringList& arguments) {
+  QString path;
+  QStringList extra;
+  int exitCode = kExitOk;
+  if (!ParseDatabaseArguments(arguments, QStringLiteral("Lists the rows as id<TAB>name, by name."), {},
+                              &path, &extra, &exitCode)) {
+    return exitCode;
+  }
+  StderrDialogs dialogs;
+  TDataModule1 store(dialogs);
+  if (!OpenExisting(store, path, &exitCode)) return exitCode;
+  QStringList names, ids;
+  if (!store.ListRecords(names, ids)) return Fail(QStringLiteral("%1: cannot list the rows").arg(path));
+  QString out;
+  for (qsizetype i = 0; i < ids.size(); ++i) out += ids[i] + QLatin1Char('\t') + names[i] + QLatin1Char('\n');
+  Print(out);
+  return kExitOk;
+}
+
+int RunShowCommand(const QStringList& arguments) {
+  QString path;
+  QStringList extra;
+  int exitCode = kExitOk;
+  if (!ParseDatabaseArguments(arguments, QStringLiteral("Shows the fields of one row."), {"ID"}, &path,
+                              &extra, &exitCode)) {
+    return exitCode;
+  }
+  bool isNumber = false;
+  const int32_t id = extra[0].toInt(&isNumber);
+  if (!isNumber) return Fail(QStringLiteral("ID must be a number, not '%1'").arg(extra[0]));
+  StderrDialogs dialogs;
+  TDataModule1 store(dialogs);
+  if (!OpenExisting(store, path, &exitCode)) return exitCode;
+  TrackInfo info;
+  info.id = -1;
+  std::vector<uint8_t> records;
+  if (!store.GetRecord(id, info, records)) return Fail(QStringLiteral("%1: cannot read row %2").arg(path).arg(id));
+  if (info.id == -1) return Fail(QStringLiteral("%1: no row with id %2").arg(path).arg(id));
+  QString out;
+  for (const auto& [name, value] : RecordFieldRows(info)) out += name + value + QLatin1Char('\n');
+  out += QStringLiteral("Дополнительная информация=") + info.info + QLatin1Char('\n');
+  Print(out);
+  return kExitOk;
+}
+
+int RunVacuumCommand(const QStringList& arguments) {
+  QString path;
+  QStringList extra;
+  int exitCode = kExitOk;
+  if (!ParseDatabaseArguments(arguments, QStringLiteral("Compacts the database file."), {}, &path,
+                              &extra, &exitCode)) {
+    return exitCode;
+  }
+  StderrDialogs dialogs;
+  TDataModule1 store(dialogs);
+  if (!OpenExisting(store, path, &exitCode)) return exitCode;
+  if (!store.Vacuum()) return Fail(QStringLiteral("%1: compacting failed").arg(path));
+  return kExitOk;
+}
+
+int RunClearCommand(const QStringList& arguments) {
+  QString path;
+  QStringList extra;
+  int exitCode = kExitOk;
+  if (!ParseDatabaseArguments(arguments, QStringLiteral("Deletes every row and compacts the file."), {},
+                              &path, &extra, &exitCode)) {
+    return exitCode;
+  }
+  StderrDialogs dialogs;
+  TDataModule1 store(dialogs);
+  if (!OpenExisting(store, path, &exitCode)) return exitCode;
+  if (!store.ClearTable()) return Fail(QStringLiteral("%1: clearing failed").arg(path));
+  store.Vacuum();
+  store.Commit();
+  return kExitOk;
+}
+
+}  // namespace melo::cli

@@ -1,0 +1,217 @@
+#include "indexer/database/data_module1.h"
+
+#include "fingerprint/dialogs.h"
+#include "fingerprint/index_record.h"
+#include "fingerprint/log_writer.h"
+#include "indexer/database/schema.h"
+#include "indexer/database/sqlite_connection.h"
+#include "indexer/database/track_row.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <chrono>
+#include <thread>
+
+namespace melo {
+
+namespace {
+
+// Rows with fewer records are still stored, with a diagnostic line: the indexer
+// never produces them, so they hint at a problem upstream.
+constexpr int32_t kUsualMinimumRecords = 60;
+
+void BindTrackIdentity(SQLite::Statement& statement, const QString& md5, int64_t sourceSize,
+                       int32_t audioTrack) {
+  BindText(statement, ":MD5", md5);
+  statement.bind(":SOURCESIZE", static_cast<int64_t>(sourceSize));
+  statement.bind(":AUDIOTRACK", audioTrack);
+}
+
+}  // namespace
+
+TDataModule1::TDataModule1(Dialogs& dialogs) : dialogs_(dialogs) {}
+
+TDataModule1::~TDataModule1() = default;
+
+bool TDataModule1::OpenDatabase(const QString& path) {
+  db_.reset();
+  path_ = path;
+  db_ = OpenSqliteFile(path);
+  if (!db_) {
+    dialogs_.ShowMessage(QStringLiteral("Ошибка подключения к базе данных!"));
+    return false;
+  }
+  return true;
+}
+
+bool TDataModule1::CloseDatabase() {
+  const bool wasConnected = db_ != nullptr;
+  db_.reset();
+  return wasConnected;
+}
+
+bool TDataModule1::IsConnected() const { return db_ != nullptr; }
+
+bool TDataModule1::Execute(const char* sql) {
+  if (!db_) return false;
+  try {
+    db_->exec(sql);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool TDataModule1::CreateTable() {
+  if (Execute(sql::kCreateTable)) return true;
+  dialogs_.ShowMessage(QStringLiteral("Ошибка создания таблицы!"));
+  return false;
+}
+
+bool TDataModule1::ClearTable() {
+  if (Execute(sql::kClearTable)) return true;
+  dialogs_.ShowMessage(QStringLiteral("Ошибка очистки таблицы!"));
+  return false;
+}
+
+int64_t TDataModule1::FindRecord(const QString& md5, int64_t sourceSize, int32_t audioTrack) {
+  if (!db_) return kError;
+  try {
+    SQLite::Statement query(*db_, sql::kFindTrack);
+    BindTrackIdentity(query, md5, sourceSize, audioTrack);
+    return query.executeStep() ? query.getColumn(0).getInt64() : kNotFound;
+  } catch (const std::exception&) {
+    return kError;
+  }
+}
+
+int32_t TDataModule1::InsertSQL(const TrackInfo& info, std::span<const uint8_t> records) {
+  const int64_t found = FindRecord(info.md5, info.source_size, info.audio_track);
+  if (found == kError) return kError;
+  if (found != kNotFound) return kNotFound;
+  if (info.records < kUsualMinimumRecords) {
+    WriteMyLog(QStringLiteral("InsertSQL Info.IndexSize=%1").arg(info.records));
+  }
+  try {
+    const size_t bytes = static_cast<size_t>(std::max(info.records, int32_t{0})) * IndexRecord::kSize;
+    if (bytes > records.size()) throw std::length_error("fewer record bytes than records");
+    SQLite::Statement insert(*db_, sql::kInsert);
+    insert.bind(":SOURCESIZE", static_cast<int64_t>(info.source_size));
+    BindText(insert, ":SHA2", info.sha2);
+    BindText(insert, ":MD5", info.md5);
+    insert.bind(":DURATION", info.duration);
+    BindText(insert, ":SOURCEPATH", info.source_path);
+    BindText(insert, ":SOURCEFILENAME", info.source_file_name);
+    BindText(insert, ":EXTENSION", info.extension);
+    BindText(insert, ":TYPE", info.type);
+    insert.bind(":AUDIOTRACK", info.audio_track);
+    insert.bind(":ALLTRACKS", info.all_tracks);
+    BindText(insert, ":CREATED", info.created);
+    BindText(insert, ":INFO", info.info);
+    // Bound as text on purpose: the column's integer affinity stores it as a number.
+    BindText(insert, ":RECORDS", QString::number(info.records));
+    insert.bind(":INDEXDATA", records.data(), static_cast<int>(bytes));
+    insert.exec();
+    return 0;
+  } catch (const std::exception&) {
+    WriteMyLog(QStringLiteral("Query insert error!"));
+    return kError;
+  }
+}
+
+int32_t TDataModule1::CheckSourcePath(const TrackInfo& info) {
+  try {
+    if (!db_) throw std::runtime_error("not connected");
+    SQLite::Statement query(*db_, sql::kFindSourcePath);
+    BindText(query, ":SOURCEPATH", info.source_path);
+    return query.executeStep() ? 1 : 0;
+  } catch (const std::exception&) {
+    WriteMyLog(QStringLiteral("CheckSourcePath error!"));
+    return kError;
+  }
+}
+
+bool TDataModule1::Vacuum() { return Execute(sql::kVacuum); }
+
+void TDataModule1::Commit() { Execute(sql::kCommit); }
+
+int64_t TDataModule1::QueryScalar(const QString& sql) {
+  if (!db_) return 0;
+  try {
+    SQLite::Statement query(*db_, sql.toStdString());
+    return query.executeStep() ? query.getColumn("res").getInt64() : 0;
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+bool TDataModule1::QueryPairs(const QString& sql, QStringList& pars, QStringList& vals) {
+  pars.clear();
+  vals.clear();
+  if (!db_) return false;
+  try {
+    SQLite::Statement query(*db_, sql.toStdString());
+    while (query.executeStep()) {
+      pars.append(ColumnText(query.getColumn("par")));
+      vals.append(QString::number(query.getColumn("val").getInt64()));
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool TDataModule1::ListRecords(QStringList& names, QStringList& ids) {
+  names.clear();
+  ids.clear();
+  if (!db_) return false;
+  try {
+    SQLite::Statement query(*db_, sql::kListRecords);
+    while (query.executeStep()) {
+      ids.append(QString::number(query.getColumn(0).getInt()));
+      QString name = ColumnText(query.getColumn(1));
+      if (query.getColumn(3).getInt64() >= 2) {
+        name += QStringLiteral(" [%1]").arg(query.getColumn(2).getInt64() + 1);
+      }
+      names.append(name);
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool TDataModule1::GetRecord(int32_t id, TrackInfo& info, std::vector<uint8_t>& buffer) {
+  if (!db_) return false;
+  try {
+    return ReadTrackRow(*db_, id, info, buffer);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+int32_t TDataModule1::DeleteRecord(const QString& md5, int64_t sourceSize, int32_t audioTrack) {
+  if (!db_) return kError;
+  try {
+    SQLite::Statement del(*db_, sql::kDeleteTrack);
+    BindTrackIdentity(del, md5, sourceSize, audioTrack);
+    del.exec();
+    return 0;
+  } catch (const std::exception&) {
+    return kError;
+  }
+}
+
+int32_t TDataModule1::LockDatabase(int32_t owner) {
+  using std::chrono::milliseconds;
+  for (;;) {
+    while (lockId_.load() != -1) std::this_thread::sleep_for(milliseconds(1));
+    int32_t expected = -1;
+    if (lockId_.compare_exchange_strong(expected, owner)) break;
+  }
+  // Gives a thread that just released the lock time to leave its statement.
+  std::this_thread::sleep_for(milliseconds(3));
+  return owner;
+}
+
+}  // namespace melo

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "indexer/database/track_info.h"
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace SQLite {
+class Database;
+}
+
+namespace melo {
+
+class Dialogs;
+
+// The indexer's record store: the connection to the current database and every
+// statement run on it. Errors never escape an operation; they become the results
+// documented below (a few also show a message or write a my.log line).
+//
+// Worker threads, the check and import threads and the auxiliary windows share the
+// one connection, bracketing their statements with LockDatabase(own id) ...
+// UnlockDatabase().
+class TDataModule1 {
+ public:
+  // Lock owner id of the check and import threads and of the reading windows;
+  // media workers use their slot numbers.
+  static constexpr int32_t kSharedOwner = 1000;
+  static constexpr int32_t kNotFound = -3;
+  static constexpr int32_t kError = -1;
+
+  explicit TDataModule1(Dialogs& dialogs);
+  ~TDataModule1();
+
+  // Connects, creating an empty file (without table) when the path does not exist.
+  // On failure shows "Ошибка подключения к базе данных!" and gives false.
+  bool OpenDatabase(const QString& path);
+  bool CloseDatabase();  // true when it was connected
+  bool IsConnected() const;
+  QString DatabasePath() const { return path_; }
+
+  bool CreateTable();  // "Ошибка создания таблицы!" on failure
+  bool ClearTable();   // "Ошибка очистки таблицы!" on failure
+
+  // The id of the first row with this track identity; kNotFound; kError.
+  int64_t FindRecord(const QString& md5, int64_t sourceSize, int32_t audioTrack);
+  // 0 inserted; kNotFound (-3) when a row with the same identity exists; kError.
+  int32_t InsertSQL(const TrackInfo& info, std::span<const uint8_t> records);
+  // 1 when a row has info.source_path, 0 when none, kError.
+  int32_t CheckSourcePath(const TrackInfo& info);
+  bool Vacuum();
+  void Commit();
+  // Column "res" of the first row; 0 on any error.
+  int64_t QueryScalar(const QString& sql);
+  // Columns "par" (text) and "val" (64-bit integer as decimal text) of every row.
+  bool QueryPairs(const QString& sql, QStringList& pars, QStringList& vals);
+  // All rows by source file name; multi-track files get " [track]" (1-based).
+  bool ListRecords(QStringList& names, QStringList& ids);
+  // Row `id` into info and buffer; true also when there is no such row (nothing
+  // is changed then).
+  bool GetRecord(int32_t id, TrackInfo& info, std::vector<uint8_t>& buffer);
+  int32_t DeleteRecord(const QString& md5, int64_t sourceSize, int32_t audioTrack);  // 0 or kError
+
+  // Waits (polling every millisecond, without time limit) until the lock is free,
+  // takes it for `owner` and returns `owner`.
+  int32_t LockDatabase(int32_t owner);
+  void UnlockDatabase() noexcept { lockId_.store(-1); }
+  int32_t LockId() const noexcept { return lockId_.load(); }
+
+ private:
+  bool Execute(const char* sql);
+
+  Dialogs& dialogs_;
+  std::unique_ptr<SQLite::Database> db_;
+  QString path_;
+  std::atomic<int32_t> lockId_{-1};
+};
+
+}  // namespace melo

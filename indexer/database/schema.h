@@ -1,0 +1,46 @@
+#pragma once
+
+namespace melo::sql {
+
+// The database file is an exchange format: users copy databases between computers
+// and merge them, so these texts are fixed to the byte (the table name is written
+// `Data` in some statements and `data` in others; SQLite treats them alike).
+
+// Every "\t" is one TAB between a column name and its type.
+inline constexpr char kCreateTable[] =
+    "CREATE TABLE Data (id\tINTEGER,source_size\tINTEGER NOT NULL,sha2\tTEXT NOT NULL,"
+    "md5\tTEXT NOT NULL,duration\tINTEGER NOT NULL,source_path\tTEXT NOT NULL,"
+    "source_file_name\tTEXT NOT NULL,extension\tTEXT NOT NULL,type\tTEXT NOT NULL,"
+    "audio_track\tINTEGER NOT NULL,all_tracks\tINTEGER NOT NULL,created\tTEXT NOT NULL,"
+    "info\tTEXT,records\tINTEGER NOT NULL,index_data BLOB NOT NULL,envelope_data BLOB,"
+    "PRIMARY KEY(id AUTOINCREMENT));";
+
+inline constexpr char kClearTable[] = "DELETE FROM Data;";
+
+inline constexpr char kInsert[] =
+    "INSERT INTO data (source_size, sha2, md5, duration, source_path, source_file_name, "
+    "extension, type, audio_track, all_tracks, created, info, records, index_data) "
+    "values(:SOURCESIZE, :SHA2, :MD5, :DURATION, :SOURCEPATH, :SOURCEFILENAME, :EXTENSION, "
+    ":TYPE, :AUDIOTRACK, :ALLTRACKS, :CREATED, :INFO, :RECORDS, :INDEXDATA)";
+
+inline constexpr char kFindTrack[] =
+    "SELECT id FROM data WHERE md5 = :MD5 AND source_size = :SOURCESIZE AND audio_track = :AUDIOTRACK";
+
+inline constexpr char kFindSourcePath[] = "SELECT id FROM data WHERE source_path = :SOURCEPATH";
+
+inline constexpr char kVacuum[] = "VACUUM";
+inline constexpr char kCommit[] = "COMMIT";
+
+inline constexpr char kListRecords[] =
+    "SELECT id, source_file_name, audio_track, all_tracks FROM data ORDER BY source_file_name";
+
+inline constexpr char kSelectRow[] = "SELECT * FROM data WHERE id=:ID";
+
+inline constexpr char kDeleteTrack[] =
+    "DELETE FROM data where md5 = :MD5 AND source_size = :SOURCESIZE AND audio_track = :AUDIOTRACK";
+
+inline constexpr char kListTracks[] = "SELECT id, source_size, md5, audio_track FROM data";
+
+inline constexpr char kCountRows[] = "SELECT count(*) AS RECORDS_COUNT FROM Data";
+
+}  // namespace melo::sql
