@@ -1,5 +1,7 @@
 #include "fingerprint/text_format.h"
 
+#include <QLocale>
+
 namespace melo {
 
 QString FormatThousands(int64_t n) {
@@ -37,6 +39,11 @@ QString FormatDuration(int64_t seconds, bool withTotal) {
 
 QString FormatDurationEn(int64_t seconds) {
   return Clock(seconds) + QStringLiteral(" (") + FormatThousands(seconds) + QStringLiteral(" sec)");
+}
+
+QString FormatLocalDateTime(const QDateTime& moment) {
+  return QLocale().toString(moment.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+         moment.time().toString(QStringLiteral("HH:mm:ss"));
 }
 
 }  // namespace melo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <cstdint>
 
@@ -14,5 +15,9 @@ QString FormatDuration(int64_t seconds, bool withTotal);
 
 // As FormatDuration with the total, in English: "1:02:05 (3 725 sec)".
 QString FormatDurationEn(int64_t seconds);
+
+// A moment as the programs show it: the locale's short date and the time with
+// seconds, "05.03.2024 14:07:09" in a Russian locale.
+QString FormatLocalDateTime(const QDateTime& moment);
 
 }  // namespace melo

@@ -41,6 +41,7 @@ void Thread::Run() noexcept {
     unhandledError_ = QStringLiteral("unexpected error");
   }
   finished_.store(true, std::memory_order_release);
+  if (finishedCallback_) finishedCallback_();
 }
 
 bool Thread::WaitFor(int timeoutMs) {

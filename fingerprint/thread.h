@@ -33,6 +33,10 @@ class Thread {
   // for ever). On the main thread, Synchronize calls keep being served meanwhile.
   bool WaitFor(int timeoutMs = -1);
 
+  // Called in the thread itself right after Execute has returned, for an owner that
+  // wants to hear of the end at once rather than poll Finished(). Set before Start().
+  void SetFinishedCallback(std::function<void()> callback) { finishedCallback_ = std::move(callback); }
+
   // What escaped Execute as an exception, or empty. Read after Finished().
   QString UnhandledError() const { return unhandledError_; }
 
@@ -53,6 +57,7 @@ class Thread {
   std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};
   QString unhandledError_;
+  std::function<void()> finishedCallback_;
 };
 
 }  // namespace melo

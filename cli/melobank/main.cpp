@@ -1,6 +1,7 @@
 #include "cli/common/subcommands.h"
 #include "cli/melobank/database_commands.h"
 #include "cli/melobank/fingerprint_command.h"
+#include "cli/melobank/index_command.h"
 
 #include <QCoreApplication>
 #include <array>
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
   static constexpr std::array kCommands = {
       Subcommand{"fingerprint", "Print the fingerprint records or query key points of a sample file.",
                  &melo::cli::RunFingerprintCommand},
+      Subcommand{"index", "Index audio and video files into a database.", &melo::cli::RunIndexCommand},
       Subcommand{"create", "Create a database file with its table.", &melo::cli::RunCreateCommand},
       Subcommand{"list", "List the rows of a database as id<TAB>name.", &melo::cli::RunListCommand},
       Subcommand{"show", "Show the fields of one row.", &melo::cli::RunShowCommand},

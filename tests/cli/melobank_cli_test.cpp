@@ -1,5 +1,6 @@
 #include "fingerprint/sample_files.h"
 #include "indexer/database/data_module1.h"
+#include "tests/support/media_files.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/music_like_signal.h"
 #include "tests/support/temp_dir.h"
@@ -16,8 +17,9 @@ struct CliRun {
   QString errors;
 };
 
-CliRun Cli(const QStringList& arguments) {
+CliRun Cli(const QStringList& arguments, const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
   QProcess p;
+  p.setProcessEnvironment(environment);
   p.start(QStringLiteral(MELOBANK_CLI), arguments);
   p.waitForFinished(60000);
   CliRun run;
@@ -122,6 +124,36 @@ TEST(DatabaseCommands, CreateListShowClear) {
   const CliRun missing = Cli({"list", dir.Path("absent.db")});
   EXPECT_EQ(missing.exitCode, 2);
   EXPECT_FALSE(QFile::exists(dir.Path("absent.db")));
+}
+
+TEST(IndexCommand, IndexesFoldersAndReportsEveryFile) {
+  testing::TempDir dir;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_DATA_HOME", dir.Path("data"));  // work folders go to this trash
+  ASSERT_FALSE(testing::MakeTone(dir, "music/Первая песня.mp3", 31, 400).isEmpty());
+  ASSERT_FALSE(testing::MakeTone(dir, "music/sub/second.flac", 31, 600).isEmpty());
+  ASSERT_FALSE(testing::MakeTone(dir, "music/sub/LOUD.MP3", 31, 800).isEmpty());
+  const QString db = dir.Path("index.db");
+
+  const CliRun run = Cli({"index", "--db", db, "--threads", "2", dir.Path("music")}, environment);
+  ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+  EXPECT_TRUE(run.errors.contains("Не добавлено в очередь (повтор или неподходящий тип): 1"));
+  EXPECT_EQ(run.lines.mid(0, 2), QStringList({"обработан\t" + dir.Path("music/Первая песня.mp3"),
+                                              "обработан\t" + dir.Path("music/sub/second.flac")}));
+  EXPECT_EQ(run.lines.value(2), "Файлов: 2, обработано: 2, ошибок: 0, проиндексировано ранее: 0");
+  EXPECT_EQ(Cli({"list", db}).lines.size(), 2);
+
+  const CliRun again = Cli({"index", "--db", db, dir.Path("music/sub/second.flac"),
+                            dir.Write("bad.ogg", "junk")},
+                           environment);
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_EQ(again.lines.value(0), "уже проиндексирован\t" + dir.Path("music/sub/second.flac"));
+  EXPECT_EQ(again.lines.value(1), "ошибка\t" + dir.Path("bad.ogg") + "\tОшибка конвертирования в DAT формат!");
+
+  const CliRun noSox = Cli({"index", "--db", db, "--sox", dir.Path("no-sox"), dir.Path("music")}, environment);
+  EXPECT_EQ(noSox.exitCode, 2);
+  EXPECT_TRUE(noSox.errors.contains("Отсутствует утилита SOX!"));
+  EXPECT_EQ(Cli({"index", "--db", db, dir.Path("nowhere")}, environment).exitCode, 2);
 }
 
 }  // namespace

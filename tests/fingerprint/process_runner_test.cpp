@@ -1,4 +1,5 @@
 #include "fingerprint/process_runner.h"
+#include "tests/support/media_files.h"
 #include "tests/support/temp_dir.h"
 
 #include <QFile>
@@ -11,9 +12,7 @@ using testing::TempDir;
 
 // A script that prints each of its arguments on a line of its own.
 QString ArgumentPrinter(const TempDir& dir, const QString& name) {
-  const QString path = dir.Write(name, "#!/bin/sh\nprintf '%s\\n' \"$@\"\n");
-  QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  return path;
+  return testing::MakeScript(dir, name, "printf '%s\\n' \"$@\"");
 }
 
 TEST(RunProcessWithFiles, CapturesBothStreamsAndReplacesEarlierCaptures) {

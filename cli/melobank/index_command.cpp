@@ -1,0 +1,219 @@
+#include "cli/melobank/index_command.h"
+
+#include "cli/common/subcommands.h"
+#include "fingerprint/dialogs.h"
+#include "fingerprint/file_listing.h"
+#include "fingerprint/text_format.h"
+#include "indexer/app/file_queue.h"
+#include "indexer/app/indexer_settings.h"
+#include "indexer/app/indexing_messages.h"
+#include "indexer/app/indexing_run.h"
+#include "indexer/database/data_module1.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace melo::cli {
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int) { interrupted.store(true); }
+
+struct IndexOptions {
+  IndexerSettings settings;
+  QStringList paths;
+  QString listFile;
+};
+
+bool ParseIndexOptions(const QStringList& arguments, const IndexerPaths& paths, IndexOptions* options,
+                       int* exitCode) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Indexes audio and video files into a fingerprint database, with the same run the "
+      "indexer's window drives. Folders are walked with their subfolders. Defaults come from "
+      "the indexer's settings file when there is one."));
+  const QCommandLineOption db(QStringLiteral("db"), QStringLiteral("The database (created when missing)."),
+                              QStringLiteral("DB"));
+  const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Files processed at once."),
+                                   QStringLiteral("N"));
+  const QCommandLineOption workDir(QStringLiteral("work-dir"),
+                                   QStringLiteral("Work directory (default: a temporary one)."),
+                                   QStringLiteral("DIR"));
+  const QCommandLineOption ffmpeg(QStringLiteral("ffmpeg"), QStringLiteral("Path of ffmpeg."),
+                                  QStringLiteral("PATH"));
+  const QCommandLineOption sox(QStringLiteral("sox"), QStringLiteral("Path of sox."), QStringLiteral("PATH"));
+  const QCommandLineOption noCopy(QStringLiteral("no-copy"),
+                                  QStringLiteral("Work on the files in place, without a copy."));
+  const QCommandLineOption list(QStringLiteral("list"), QStringLiteral("Also index the files of a .list file."),
+                                QStringLiteral("FILE.list"));
+  parser.addOptions({db, threads, workDir, ffmpeg, sox, noCopy, list});
+  parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Files and folders to index."),
+                               QStringLiteral("PATH..."));
+  if (!ParseCommandLine(parser, arguments, exitCode)) return false;
+
+  const int32_t processors = QThread::idealThreadCount();
+  if (!ReadIndexerSettings(paths.settingsFile, processors, options->settings)) {
+    *exitCode = Fail(QStringLiteral("cannot read %1").arg(paths.settingsFile));
+    return false;
+  }
+  IndexerSettings& s = options->settings;
+  if (parser.isSet(db)) s.dbPath = parser.value(db);
+  if (parser.isSet(workDir)) s.workDir = parser.value(workDir);
+  if (parser.isSet(ffmpeg)) s.ffmpeg = parser.value(ffmpeg);
+  if (parser.isSet(sox)) s.sox = parser.value(sox);
+  if (parser.isSet(noCopy)) s.copyToWorkDir = false;
+  if (parser.isSet(threads)) {
+    bool isNumber = false;
+    s.threads = parser.value(threads).toInt(&isNumber);
+    if (!isNumber || s.threads < 1) {
+      *exitCode = Fail(QStringLiteral("--threads needs a number of 1 or more"));
+      return false;
+    }
+    s.threads = std::min(s.threads, processors);
+  }
+  FillToolPathsFromSearchPath(s);
+  options->paths = parser.positionalArguments();
+  options->listFile = parser.value(list);
+  if (s.dbPath.isEmpty()) {
+    *exitCode = Fail(QStringLiteral("no database: give --db DB"));
+    return false;
+  }
+  if (options->paths.isEmpty() && options->listFile.isEmpty()) {
+    *exitCode = Fail(QStringLiteral("nothing to index: give files, folders or --list"));
+    return false;
+  }
+  for (const QString& path : options->paths) {
+    if (!QFileInfo::exists(path)) {
+      *exitCode = Fail(QStringLiteral("%1: no such file or folder").arg(path));
+      return false;
+    }
+  }
+  return true;
+}
+
+// Adds the list file's entries and every file or folder given, the way the
+// window's "Открыть список", "Добавить файлы" and "Добавить каталог" do. Returns
+// how many candidates the queue refused (duplicates, other file types).
+qsizetype FillQueue(const IndexOptions& options, FileQueue& queue, int* exitCode) {
+  qsizetype refused = 0;
+  if (!options.listFile.isEmpty() && !queue.LoadList(options.listFile)) {
+    *exitCode = Fail(QStringLiteral("%1: cannot read the list").arg(options.listFile));
+    return -1;
+  }
+  for (const QString& path : options.paths) {
+    QStringList files;
+    if (QFileInfo(path).isDir()) {
+      ListFiles(path, QStringLiteral("*.*"), true, false, files);
+    } else {
+      files.append(path);
+    }
+    for (const QString& file : files) refused += queue.AddFile(file) ? 0 : 1;
+  }
+  return refused;
+}
+
+bool PrepareDatabase(TDataModule1& store, const QString& path) {
+  const bool existed = QFileInfo::exists(path);
+  if (!store.OpenDatabase(path)) return false;
+  return existed || store.CreateTable();
+}
+
+QString ProgressLine(const FileQueue& queue, const IndexingMessages& messages) {
+  const QDateTime now = QDateTime::currentDateTime();
+  const double elapsed = messages.ElapsedSeconds(now);
+  const qsizetype finished = queue.Size() - queue.CountWithStatus(QString()) - queue.CountWithStatus(kStatusProcessing);
+  return QStringLiteral("Готово: %1 из %2, ошибок: %3, Файлов в час: %4, Аудио часов в час: %5")
+      .arg(finished)
+      .arg(queue.Size())
+      .arg(queue.CountWithStatus(kStatusError))
+      .arg(IndexingMessages::FilesPerHour(messages.succeeded.size(), elapsed))
+      .arg(IndexingMessages::AudioHoursPerHour(IndexedRecordsTotal(), elapsed));
+}
+
+QString Summary(const FileQueue& queue, const IndexingMessages& messages) {
+  QString out;
+  for (const QueueEntry& e : queue.Entries()) {
+    out += (e.status.isEmpty() ? QStringLiteral("в очереди") : e.status) + QLatin1Char('\t') + e.path;
+    if (!e.message.isEmpty() && e.status != kStatusIndexedBefore) out += QLatin1Char('\t') + e.message;
+    out += QLatin1Char('\n');
+  }
+  const double elapsed = messages.ElapsedSeconds(QDateTime::currentDateTime());
+  out += QStringLiteral("Файлов: %1, обработано: %2, ошибок: %3, проиндексировано ранее: %4\n")
+             .arg(queue.Size())
+             .arg(queue.CountWithStatus(kStatusDone))
+             .arg(queue.CountWithStatus(kStatusError))
+             .arg(queue.CountWithStatus(kStatusIndexedBefore));
+  out += QStringLiteral("Время работы: %1, проиндексировано аудио: %2\n")
+             .arg(FormatDuration(static_cast<int64_t>(elapsed), false),
+                  FormatDuration(IndexedRecordsTotal() / 2, true));
+  return out;
+}
+
+}  // namespace
+
+int RunIndexCommand(const QStringList& arguments) {
+  const IndexerPaths paths =
+      IndexerPaths::For(QCoreApplication::applicationDirPath(), QStringLiteral("melobank"));
+  IndexOptions options;
+  int exitCode = kExitOk;
+  if (!ParseIndexOptions(arguments, paths, &options, &exitCode)) return exitCode;
+
+  QTemporaryDir temporaryWorkDir;
+  if (options.settings.workDir.isEmpty()) options.settings.workDir = temporaryWorkDir.path();
+
+  FileQueue queue;
+  const qsizetype refused = FillQueue(options, queue, &exitCode);
+  if (refused < 0) return exitCode;
+  if (refused > 0) {
+    std::fprintf(stderr, "%s\n", QStringLiteral("Не добавлено в очередь (повтор или неподходящий тип): %1")
+                                     .arg(refused).toUtf8().constData());
+  }
+
+  StderrDialogs dialogs;
+  TDataModule1 store(dialogs);
+  if (!PrepareDatabase(store, options.settings.dbPath)) {
+    return Fail(QStringLiteral("%1: cannot open or create the database").arg(options.settings.dbPath));
+  }
+  IndexingMessages messages;
+  IndexingRun run(queue, options.settings, paths, store, dialogs, messages, QThread::idealThreadCount());
+  if (run.Start() != IndexingRun::StartOutcome::Started) return kExitFailure;
+
+  const bool onTerminal = isatty(STDERR_FILENO) != 0;
+  QTimer progress;
+  QObject::connect(&progress, &QTimer::timeout, [&] {
+    std::fprintf(stderr, "\r%s\033[K", ProgressLine(queue, messages).toUtf8().constData());
+  });
+  if (onTerminal) progress.start(1000);
+  run.onFinished = [] { QCoreApplication::quit(); };
+  // Ctrl+C stops the run the way the window's stop button does: running files are
+  // finished and marked stopped, the work folders cleared.
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+  QTimer interruptPoll;
+  QObject::connect(&interruptPoll, &QTimer::timeout, [&] {
+    if (!interrupted.load() || !run.Running()) return;
+    run.Stop();
+    QCoreApplication::quit();
+  });
+  interruptPoll.start(100);
+  QCoreApplication::exec();
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+  if (onTerminal) std::fprintf(stderr, "\r\033[K");
+
+  Print(Summary(queue, messages));
+  const qsizetype fine = queue.CountWithStatus(kStatusDone) + queue.CountWithStatus(kStatusIndexedBefore);
+  return fine == queue.Size() ? kExitOk : kExitFindings;
+}
+
+}  // namespace melo::cli

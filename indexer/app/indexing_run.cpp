@@ -1,0 +1,184 @@
+#include "indexer/app/indexing_run.h"
+
+#include "fingerprint/dialogs.h"
+#include "fingerprint/log_writer.h"
+#include "fingerprint/text_format.h"
+#include "indexer/app/file_queue.h"
+#include "indexer/app/indexing_messages.h"
+#include "indexer/app/work_directory.h"
+#include "indexer/database/data_module1.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace melo {
+
+namespace {
+
+constexpr int64_t kHungAfterSeconds = 2 * 3600;
+
+const QString kAlreadyIndexed = QStringLiteral("Уже проиндексирован!");
+
+// Keeps the main thread's event loop turning, so that workers' synchronous calls
+// are served while we wait.
+void Pause(int milliseconds) {
+  QDeadlineTimer deadline(milliseconds);
+  while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+}  // namespace
+
+IndexingRun::IndexingRun(FileQueue& queue, const IndexerSettings& settings, const IndexerPaths& paths,
+                         TDataModule1& store, Dialogs& dialogs, IndexingMessages& messages, int32_t slotCount)
+    : queue_(queue),
+      settings_(settings),
+      paths_(paths),
+      store_(store),
+      dialogs_(dialogs),
+      messages_(messages),
+      slots_(static_cast<size_t>(std::max(slotCount, int32_t{1}))) {
+  timer_.setInterval(1000);
+  QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+}
+
+IndexingRun::~IndexingRun() {
+  timer_.stop();
+  for (auto& worker : slots_) worker.reset();  // each joins its thread
+  abandoned_.clear();
+}
+
+int32_t IndexingRun::BusySlots() const {
+  return static_cast<int32_t>(std::count_if(slots_.begin(), slots_.end(), [](const auto& w) { return w != nullptr; }));
+}
+
+IndexingRun::StartOutcome IndexingRun::Start() {
+  if (!QFileInfo(settings_.workDir).isDir()) {
+    dialogs_.ShowMessage(QStringLiteral("Выберите рабочий каталог!"));
+    return StartOutcome::NoWorkDirectory;
+  }
+  if (!QFileInfo(settings_.dbPath).isFile()) {
+    dialogs_.ShowMessage(QStringLiteral("Выберите или создайте базу данных!"));
+    return StartOutcome::NoDatabase;
+  }
+  if (!QFileInfo(settings_.ffmpeg).isFile()) {
+    dialogs_.ShowMessage(QStringLiteral("Отсутствует утилита FFMPEG! Установите её пожалуйста и укажите её путь!"));
+    return StartOutcome::NoFfmpeg;
+  }
+  if (!QFileInfo(settings_.sox).isFile()) {
+    dialogs_.ShowMessage(QStringLiteral("Отсутствует утилита SOX! Установите её пожалуйста и укажите её путь!"));
+    return StartOutcome::NoSox;
+  }
+  if (queue_.IsEmpty()) {
+    dialogs_.ShowMessage(QStringLiteral("Добавьте в список аудио или видео файлы!"));
+    return StartOutcome::EmptyQueue;
+  }
+  messages_.Clear();
+  ClearWorkDirectory(settings_.workDir, Slots());
+  // The audio rate is measured from this start, so the count starts afresh too.
+  ResetIndexedRecordsTotal();
+  messages_.runStart = clock();
+  running_ = true;
+  timer_.start();
+  QMetaObject::invokeMethod(&timer_, [this] { Tick(); }, Qt::QueuedConnection);  // first files at once
+  return StartOutcome::Started;
+}
+
+void IndexingRun::Dispose(std::unique_ptr<ProcessMediaFile> worker) {
+  if (worker->Finished()) return;  // destroyed here
+  abandoned_.push_back(std::move(worker));
+}
+
+void IndexingRun::Collect(std::unique_ptr<ProcessMediaFile>& slot, const QDateTime& now) {
+  const QString path = slot->SourcePath();
+  const QString stamp = FormatLocalDateTime(now);
+  const QString message = slot->Message();
+  if (message.isEmpty()) {
+    messages_.succeeded.append(stamp + QStringLiteral("\tОбработан успешно: ") + path);
+    queue_.SetStatus(path, kStatusDone);
+  } else if (message == kAlreadyIndexed) {
+    messages_.indexedBefore.append(stamp + QStringLiteral("\tУже проиндексирован - ") + path);
+    queue_.SetStatus(path, kStatusIndexedBefore, message);
+  } else {
+    messages_.errors.append(stamp + QLatin1Char('\t') + message + QStringLiteral(" - ") + path);
+    queue_.SetStatus(path, kStatusError, message);
+  }
+  slot.reset();
+}
+
+void IndexingRun::Tick() {
+  if (inTick_ || !running_) return;
+  inTick_ = true;
+  try {
+    const QDateTime now = clock();
+    int32_t counted = 0;
+    for (auto& slot : slots_) {
+      if (!slot) continue;
+      if (slot->Finished()) {
+        Collect(slot, now);
+        ++counted;
+        continue;
+      }
+      const int64_t silentSeconds = (now.toMSecsSinceEpoch() - slot->LastActivityMs()) / 1000;
+      if (slot->LastActivityMs() > 0 && silentSeconds > kHungAfterSeconds) {
+        messages_.indexedBefore.append(QStringLiteral("Завис - ") + slot->SourcePath());
+        queue_.SetStatus(slot->SourcePath(), kStatusHung);
+        slot->Terminate();
+        Pause(100);
+        Dispose(std::move(slot));
+        ++counted;
+      }
+    }
+    // Every slot's worker was collected at once: nobody can still hold the lock.
+    if (counted == Slots()) store_.UnlockDatabase();
+    std::erase_if(abandoned_, [](const auto& w) { return w->Finished(); });
+
+    const int32_t threads = std::min(settings_.threads, Slots());
+    for (int32_t i = 0; i < threads; ++i) {
+      if (slots_[i]) continue;
+      const QString path = queue_.NextWaiting();
+      if (path.isEmpty()) break;
+      WorkerSettings worker{settings_.ffmpeg, settings_.sox, settings_.workDir, settings_.copyToWorkDir,
+                            paths_.programDir, paths_.programLog};
+      slots_[i] = std::make_unique<ProcessMediaFile>(store_, worker, path, i);
+      // A finished worker is collected (and its slot refilled) at once instead of
+      // at the next second: short files would otherwise wait for the clock.
+      slots_[i]->SetFinishedCallback([this] {
+        QMetaObject::invokeMethod(&timer_, [this] { Tick(); }, Qt::QueuedConnection);
+      });
+      slots_[i]->Start();
+      queue_.SetStatus(path, kStatusProcessing);
+    }
+
+    if (BusySlots() == 0) {
+      timer_.stop();
+      running_ = false;
+      store_.Commit();
+      dialogs_.ShowMessage(QStringLiteral("Задание выполнено!"));
+      if (onFinished) onFinished();
+    }
+  } catch (const std::exception&) {
+    WriteMyLog(QStringLiteral("Timer2Timer"));
+    dialogs_.ShowMessage(QStringLiteral("Timer2Timer"));
+  }
+  inTick_ = false;
+}
+
+void IndexingRun::Stop() {
+  running_ = false;  // no tick may start workers while we wait
+  timer_.stop();
+  Pause(1000);
+  for (auto& slot : slots_) {
+    if (!slot) continue;
+    slot->Terminate();
+    queue_.SetStatus(slot->SourcePath(), kStatusStopped);
+    messages_.errors.append(QStringLiteral("Остановлен: ") + slot->SourcePath());
+    slot->WaitFor();  // a worker finishes the file it is on
+    slot.reset();
+  }
+  ClearWorkDirectory(settings_.workDir, Slots());
+  dialogs_.ShowMessage(QStringLiteral("Индексация остановлена!"));
+}
+
+}  // namespace melo

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "indexer/app/indexer_settings.h"
+#include "indexer/pipeline/process_media_file.h"
+
+#include <QDateTime>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace melo {
+
+class Dialogs;
+class FileQueue;
+class IndexingMessages;
+class TDataModule1;
+
+// An indexing run: a one-second tick (and a tick as soon as a worker finishes)
+// hands waiting queue entries to media workers,
+// one per slot up to the Threads setting, collects their outcomes into the queue
+// statuses and the three message lists, gives up on workers without a heartbeat for
+// two hours, and ends the run when every slot is empty. Main thread only.
+class IndexingRun {
+ public:
+  enum class StartOutcome {
+    Started,
+    NoWorkDirectory,  // the window opens its settings on "База данных и рабочий каталог"
+    NoDatabase,
+    NoFfmpeg,         // ... on "Необходимые утилиты"
+    NoSox,
+    EmptyQueue,
+  };
+
+  IndexingRun(FileQueue& queue, const IndexerSettings& settings, const IndexerPaths& paths,
+              TDataModule1& store, Dialogs& dialogs, IndexingMessages& messages, int32_t slotCount);
+  ~IndexingRun();
+
+  StartOutcome Start();
+  void Stop();
+  // One orchestration step; the run's timer calls it every second.
+  void Tick();
+
+  bool Running() const { return running_; }
+  int32_t Slots() const { return static_cast<int32_t>(slots_.size()); }
+  int32_t BusySlots() const;
+
+  // Called after the tick that found the run finished ("Задание выполнено!").
+  std::function<void()> onFinished;
+  // The clock the hung-worker rule reads; tests move it.
+  std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+
+ private:
+  void Collect(std::unique_ptr<ProcessMediaFile>& slot, const QDateTime& now);
+  void Dispose(std::unique_ptr<ProcessMediaFile> worker);
+
+  FileQueue& queue_;
+  const IndexerSettings& settings_;
+  const IndexerPaths paths_;
+  TDataModule1& store_;
+  Dialogs& dialogs_;
+  IndexingMessages& messages_;
+  std::vector<std::unique_ptr<ProcessMediaFile>> slots_;
+  std::vector<std::unique_ptr<ProcessMediaFile>> abandoned_;  // given up on, still running
+  QTimer timer_;
+  bool running_ = false;
+  bool inTick_ = false;
+};
+
+}  // namespace melo

@@ -1,0 +1,93 @@
+#include "indexer/pipeline/media_tools.h"
+
+#include "fingerprint/path_utils.h"
+#include "fingerprint/process_runner.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace melo {
+
+namespace {
+
+QStringList ReadLines(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();  // after the last line end
+  for (QString& line : lines) {
+    if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+  }
+  return lines;
+}
+
+void RemoveIfPresent(const QString& path) {
+  if (QFile::exists(path)) QFile::remove(path);
+}
+
+}  // namespace
+
+QString FfprobePathFor(const QString& ffmpegPath) {
+  const QString name = ExtractNamePart(ffmpegPath);
+  const QString dir = ffmpegPath.left(ffmpegPath.size() - name.size());
+  if (name == QLatin1String("ffmpeg")) return dir + QStringLiteral("ffprobe");
+  if (name == QLatin1String("ffmpeg.exe")) return dir + QStringLiteral("ffprobe.exe");
+  return ffmpegPath;
+}
+
+int32_t CountAudioStreams(const QString& ffmpegPath, const QString& mediaFile, const QString& workSubdir) {
+  const QString command = FfprobePathFor(ffmpegPath) +
+                          QStringLiteral(" -v error -select_streams a -show_entries stream=index -of csv=p=0 ") +
+                          QuoteCommandArgument(mediaFile);
+  RunProcessWithFiles(command, workSubdir, {}, JoinPath(workSubdir, kToolOutputFile),
+                      JoinPath(workSubdir, kToolErrorFile));
+  return static_cast<int32_t>(ReadLines(JoinPath(workSubdir, kToolOutputFile)).size());
+}
+
+bool ExtractAudioTrack(const QString& ffmpegPath, const QString& mediaFile, const QString& wavFile,
+                       int32_t track, const QString& toolDir) {
+  RemoveIfPresent(wavFile);
+  const QString command = ffmpegPath + QStringLiteral(" -i ") + QuoteCommandArgument(mediaFile) +
+                          QStringLiteral(" -vn -map 0:a:%1 ").arg(track) + QuoteCommandArgument(wavFile);
+  RunProcessAndWait(command, toolDir);
+  return QFile::exists(wavFile);
+}
+
+bool ConvertToRaw(const QString& soxPath, const QString& inputFile, const QString& rawFile,
+                  const QString& toolDir, int32_t bits, int32_t channels, int32_t rate) {
+  RemoveIfPresent(rawFile);
+  const QString command =
+      soxPath + QLatin1Char(' ') + QuoteCommandArgument(inputFile) +
+      QStringLiteral(" --bits %1 --channels %2 --encoding signed-integer --rate %3 --type raw ")
+          .arg(bits)
+          .arg(channels)
+          .arg(rate) +
+      QuoteCommandArgument(rawFile);
+  RunProcessAndWait(command, toolDir);
+  return QFile::exists(rawFile);
+}
+
+std::optional<QString> ReadTags(const QString& toolPath, const QString& mediaFile, const QString& workSubdir) {
+  const QString output = JoinPath(workSubdir, kToolOutputFile);
+  const bool ran =
+      RunProcessWithFiles(QuoteCommandArgument(toolPath) + QLatin1Char(' ') + QuoteCommandArgument(mediaFile),
+                          workSubdir, {}, output, JoinPath(workSubdir, kToolErrorFile));
+  if (!ran || !QFile::exists(output)) return QString();  // no tool: no tags, and no error
+  QStringList lines = ReadLines(output);
+  if (lines.isEmpty()) return std::nullopt;
+  if (lines.first() == QLatin1String("Couldn't process given file")) return QString();
+  lines.removeFirst();  // the tool's heading
+  for (QString& line : lines) line = line.trimmed();
+
+  static const QStringList kNoTags = {"Artist:", "Title:", "Album:", "Year: 0", "Track: 0", "Genre:"};
+  for (qsizetype i = 0; i < kNoTags.size(); ++i) {
+    if (i >= lines.size()) return std::nullopt;  // cut short while it still looked like no tags
+    if (lines[i] != kNoTags[i]) break;
+    if (i == kNoTags.size() - 1) return QString();
+  }
+  QString text;
+  for (const QString& line : lines) text += line + QStringLiteral("\r\n");
+  return text;
+}
+
+}  // namespace melo

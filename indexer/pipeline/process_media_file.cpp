@@ -1,0 +1,255 @@
+#include "indexer/pipeline/process_media_file.h"
+
+#include "fingerprint/file_utils.h"
+#include "fingerprint/fingerprint_builder.h"
+#include "fingerprint/log_writer.h"
+#include "fingerprint/path_utils.h"
+#include "fingerprint/sample_files.h"
+#include "fingerprint/text_format.h"
+#include "indexer/database/data_module1.h"
+#include "indexer/pipeline/file_hashes.h"
+#include "indexer/pipeline/media_tools.h"
+#include "indexer/pipeline/media_types.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace melo {
+
+namespace {
+
+std::atomic<int64_t> indexedRecordsTotal{0};
+
+// Releases the database lock however the bracketed step ends.
+class LockScope {
+ public:
+  LockScope(TDataModule1& store, int32_t owner) : store_(store) { store_.LockDatabase(owner); }
+  ~LockScope() { store_.UnlockDatabase(); }
+
+ private:
+  TDataModule1& store_;
+};
+
+const QString kUnexpectedFailure = QStringLiteral("Непредвиденная ошибка при обработке файла!");
+
+}  // namespace
+
+int64_t IndexedRecordsTotal() { return indexedRecordsTotal.load(); }
+void ResetIndexedRecordsTotal() { indexedRecordsTotal.store(0); }
+
+ProcessMediaFile::ProcessMediaFile(TDataModule1& store, WorkerSettings settings, QString sourcePath,
+                                   int32_t id)
+    : store_(store), settings_(std::move(settings)), sourcePath_(std::move(sourcePath)), id_(id) {}
+
+ProcessMediaFile::~ProcessMediaFile() { WaitFor(); }
+
+QString ProcessMediaFile::WorkSubdirectory() const {
+  return JoinPath(settings_.workDir, QString::number(id_));
+}
+
+void ProcessMediaFile::Heartbeat() { lastActivityMs_.store(QDateTime::currentMSecsSinceEpoch()); }
+
+void ProcessMediaFile::Log(const QString& line) const {
+  if (!settings_.programLog.isEmpty()) WriteLogLine(settings_.programLog, line, true);
+}
+
+void ProcessMediaFile::Execute() {
+  try {
+    Process();
+  } catch (const std::exception& e) {
+    // An empty Message means success, so a worker that dies must say so.
+    if (message_.isEmpty()) message_ = kUnexpectedFailure;
+    Log(QStringLiteral("Unexpected error: %1 %2").arg(QString::fromUtf8(e.what()), sourcePath_));
+  } catch (...) {
+    if (message_.isEmpty()) message_ = kUnexpectedFailure;
+    Log(QStringLiteral("Unexpected error: ") + sourcePath_);
+  }
+}
+
+void ProcessMediaFile::Process() {
+  startTime_ = QDateTime::currentDateTime();
+  Heartbeat();
+
+  const QFileInfo source(sourcePath_);
+  info_.source_path = sourcePath_;
+  info_.source_file_name = StripExtension(ExtractNamePart(sourcePath_));
+  info_.source_size = FileSize64(sourcePath_);
+  info_.created = FormatLocalDateTime(source.lastModified());
+  info_.extension = ExtractExtension(sourcePath_).remove(QLatin1Char('.'));
+  info_.type = MediaTypeOf(ExtractExtension(sourcePath_));
+
+  CheckPath();
+  if (!message_.isEmpty()) return;
+
+  const QString subdir = WorkSubdirectory();
+  if (!EnsureDirectory(subdir)) {
+    message_ = QStringLiteral("Ошибка создания рабочего подкаталога!");
+    return;
+  }
+  if (!DeleteFilesInDir(subdir)) Log(QStringLiteral("Clear work directory error"));
+
+  QString workingFile = sourcePath_;
+  if (settings_.copyToWorkDir) {
+    workingFile = JoinPath(subdir, ExtractNamePart(sourcePath_));
+    QFile::remove(workingFile);
+    if (!QFile::copy(sourcePath_, workingFile)) {
+      message_ = QStringLiteral("Ошибка копирования исходного файла в рабочий каталог!");
+      Log(QStringLiteral("Error copy source file to work directory"));
+      return;
+    }
+  }
+
+  Heartbeat();
+  const FileDigests digests = HashFile(workingFile);
+  if (!digests.complete) Log(QStringLiteral("Error hash"));
+  info_.sha2 = digests.sha2;
+  info_.md5 = digests.md5;
+
+  Heartbeat();
+  const QString wav = JoinPath(subdir, QStringLiteral("data.wav"));
+  const QString dat = JoinPath(subdir, QStringLiteral("data.dat"));
+  const QString ext = ExtractExtension(workingFile);
+  const bool completed = IsDirectAudioExtension(ext) ? DirectRoute(workingFile, ext, wav, dat)
+                                                     : StreamRoute(workingFile, ext, wav, dat);
+  if (completed && settings_.copyToWorkDir) QFile::remove(workingFile);
+}
+
+bool ProcessMediaFile::DirectRoute(const QString& workingFile, const QString& ext, const QString& wav,
+                                   const QString& dat) {
+  bool converted = ConvertToRaw(settings_.sox, workingFile, dat, settings_.workDir, 16, 2, kSampleRate);
+  if (!converted) {
+    // Not every sox build reads every audio type (Debian's reads no Opus, AAC or
+    // WMA): let ffmpeg decode the file first rather than refuse it.
+    converted = ExtractAudioTrack(settings_.ffmpeg, workingFile, wav, 0, settings_.workDir) &&
+                ConvertToRaw(settings_.sox, wav, dat, settings_.workDir, 16, 2, kSampleRate);
+    QFile::remove(wav);
+  }
+  if (!converted) {
+    message_ = QStringLiteral("Ошибка конвертирования в DAT формат!");
+    Log(QStringLiteral("Error convert to DAT"));
+    return false;
+  }
+  Heartbeat();
+  std::vector<uint8_t> records;
+  if (!FingerprintTrack(dat, true, records)) return false;
+  info_.audio_track = 0;
+  info_.all_tracks = 1;
+  Heartbeat();
+  ReadTagsWith(JoinPath(settings_.programDir, QStringLiteral("tagscan/tagscan-cli")), workingFile, ext);
+  Heartbeat();
+  QFile::remove(dat);
+  InsertRecord(records, workingFile);
+  if (!message_.isEmpty()) {
+    Log(QStringLiteral("Insert record error"));
+    return false;
+  }
+  return true;
+}
+
+bool ProcessMediaFile::StreamRoute(const QString& workingFile, const QString& ext, const QString& wav,
+                                   const QString& dat) {
+  int32_t tracks = 1;
+  if (IsMultiStreamExtension(ext)) tracks = CountAudioStreams(settings_.ffmpeg, workingFile, WorkSubdirectory());
+  info_.all_tracks = tracks;
+  Heartbeat();
+  for (int32_t track = 0; track < tracks; ++track) {
+    if (!ExtractAudioTrack(settings_.ffmpeg, workingFile, wav, track, settings_.workDir)) {
+      message_ = QStringLiteral("Ошибка извлечения аудио данных из видео!");
+      return false;
+    }
+    Heartbeat();
+    if (!ConvertToRaw(settings_.sox, wav, dat, settings_.workDir, 16, 2, kSampleRate)) {
+      message_ = QStringLiteral("Ошибка конвертирования в DAT формат!");
+      Log(QStringLiteral("Error convert to DAT"));
+      return false;
+    }
+    std::vector<uint8_t> records;
+    if (!FingerprintTrack(dat, false, records)) return false;
+    info_.audio_track = track;
+    Heartbeat();
+    ReadTagsWith(JoinPath(settings_.programDir, QStringLiteral("tagscan-cli")), workingFile, ext);
+    Heartbeat();
+    QFile::remove(wav);
+    QFile::remove(dat);
+    InsertRecord(records, workingFile);
+    if (!message_.isEmpty()) {
+      Log(QStringLiteral("Insert record error"));
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ProcessMediaFile::FingerprintTrack(const QString& dat, bool detailedShortMessage,
+                                        std::vector<uint8_t>& records) {
+  SampleBuffer mono;
+  const int32_t count = LoadDecodedPcm(dat, mono);
+  if (count < 1) {
+    message_ = QStringLiteral("Ошибка конвертирования аудио!");
+    Log(QStringLiteral("Convert to DAT format error"));
+    QFile::remove(dat);
+    return false;
+  }
+  if (count < kMinTrackSamples) {
+    message_ = QStringLiteral("Очень маленький размер аудио данных (менее 30 секунд)!");
+    if (detailedShortMessage) {
+      message_ += QStringLiteral(" items=%1 filesize=%2").arg(count).arg(FileSize64(dat));
+    }
+    Log(QStringLiteral("Source file have small duration"));
+    QFile::remove(dat);
+    return false;
+  }
+  Heartbeat();
+  records = melo::FingerprintTrack(mono.data(), count);
+  info_.duration = count / kSampleRate;
+  info_.records = count / kHalfSecond;
+  return true;
+}
+
+void ProcessMediaFile::ReadTagsWith(const QString& toolPath, const QString& workingFile, const QString& ext) {
+  info_.info.clear();
+  if (!HasTagExtension(ext)) return;
+  const std::optional<QString> tags = ReadTags(toolPath, workingFile, WorkSubdirectory());
+  if (tags) {
+    info_.info = *tags;
+  } else {
+    Log(QStringLiteral("Error: tagscan-cli.exe ") + workingFile);
+  }
+}
+
+void ProcessMediaFile::CheckPath() {
+  int32_t result = 0;
+  Synchronize([&] {
+    LockScope lock(store_, id_);
+    result = store_.CheckSourcePath(info_);
+  });
+  if (result == TDataModule1::kError) message_ = QStringLiteral("Ошибка выполнения запроса 1!");
+  if (result == 1) message_ = QStringLiteral("Уже проиндексирован!");
+}
+
+void ProcessMediaFile::InsertRecord(const std::vector<uint8_t>& records, const QString& workingFile) {
+  try {
+    int32_t result = 0;
+    Synchronize([&] {
+      LockScope lock(store_, id_);
+      result = store_.InsertSQL(info_, records);
+      if (result == 0) indexedRecordsTotal.fetch_add(info_.records);
+    });
+    if (result == TDataModule1::kNotFound) {
+      message_ = QStringLiteral(
+          "Запись с таким же MD5 хешем, размером файла и номером аудио трека уже существует!");
+    } else if (result != 0) {
+      message_ = QStringLiteral("Ошибка выполнения запроса!");
+    }
+  } catch (...) {
+    Log(QStringLiteral("InsertRecord error %1 Records=%2 Id=%3 LockId=%4")
+            .arg(workingFile)
+            .arg(info_.records)
+            .arg(id_)
+            .arg(store_.LockId()));
+    // The row was not stored: that is a failure, not a success.
+    message_ = QStringLiteral("Ошибка выполнения запроса!");
+  }
+}
+
+}  // namespace melo

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "fingerprint/thread.h"
+#include "indexer/database/track_info.h"
+
+#include <QDateTime>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+
+namespace melo {
+
+class TDataModule1;
+
+// What a media worker needs to know of the indexer's settings.
+struct WorkerSettings {
+  QString ffmpeg;              // full path of ffmpeg (ffprobe lies beside it)
+  QString sox;                 // full path of sox
+  QString workDir;             // slot i works in workDir/i
+  bool copyToWorkDir = true;   // work on a copy of the source file
+  QString programDir;          // tagscan-cli lies here (stream route) and in tagscan/ (direct route)
+  QString programLog;          // the indexer's program log
+};
+
+// Records inserted by all workers since the current indexing run started (each
+// stands for half a second of audio). Changed on the main thread only.
+int64_t IndexedRecordsTotal();
+void ResetIndexedRecordsTotal();
+
+// Turns one media file into one row per audio track. The slow work (copy, hashes,
+// external decoding, fingerprints) runs in the worker's thread; the two database
+// steps (is the path indexed already? insert the row) run on the main thread under
+// the database lock with the slot number as owner.
+//
+// Message() is empty after success (or for a file without audio streams) and holds
+// the Russian failure text otherwise; rows inserted for earlier tracks of a file
+// stay when a later track fails. Terminate() does not stop a running file.
+class ProcessMediaFile : public Thread {
+ public:
+  ProcessMediaFile(TDataModule1& store, WorkerSettings settings, QString sourcePath, int32_t id);
+  ~ProcessMediaFile() override;
+
+  const QString& SourcePath() const { return sourcePath_; }
+  int32_t Id() const { return id_; }
+  // Read after Finished().
+  const QString& Message() const { return message_; }
+  // Heartbeat: milliseconds since the epoch of the last step taken; 0 before start.
+  int64_t LastActivityMs() const { return lastActivityMs_.load(); }
+  QString WorkSubdirectory() const;
+
+ protected:
+  void Execute() override;
+
+ private:
+  void Heartbeat();
+  void Log(const QString& line) const;
+  void Process();
+  bool DirectRoute(const QString& workingFile, const QString& ext, const QString& wav, const QString& dat);
+  bool StreamRoute(const QString& workingFile, const QString& ext, const QString& wav, const QString& dat);
+  // Reads and fingerprints data.dat; false (with Message set) when the track is
+  // unusable. `detailedShortMessage` adds the counts to the too-short text.
+  bool FingerprintTrack(const QString& dat, bool detailedShortMessage, std::vector<uint8_t>& records);
+  void ReadTagsWith(const QString& toolPath, const QString& workingFile, const QString& ext);
+  void CheckPath();
+  void InsertRecord(const std::vector<uint8_t>& records, const QString& workingFile);
+
+  TDataModule1& store_;
+  const WorkerSettings settings_;
+  const QString sourcePath_;
+  const int32_t id_;
+  QString message_;
+  TrackInfo info_;
+  std::atomic<int64_t> lastActivityMs_{0};
+  QDateTime startTime_;
+};
+
+}  // namespace melo
