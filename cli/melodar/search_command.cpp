@@ -1,0 +1,190 @@
+#include "cli/melodar/search_command.h"
+
+#include "cli/common/subcommands.h"
+#include "cli/melodar/query_input.h"
+#include "fingerprint/text_format.h"
+#include "searcher/engine/audio_query.h"
+#include "searcher/engine/load_data.h"
+#include "searcher/engine/search_engine.h"
+#include "searcher/engine/search_presentation.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+#include <QThread>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace melo::cli {
+
+namespace {
+
+struct SearchOptions {
+  QString database;
+  SearchParameters params;
+  bool secondsGiven = false;
+  double start = -1;  // seconds; -1 = the whole file
+  int32_t threads = 1;
+  int32_t top = SearchResults::kCapacity;
+  bool json = false;
+  QStringList queries;
+};
+
+bool ParseSearchOptions(const QStringList& arguments, SearchOptions* o, int* exitCode) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Identifies each QUERY (a 48 kHz mono .wav/.dat, or any media ffmpeg decodes) against a "
+      "fingerprint database, as the searcher's one-shot search does, and prints one line per "
+      "query: the search history line, or a JSON object with --json."));
+  const QCommandLineOption db(QStringLiteral("db"), QStringLiteral("The database."), QStringLiteral("DB"));
+  const QCommandLineOption mode(QStringLiteral("mode"), QStringLiteral("fast (default), thorough or scrupulous."),
+                                QStringLiteral("MODE"), QStringLiteral("fast"));
+  const QCommandLineOption seconds(QStringLiteral("seconds"),
+                                   QStringLiteral("Query length Q, 3 to 7 (default 4; with a whole file, its length)."),
+                                   QStringLiteral("Q"));
+  const QCommandLineOption start(QStringLiteral("start"), QStringLiteral("Take Q seconds from S seconds in."),
+                                 QStringLiteral("S"));
+  const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Search threads (default: processors)."),
+                                   QStringLiteral("N"));
+  const QCommandLineOption top(QStringLiteral("top"), QStringLiteral("Ranked results in the JSON (default 10)."),
+                               QStringLiteral("K"));
+  const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("One JSON object per query."));
+  parser.addOptions({db, mode, seconds, start, threads, top, json});
+  parser.addPositionalArgument(QStringLiteral("QUERY"), QStringLiteral("Query files."), QStringLiteral("QUERY..."));
+  if (!ParseCommandLine(parser, arguments, exitCode)) return false;
+
+  auto fail = [&](const QString& message) {
+    *exitCode = Fail(message);
+    return false;
+  };
+  o->database = parser.value(db);
+  if (o->database.isEmpty()) return fail(QStringLiteral("give the database with --db DB"));
+  if (!QFileInfo(o->database).isFile()) return fail(QStringLiteral("%1: no such database file").arg(o->database));
+  const QString m = parser.value(mode);
+  if (m == QLatin1String("fast")) {
+    o->params.SetMode(SearchMode::Fast);
+  } else if (m == QLatin1String("thorough")) {
+    o->params.SetMode(SearchMode::Thorough);
+  } else if (m == QLatin1String("scrupulous")) {
+    o->params.SetMode(SearchMode::Scrupulous);
+  } else {
+    return fail(QStringLiteral("--mode must be fast, thorough or scrupulous"));
+  }
+  bool ok = true;
+  if (parser.isSet(seconds)) {
+    o->params.querySeconds = parser.value(seconds).toInt(&ok);
+    if (!ok || o->params.querySeconds < 3 || o->params.querySeconds > 7) return fail(QStringLiteral("--seconds must be 3 to 7"));
+    o->secondsGiven = true;
+  }
+  if (parser.isSet(start)) {
+    o->start = parser.value(start).toDouble(&ok);
+    if (!ok || o->start < 0) return fail(QStringLiteral("--start must be a number of seconds"));
+  }
+  o->threads = QThread::idealThreadCount();
+  if (parser.isSet(threads)) {
+    o->threads = parser.value(threads).toInt(&ok);
+    if (!ok || o->threads < 1) return fail(QStringLiteral("--threads must be 1 or more"));
+  }
+  if (parser.isSet(top)) {
+    o->top = parser.value(top).toInt(&ok);
+    if (!ok || o->top < 0) return fail(QStringLiteral("--top must be 0 or more"));
+  }
+  o->json = parser.isSet(json);
+  o->queries = parser.positionalArguments();
+  if (o->queries.isEmpty()) return fail(QStringLiteral("give at least one QUERY"));
+  for (const QString& q : o->queries) {
+    if (!QFileInfo::exists(q)) return fail(QStringLiteral("%1: no such file").arg(q));
+  }
+  return true;
+}
+
+QJsonObject EntryJson(const ResultEntry& e, const SearchIndex& index) {
+  const TrackInfo& info = index.infos[e.track];
+  return {{"track", e.track},
+          {"id", info.id},
+          {"source_path", info.source_path},
+          {"title", DisplayTitle(info)},
+          {"position_samples", static_cast<qint64>(e.position)},
+          {"position", FormatDuration(e.position / 48000, false)},
+          {"score", e.score}};
+}
+
+QString JsonLine(const QString& query, const SearchOutcome* outcome, const QString& reason, const SearchIndex& index,
+                 int32_t top, bool confirmed) {
+  QJsonObject o{{"query", query}, {"found", outcome && outcome->Found()}};
+  if (!reason.isEmpty()) o["reason"] = reason;
+  if (outcome) {
+    o["search_ms"] = outcome->searchMs;
+    o["confirmed"] = confirmed;
+    if (outcome->Found()) {
+      const QJsonObject best = EntryJson(outcome->entries.front(), index);
+      for (auto it = best.begin(); it != best.end(); ++it) o[it.key()] = it.value();
+    }
+    QJsonArray ranked;
+    for (int32_t r = 0; r < std::min<int32_t>(top, static_cast<int32_t>(outcome->entries.size())); ++r) {
+      ranked.append(EntryJson(outcome->entries[r], index));
+    }
+    o["top"] = ranked;
+  }
+  return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+// Q seconds from `start`, or the whole file.
+std::vector<int16_t> Excerpt(const std::vector<int16_t>& samples, const SearchOptions& o) {
+  if (o.start < 0) return samples;
+  const size_t first = std::min(samples.size(), static_cast<size_t>(std::llround(o.start * 48000)));
+  const size_t length = std::min(samples.size() - first, static_cast<size_t>(o.params.querySeconds) * 48000);
+  return {samples.begin() + static_cast<std::ptrdiff_t>(first),
+          samples.begin() + static_cast<std::ptrdiff_t>(first + length)};
+}
+
+}  // namespace
+
+int RunSearchCommand(const QStringList& arguments) {
+  SearchOptions options;
+  int exitCode = kExitOk;
+  if (!ParseSearchOptions(arguments, &options, &exitCode)) return exitCode;
+
+  SearchIndex index;
+  LoadIndex(options.database, index, [](const QString& line) {
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+  });
+  if (index.recordsCount < 0) return Fail(QStringLiteral("%1: cannot read table Data").arg(options.database));
+  const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+
+  SearchEngine engine(index, options.threads);
+  AudioQuery query;
+  for (const QString& path : options.queries) {
+    const QueryInput input = ReadQueryMedia(path, ffmpeg);
+    if (!input.error.isEmpty()) return Fail(QStringLiteral("%1: %2").arg(path, input.error));
+    const std::vector<int16_t> samples = Excerpt(input.samples, options);
+    SearchParameters params = options.params;
+    if (options.start < 0 && !options.secondsGiven) {
+      params.querySeconds = std::clamp(static_cast<int32_t>(std::lround(samples.size() / 48000.0)), 3, 7);
+    }
+    // Each file is a search of its own: no tracking of an unrelated earlier file.
+    engine.ResetTracking();
+    if (!query.Create(samples.data(), static_cast<int32_t>(samples.size()))) {
+      const QString reason = QStringLiteral("Ошибка создания запроса!");
+      std::fprintf(stderr, "%s: %s\n", path.toUtf8().constData(), reason.toUtf8().constData());
+      Print((options.json ? JsonLine(path, nullptr, reason, index, 0, false)
+                          : QStringList({"", "", "", "", "", "", reason, "", "", "", "", ""}).join('\t')) +
+            QLatin1Char('\n'));
+      continue;
+    }
+    SearchOutcome result;
+    engine.onFinished = [&](const SearchOutcome& outcome) { result = outcome; };
+    engine.Start(query, params);
+    engine.Wait();
+    Print((options.json ? JsonLine(path, &result, {}, index, options.top, result.confirmed)
+                        : HistoryLine(result, index)) +
+          QLatin1Char('\n'));
+  }
+  return kExitOk;
+}
+
+}  // namespace melo::cli

@@ -1,0 +1,75 @@
+#include "searcher/engine/audio_query.h"
+
+#include "fingerprint/log_writer.h"
+#include "fingerprint/path_utils.h"
+#include "fingerprint/sample_files.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace melo {
+
+namespace {
+
+constexpr uint64_t kComputedMask = 0xFFull | (0xFFull << 16) | (0xFFull << 32);  // bytes 0, 2, 4
+
+}  // namespace
+
+AudioQuery::AudioQuery() = default;
+
+bool AudioQuery::Create(const int16_t* samples, int32_t count) {
+  timeStamp_ = LogTimeStamp();
+  samples_.assign(samples, samples + std::max(count, int32_t{0}));
+  peak_ = 0;
+  for (int16_t s : samples_) peak_ = std::max(peak_, std::abs(int32_t{s}));
+  auto keypoints = BuildQueryKeypoints(builder_, samples_.data(), Length());
+  if (!keypoints) return false;
+  keypoints_ = std::move(*keypoints);
+  cacheLength_ = Length();
+  cache_ = std::make_unique<std::atomic<uint64_t>[]>(static_cast<size_t>(cacheLength_));
+  for (int32_t i = 0; i < cacheLength_; ++i) cache_[i].store(0, std::memory_order_relaxed);
+  return true;
+}
+
+void AudioQuery::BandsAt(int32_t position, FingerprintBuilder& scratch, uint8_t* out) {
+  const bool cached = position >= 0 && position < cacheLength_ && position < Length();
+  if (cached) {
+    const uint64_t word = cache_[position].load(std::memory_order_acquire);
+    if ((word & kComputedMask) != 0) {
+      std::memcpy(out, &word, 8);
+      return;
+    }
+  }
+  scratch.ComputeBandBytes(samples_.data(), Length(), position, out);
+  if (cached) {
+    uint64_t word = 0;
+    std::memcpy(&word, out, 8);
+    cache_[position].store(word, std::memory_order_release);
+  }
+}
+
+bool AudioQuery::SaveDat(const QString& path) const { return SaveRawSamples(samples_, path); }
+
+bool AudioQuery::SaveWav(const QString& path) const { return SaveWavSamples(samples_, path); }
+
+QString AudioQuery::Load(const QString& path) {
+  SampleBuffer buffer;
+  switch (ReadSampleFile(path, buffer)) {
+    case SampleFileOutcome::Success: break;
+    case SampleFileOutcome::FileMissing: return QStringLiteral("Файл не найден!");
+    case SampleFileOutcome::UnknownFileType: return QStringLiteral("Неизвестный тип файла!");
+    case SampleFileOutcome::CannotOpen: return QStringLiteral("Ошибка открытия файла!");
+    case SampleFileOutcome::ShortRead: return QStringLiteral("Ошибка чтения файла!");
+  }
+  if (!Create(buffer.data(), buffer.count())) return QStringLiteral("Ошибка создания запроса!");
+  return {};
+}
+
+QString AudioQuery::FileNameFor(const QString& directory, const QString& timeStamp, const QString& extension) {
+  QString stamp = timeStamp;
+  stamp.replace(QLatin1Char(':'), QLatin1Char('-')).replace(QLatin1Char(' '), QLatin1Char('_'));
+  return JoinPath(directory, QStringLiteral("query_") + stamp + extension);
+}
+
+}  // namespace melo

@@ -1,0 +1,276 @@
+#include "searcher/engine/matcher.h"
+
+#include "fingerprint/index_record.h"
+#include "fingerprint/sample_buffer.h"
+#include "searcher/engine/audio_query.h"
+#include "searcher/engine/search_index.h"
+#include "searcher/engine/search_results.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+
+namespace melo {
+
+namespace {
+
+constexpr int32_t kFrameSamples = kHalfSecond;
+constexpr int32_t kEdge = 1024;  // aligned points must have a whole frame around them
+constexpr int32_t kMinimumWindowFrames = 6;
+
+inline uint16_t Position(const uint8_t* record) { return static_cast<uint16_t>(record[0] | (record[1] << 8)); }
+// The record's amplitude is the signed mean of the samples around its peak, stored
+// as 16 bits; a peak on a negative half-wave has a negative mean. The query side
+// measures |x|, so the envelope is compared in magnitudes: read unsigned, half the
+// frames would look about five times louder than they are and almost no window
+// would pass. 0 means the frame has no peak.
+inline int32_t Amplitude(const uint8_t* record) {
+  return std::abs(int32_t{static_cast<int16_t>(record[2] | (record[3] << 8))});
+}
+inline const uint8_t* Bands(const uint8_t* record) { return record + 4; }
+inline const uint8_t* Record(const uint8_t* records, int32_t j) { return records + IndexRecord::kSize * j; }
+
+// Aligned query position of record j for a query starting at track sample `offset`.
+inline int64_t Aligned(const uint8_t* records, int32_t j, int64_t offset) {
+  return int64_t{j} * kFrameSamples + Position(Record(records, j)) - offset;
+}
+
+// Band differences of a frame and a key point: the sum and the largest, or false
+// as soon as one exceeds `band`.
+bool CoarseTest(const uint8_t* frameBands, const uint8_t* keyBands, int32_t band, int32_t* sum, int32_t* largest) {
+  int32_t s = 0, d = 0;
+  for (int32_t m = 0; m < IndexRecord::kBands; ++m) {
+    const int32_t e = std::abs(int32_t{frameBands[m]} - int32_t{keyBands[m]});
+    if (e > band) return false;
+    s += e;
+    d = std::max(d, e);
+  }
+  *sum = s;
+  *largest = d;
+  return true;
+}
+
+}  // namespace
+
+ScanCounters& ScanCounters::operator+=(const ScanCounters& o) {
+  framesExamined += o.framesExamined;
+  comparisons += o.comparisons;
+  coarseMatches += o.coarseMatches;
+  windowsPassed += o.windowsPassed;
+  offered += o.offered;
+  accepted += o.accepted;
+  return *this;
+}
+
+QueryMatcher::QueryMatcher(AudioQuery& query, const SearchParameters& params) : query_(query), params_(params) {
+  const auto& keypoints = query_.Keypoints();
+  for (int32_t m = 0; m < IndexRecord::kBands; ++m) {
+    for (int32_t v = 0; v < 256; ++v) {
+      uint32_t mask = 0;
+      for (size_t k = 0; k < keypoints.size(); ++k) {
+        if (std::abs(v - int32_t{keypoints[k].bands[m]}) <= params_.bandTolerance) mask |= 1u << k;
+      }
+      allowed_[m][v] = mask;
+    }
+  }
+}
+
+void QueryMatcher::FullScan(int32_t track, const TrackIndex& index, SearchResults& results,
+                            ScanScratch& scratch) const {
+  const int32_t n = index.count;
+  const int32_t frames = n - 2 * params_.querySeconds;
+  if (frames <= 0) {
+    scratch.diagnostics->breakPoint.store(10, std::memory_order_relaxed);
+    return;
+  }
+  const auto& keypoints = query_.Keypoints();
+  const int64_t keypointCount = static_cast<int64_t>(keypoints.size());
+  const uint8_t* records = index.records.data();
+  ScanCounters& counters = *scratch.counters;
+  counters.framesExamined += frames;
+  if (keypointCount == 0) return;
+  const auto& a = allowed_;
+  for (int32_t i = 0; i < frames; ++i) {
+    const uint8_t* r = Record(records, i);
+    if (Amplitude(r) == 0) continue;
+    counters.comparisons += keypointCount;
+    const uint8_t* b = Bands(r);
+    uint32_t candidates = a[0][b[0]] & a[1][b[1]] & a[2][b[2]] & a[3][b[3]] & a[4][b[4]] & a[5][b[5]] &
+                          a[6][b[6]] & a[7][b[7]];
+    while (candidates != 0) {
+      const int32_t k = std::countr_zero(candidates);
+      candidates &= candidates - 1;
+      int32_t sum = 0, largest = 0;
+      CoarseTest(b, keypoints[k].bands.data(), params_.bandTolerance, &sum, &largest);
+      if (sum > params_.sumTolerance) continue;
+      EvaluateCoarseMatch(track, index, i, k, sum, largest, results, scratch);
+    }
+  }
+}
+
+void QueryMatcher::EvaluateCoarseMatch(int32_t track, const TrackIndex& index, int32_t i, int32_t k, int32_t sum,
+                                       int32_t maxDifference, SearchResults& results, ScanScratch& scratch) const {
+  ++scratch.counters->coarseMatches;
+  const Tolerances full{params_.bandTolerance, params_.sumTolerance, params_.sumTolerance, true};
+  if (track == params_.debugTrack && std::abs(params_.debugFrame - i) < 10) {
+    scratch.diagnostics->trace1 += query_.TimeStamp() +
+                                   QStringLiteral("\tKeypoint found RealPos=%1\ti=%2\r\n").arg(params_.debugFrame).arg(i);
+  }
+  Evaluate(full, track, index, i, k, sum, maxDifference, results, scratch);
+}
+
+void QueryMatcher::TrackingScan(int32_t track, const TrackIndex& index, SearchResults& results, int32_t first,
+                                int32_t end, ScanScratch& scratch) const {
+  const Tolerances relaxed{params_.bandTolerance + params_.extraBandTolerance,
+                           params_.sumTolerance + params_.extraSumTolerance,
+                           params_.sumTolerance + params_.extraSumTolerance, false};
+  const auto& keypoints = query_.Keypoints();
+  const uint8_t* records = index.records.data();
+  for (int32_t i = std::max(first, int32_t{0}); i < std::min(end, index.count); ++i) {
+    const uint8_t* r = Record(records, i);
+    if (Amplitude(r) == 0) continue;
+    for (int32_t k = 0; k < static_cast<int32_t>(keypoints.size()); ++k) {
+      int32_t sum = 0, largest = 0;
+      if (!CoarseTest(Bands(r), keypoints[k].bands.data(), relaxed.band, &sum, &largest)) continue;
+      if (sum > relaxed.sum) continue;
+      Evaluate(relaxed, track, index, i, k, sum, largest, results, scratch);
+    }
+  }
+}
+
+void QueryMatcher::Evaluate(const Tolerances& t, int32_t track, const TrackIndex& index, int32_t i, int32_t k,
+                            int32_t sum, int32_t maxDifference, SearchResults& results,
+                            ScanScratch& scratch) const {
+  ScanDiagnostics* diagnostics = scratch.diagnostics;
+  auto reach = [&](int32_t stage) {
+    if (t.full) diagnostics->breakPoint.store(stage, std::memory_order_relaxed);
+  };
+  const int32_t n = index.count;
+  const int32_t span = 2 * params_.querySeconds;
+  const int32_t lo = std::max(int32_t{0}, i - span);
+  const int32_t hi = std::min(i + span, n - 1);
+  if (hi < lo) {
+    reach(0);
+    return;
+  }
+  const uint8_t* records = index.records.data();
+  const QueryKeypoint& key = query_.Keypoints()[k];
+  const int64_t offset = int64_t{i} * kFrameSamples + Position(Record(records, i)) - key.position;
+  const int32_t length = query_.Length();
+
+  // The window: frames whose aligned point has a whole frame of query around it.
+  int32_t j = lo;
+  while (j <= hi && Aligned(records, j, offset) <= kEdge - 1) ++j;
+  int32_t f = j;
+  int32_t c = 0;
+  while (j <= hi && Aligned(records, j, offset) <= length - kEdge) {
+    ++c;
+    ++j;
+  }
+  if (c == 0) f = lo;  // an empty window (tracking scan only) passes the envelope with 0
+  reach(0);
+  if (t.full && c < kMinimumWindowFrames) return;
+  reach(1);
+  const int32_t envelope = EnvelopeCheck(records, n, f, c, offset);
+  if (envelope < 0) return;
+  reach(2);
+  if (t.full) ++scratch.counters->windowsPassed;
+
+  const bool traced = t.full && track == params_.debugTrack && std::abs(params_.debugFrame - i) < 16;
+  QString trace;
+  if (traced) trace = query_.TimeStamp() + QStringLiteral("\t%1\t%2\r\n").arg(i / 2).arg(c);
+
+  const int16_t* x = query_.Samples().data();
+  int32_t bandSum = 0;
+  bool spoiled = false;
+  for (int32_t w = f; w < f + c; ++w) {
+    const uint8_t* r = Record(records, w);
+    const auto p = static_cast<int32_t>(Aligned(records, w, offset));
+    if (std::abs(int32_t{x[p]}) < params_.minimumAmplitude || Amplitude(r) < params_.minimumAmplitude) continue;
+    uint8_t cached[IndexRecord::kBands];
+    query_.BandsAt(p, scratch.builder, cached);
+    if (traced) {
+      trace += QStringLiteral("\tqpos=%1\tqamp=%2\tdbpos=%3\tdbamp=%4")
+                   .arg(p)
+                   .arg(x[p])
+                   .arg(int64_t{w} * kFrameSamples + Position(r))
+                   .arg(Amplitude(r));
+    }
+    for (int32_t m = 0; m < IndexRecord::kBands; ++m) {
+      const int32_t e = std::abs(int32_t{Bands(r)[m]} - int32_t{cached[m]});
+      bandSum += e;
+      maxDifference = std::max(maxDifference, e);
+      if (e > params_.bandTolerance) spoiled = true;
+      if (traced) trace += QStringLiteral("\t%1").arg(e);
+    }
+    if (traced) trace += QStringLiteral("\r\n");
+  }
+  if (traced) diagnostics->trace2 += trace + QStringLiteral("\r\n");
+
+  const int32_t score = c > 0 ? std::max(sum, bandSum / c) : sum;
+  if (spoiled || score > t.finalScore) return;
+  reach(4);
+  ResultEntry entry;
+  entry.track = track;
+  entry.position = offset + length;
+  entry.maxBandDifference = maxDifference;
+  entry.envelope = envelope;
+  entry.score = score;
+  entry.trackAmplitude = Amplitude(Record(records, i));
+  entry.queryAmplitude = key.amplitude;
+  entry.insideFrames = c;
+  entry.frame = i;
+  entry.keypoint = k;
+  const int32_t place = results.Offer(entry);
+  if (t.full) {
+    ++scratch.counters->offered;
+    if (place >= 0) ++scratch.counters->accepted;
+  }
+  reach(6);
+}
+
+int32_t QueryMatcher::EnvelopeCheck(const uint8_t* records, int32_t n, int32_t f, int32_t c, int64_t offset) const {
+  if (int64_t{f} + c >= n) return -2;
+  if (c < 1) return 0;
+  // Bounded by the query's own length: a query opened from a file need not be
+  // Q seconds long, and no sample past its end may be read.
+  const int32_t length = query_.Length();
+  const int16_t* x = query_.Samples().data();
+  int64_t trackSum = 0, querySum = 0;
+  int32_t loudest = 0;
+  for (int32_t j = f; j < f + c; ++j) {
+    const int64_t p = Aligned(records, j, offset);
+    if (p >= length || p < 0) return -3;
+    trackSum += Amplitude(Record(records, j));
+    const int32_t a = std::abs(int32_t{x[p]});
+    querySum += a;
+    loudest = std::max(loudest, a);
+  }
+  // A silent window has no loudness shape to compare.
+  if (trackSum == 0 || loudest == 0) return -1;
+  const int32_t tolerance = params_.amplitudeTolerance;
+  int32_t worst = 0;
+  for (int32_t j = f; j < f + c; ++j) {
+    const int64_t p = Aligned(records, j, offset);
+    const int64_t expected = std::llabs(int64_t{Amplitude(Record(records, j))} * querySum / trackSum);
+    auto error = [&](int64_t at) { return std::llabs(expected - std::abs(int32_t{x[at]})) * 100 / loudest; };
+    int64_t accepted = error(p);
+    if (accepted >= tolerance) {
+      accepted = -1;
+      for (const int32_t step : {-1, 1, -2, 2, -3, 3}) {
+        const int64_t q = p + step;
+        if (q < 0 || q >= length) continue;
+        const int64_t e = error(q);
+        if (e < tolerance) {
+          accepted = e;
+          break;
+        }
+      }
+      if (accepted < 0) return -1;
+    }
+    worst = std::max(worst, static_cast<int32_t>(accepted));
+  }
+  return worst;
+}
+
+}  // namespace melo

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "indexer/database/track_info.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace melo {
+
+// One track's fingerprint in memory: count 12-byte records, copied verbatim from
+// its index_data. Tracks whose blob could not be read are kept with loaded = false
+// and never searched.
+struct TrackIndex {
+  int32_t count = 0;
+  std::vector<uint8_t> records;
+  bool loaded = false;
+};
+
+// The whole database in memory. Both arrays are indexed by the track number: the
+// row order of "SELECT * FROM Data".
+struct SearchIndex {
+  int32_t recordsCount = -2;  // -2 before counting, -1 when counting failed
+  std::vector<TrackInfo> infos;
+  std::vector<TrackIndex> tracks;
+  int32_t loadedTracks = 0;
+  int32_t readErrors = 0;
+  int64_t totalRecords = 0;
+  double loadTimeMs = 0;
+
+  int32_t TrackCount() const { return static_cast<int32_t>(tracks.size()); }
+};
+
+}  // namespace melo

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "indexer/database/track_info.h"
+#include "searcher/engine/search_engine.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+namespace melo {
+
+struct SearchIndex;
+
+// The texts the searcher shows for a search, made without any window.
+
+// "Artist - Title - Album - Year - Track - Genre" from the tag text (empty values
+// left out); from the file path when there are no tags: the first of file name,
+// folder and parent folder holding 11 Latin or Cyrillic letters or more, else all
+// three joined with '/'.
+QString DisplayTitle(const TrackInfo& info);
+
+// The parameter list of the main window: ("Позиция=", "0:01:23"), ...
+QList<QPair<QString, QString>> ParameterRows(const SearchOutcome& outcome, const SearchIndex& index);
+
+// The coarse-match rate of field 7: "12.34% 1 - 2 - 3 - 4 - 5 - 6".
+QString CounterSummary(const ScanCounters& totals);
+
+// The history line: 12 fields separated by TAB.
+QString HistoryLine(const SearchOutcome& outcome, const SearchIndex& index);
+
+// The 10 rows of the results table: "№", "Разница", "Позиция", "Трек", "Название"
+// (all empty for a row without a result).
+QList<QStringList> ResultRows(const SearchOutcome& outcome, const SearchIndex& index);
+
+}  // namespace melo

@@ -1,0 +1,72 @@
+#include "searcher/engine/search_threads.h"
+
+#include "searcher/engine/search_index.h"
+
+#include <chrono>
+#include <thread>
+
+namespace melo {
+
+TSearchThread::TSearchThread(SearchRun& run, int32_t start, ScanCounters& counters) : run_(run), start_(start) {
+  scratch_.counters = &counters;
+  scratch_.diagnostics = run.diagnostics;
+}
+
+TSearchThread::~TSearchThread() { WaitFor(); }
+
+void TSearchThread::Execute() {
+  const SearchIndex& index = *run_.index;
+  for (int32_t t = start_; t < index.TrackCount(); t += run_.workers) {
+    if (Terminated()) break;
+    if (index.tracks[t].loaded) {
+      run_.matcher->FullScan(t, index.tracks[t], *run_.results, scratch_);
+      run_.tracksScanned.fetch_add(1, std::memory_order_relaxed);
+    }
+    run_.lastTrackHandedOut.store(t, std::memory_order_relaxed);
+  }
+}
+
+TSearchControlThread::TSearchControlThread(SearchEngine& engine, SearchRun& run,
+                                           std::vector<std::unique_ptr<TSearchThread>>& workers, HitMemory lastHit,
+                                           HitMemory hitBefore, int32_t querySeconds, SearchOutcome outcome)
+    : engine_(engine),
+      run_(run),
+      workers_(workers),
+      lastHit_(lastHit),
+      hitBefore_(hitBefore),
+      querySeconds_(querySeconds),
+      outcome_(std::move(outcome)) {
+  scratch_.counters = &unused_;
+  scratch_.diagnostics = run.diagnostics;
+}
+
+TSearchControlThread::~TSearchControlThread() { WaitFor(); }
+
+void TSearchControlThread::Track(const HitMemory& hit) {
+  const SearchIndex& index = *run_.index;
+  if (hit.track < 0 || hit.track >= index.TrackCount() || !index.tracks[hit.track].loaded) return;
+  run_.matcher->TrackingScan(hit.track, index.tracks[hit.track], *run_.results, hit.frame - 2 * querySeconds_,
+                             hit.frame + 20, scratch_);
+}
+
+void TSearchControlThread::Execute() {
+  QElapsedTimer tracking;
+  tracking.start();
+  Track(lastHit_);
+  Track(hitBefore_);
+  outcome_.trackingMs = tracking.nsecsElapsed() / 1e6;
+
+  for (;;) {
+    int32_t finished = 0;
+    for (const auto& w : workers_) finished += w->Finished() ? 1 : 0;
+    if (finished >= 1 && outcome_.firstWorkerMs == 0) outcome_.firstWorkerMs = run_.started.nsecsElapsed() / 1e6;
+    if (finished == static_cast<int32_t>(workers_.size())) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  outcome_.searchMs = run_.started.nsecsElapsed() / 1e6;
+  outcome_.tracksScanned = run_.tracksScanned.load();
+  outcome_.lastTrackHandedOut = run_.lastTrackHandedOut.load();
+  Synchronize([this] { engine_.Finish(outcome_); });
+}
+
+}  // namespace melo

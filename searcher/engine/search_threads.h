@@ -1,0 +1,67 @@
+#pragma once
+
+#include "fingerprint/thread.h"
+#include "searcher/engine/matcher.h"
+#include "searcher/engine/search_engine.h"
+
+#include <QElapsedTimer>
+#include <atomic>
+#include <vector>
+
+namespace melo {
+
+struct SearchIndex;
+
+// What the threads of one search share.
+struct SearchRun {
+  const SearchIndex* index = nullptr;
+  const QueryMatcher* matcher = nullptr;
+  SearchResults* results = nullptr;
+  ScanDiagnostics* diagnostics = nullptr;
+  int32_t workers = 1;
+  std::atomic<int32_t> tracksScanned{0};
+  std::atomic<int32_t> lastTrackHandedOut{-1};
+  QElapsedTimer started;
+};
+
+// Scans tracks w, w + N, w + 2N, ... of the index.
+class TSearchThread : public Thread {
+ public:
+  TSearchThread(SearchRun& run, int32_t start, ScanCounters& counters);
+  ~TSearchThread() override;
+
+ protected:
+  void Execute() override;
+
+ private:
+  SearchRun& run_;
+  const int32_t start_;
+  ScanScratch scratch_;
+};
+
+// Tracks the last two hits, waits for the workers, then has the main thread take
+// the outcome.
+class TSearchControlThread : public Thread {
+ public:
+  TSearchControlThread(SearchEngine& engine, SearchRun& run, std::vector<std::unique_ptr<TSearchThread>>& workers,
+                       HitMemory lastHit, HitMemory hitBefore, int32_t querySeconds, SearchOutcome outcome);
+  ~TSearchControlThread() override;
+
+ protected:
+  void Execute() override;
+
+ private:
+  void Track(const HitMemory& hit);
+
+  SearchEngine& engine_;
+  SearchRun& run_;
+  std::vector<std::unique_ptr<TSearchThread>>& workers_;
+  const HitMemory lastHit_;
+  const HitMemory hitBefore_;
+  const int32_t querySeconds_;
+  SearchOutcome outcome_;
+  ScanCounters unused_;
+  ScanScratch scratch_;
+};
+
+}  // namespace melo
