@@ -1,6 +1,7 @@
 #include "fingerprint/sample_files.h"
 #include "indexer/database/data_module1.h"
 #include "tests/support/media_files.h"
+#include "tests/support/program_run.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/music_like_signal.h"
 #include "tests/support/temp_dir.h"
@@ -11,22 +12,11 @@
 namespace melo {
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  QStringList lines;
-  QString errors;
-};
+using CliRun = testing::ProgramRun;
 
-CliRun Cli(const QStringList& arguments, const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-  QProcess p;
-  p.setProcessEnvironment(environment);
-  p.start(QStringLiteral(MELOBANK_CLI), arguments);
-  p.waitForFinished(60000);
-  CliRun run;
-  run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  run.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  run.errors = QString::fromUtf8(p.readAllStandardError());
-  return run;
+CliRun Cli(const QStringList& arguments,
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+  return testing::RunProgram(QStringLiteral(MELOBANK_CLI), arguments, environment);
 }
 
 class FingerprintCommand : public ::testing::Test {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace melo::testing {
+
+// What a finished program printed: stdout as non-empty lines, stderr as text.
+struct ProgramRun {
+  int exitCode = -1;  // -1 when it crashed or did not end within two minutes
+  QStringList lines;
+  QString errors;
+};
+
+inline ProgramRun RunProgram(const QString& program, const QStringList& arguments,
+                             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+  QProcess p;
+  p.setProcessEnvironment(environment);
+  p.start(program, arguments);
+  const bool ended = p.waitForFinished(120000);
+  ProgramRun run;
+  run.exitCode = ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  run.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  run.errors = QString::fromUtf8(p.readAllStandardError());
+  return run;
+}
+
+}  // namespace melo::testing
