@@ -8,7 +8,6 @@
 #include <QLocale>
 #include <sqlite3.h>
 
-#include <cstring>
 
 namespace melo {
 
@@ -79,11 +78,10 @@ int64_t Integer(sqlite3_stmt* s, int column) { return column < 0 ? 0 : sqlite3_c
 // Copies whole records of the row's blob; false for a missing (NULL) blob.
 bool ReadBlob(sqlite3_stmt* s, int column, TrackIndex& track) {
   if (column < 0 || sqlite3_column_type(s, column) == SQLITE_NULL) return false;
-  const void* bytes = sqlite3_column_blob(s, column);
+  const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(s, column));
   const int size = sqlite3_column_bytes(s, column);
   track.count = size / static_cast<int>(IndexRecord::kSize);
-  track.records.resize(static_cast<size_t>(track.count) * IndexRecord::kSize);
-  if (!track.records.empty()) std::memcpy(track.records.data(), bytes, track.records.size());
+  track.records.assign(bytes, bytes + static_cast<size_t>(track.count) * IndexRecord::kSize);
   track.loaded = true;
   return true;
 }
