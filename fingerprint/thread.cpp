@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 #include <exception>
 
 namespace melo {
@@ -48,17 +50,19 @@ bool Thread::WaitFor(int timeoutMs) {
   if (!started_) return true;
   const QCoreApplication* app = QCoreApplication::instance();
   const bool onMainThread = app && QThread::currentThread() == app->thread();
-  if (!onMainThread) {
-    return runner_->wait(timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
-                                       : QDeadlineTimer(timeoutMs));
-  }
-  QDeadlineTimer deadline =
+  const QDeadlineTimer deadline =
       timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
-  while (!runner_->wait(QDeadlineTimer(5))) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    if (deadline.hasExpired()) return false;
+  if (onMainThread) {
+    // Serve the thread's Synchronize calls the moment they arrive, until it ends.
+    QEventLoop loop;
+    QObject::connect(runner_.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    if (timeoutMs >= 0) timeout.start(timeoutMs);
+    if (!runner_->isFinished()) loop.exec();
   }
-  return true;
+  return runner_->wait(deadline);
 }
 
 void Thread::Synchronize(const std::function<void()>& fn) {

@@ -2,11 +2,17 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 
 namespace melo::cli {
 
 namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int) { interrupted.store(true); }
 
 QString ProgramName() {
   return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
@@ -77,5 +83,17 @@ int Fail(const QString& message) {
 }
 
 void Print(const QString& text) { PrintTo(stdout, text); }
+
+void CatchInterrupts() {
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+}
+
+void RestoreInterrupts() {
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+}
+
+bool Interrupted() { return interrupted.load(); }
 
 }  // namespace melo::cli

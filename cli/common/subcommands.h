@@ -36,4 +36,10 @@ int Fail(const QString& message);
 // Writes text to stdout as UTF-8.
 void Print(const QString& text);
 
+// Ctrl+C and SIGTERM raise a flag instead of ending the program, so that a long
+// command can stop cleanly; RestoreInterrupts() puts the default handling back.
+void CatchInterrupts();
+void RestoreInterrupts();
+bool Interrupted();
+
 }  // namespace melo::cli

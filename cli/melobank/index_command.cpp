@@ -16,18 +16,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
 namespace melo::cli {
 
 namespace {
-
-std::atomic<bool> interrupted{false};
-
-extern "C" void OnInterrupt(int) { interrupted.store(true); }
 
 struct IndexOptions {
   IndexerSettings settings;
@@ -197,18 +191,16 @@ int RunIndexCommand(const QStringList& arguments) {
   run.onFinished = [] { QCoreApplication::quit(); };
   // Ctrl+C stops the run the way the window's stop button does: running files are
   // finished and marked stopped, the work folders cleared.
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
+  CatchInterrupts();
   QTimer interruptPoll;
   QObject::connect(&interruptPoll, &QTimer::timeout, [&] {
-    if (!interrupted.load() || !run.Running()) return;
+    if (!Interrupted() || !run.Running()) return;
     run.Stop();
     QCoreApplication::quit();
   });
   interruptPoll.start(100);
   QCoreApplication::exec();
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
+  RestoreInterrupts();
   if (onTerminal) std::fprintf(stderr, "\r\033[K");
 
   Print(Summary(queue, messages));

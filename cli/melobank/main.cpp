@@ -1,4 +1,5 @@
 #include "cli/common/subcommands.h"
+#include "cli/melobank/check_import_commands.h"
 #include "cli/melobank/database_commands.h"
 #include "cli/melobank/fingerprint_command.h"
 #include "cli/melobank/index_command.h"
@@ -18,6 +19,8 @@ int main(int argc, char* argv[]) {
       Subcommand{"create", "Create a database file with its table.", &melo::cli::RunCreateCommand},
       Subcommand{"list", "List the rows of a database as id<TAB>name.", &melo::cli::RunListCommand},
       Subcommand{"show", "Show the fields of one row.", &melo::cli::RunShowCommand},
+      Subcommand{"check", "Check a database for rows that would mislead the searcher.", &melo::cli::RunCheckCommand},
+      Subcommand{"import", "Merge the rows of another database into a database.", &melo::cli::RunImportCommand},
       Subcommand{"vacuum", "Compact a database file.", &melo::cli::RunVacuumCommand},
       Subcommand{"clear", "Delete every row of a database.", &melo::cli::RunClearCommand},
   };

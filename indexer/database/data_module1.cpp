@@ -41,6 +41,7 @@ bool TDataModule1::OpenDatabase(const QString& path) {
     dialogs_.ShowMessage(QStringLiteral("Ошибка подключения к базе данных!"));
     return false;
   }
+  Execute(sql::kCreateLookupIndexes);  // fails harmlessly without a table or on a read-only file
   return true;
 }
 
@@ -63,7 +64,10 @@ bool TDataModule1::Execute(const char* sql) {
 }
 
 bool TDataModule1::CreateTable() {
-  if (Execute(sql::kCreateTable)) return true;
+  if (Execute(sql::kCreateTable)) {
+    Execute(sql::kCreateLookupIndexes);
+    return true;
+  }
   dialogs_.ShowMessage(QStringLiteral("Ошибка создания таблицы!"));
   return false;
 }

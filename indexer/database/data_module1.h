@@ -71,6 +71,10 @@ class TDataModule1 {
   void UnlockDatabase() noexcept { lockId_.store(-1); }
   int32_t LockId() const noexcept { return lockId_.load(); }
 
+  // The open connection, for the check's and the import's own statements; null when
+  // not connected. Callers hold the lock.
+  SQLite::Database* Connection() { return db_.get(); }
+
  private:
   bool Execute(const char* sql);
 
@@ -78,6 +82,18 @@ class TDataModule1 {
   std::unique_ptr<SQLite::Database> db_;
   QString path_;
   std::atomic<int32_t> lockId_{-1};
+};
+
+// Holds the database lock for `owner` until the end of the scope, however it ends.
+class DatabaseLock {
+ public:
+  DatabaseLock(TDataModule1& store, int32_t owner) : store_(store) { store_.LockDatabase(owner); }
+  ~DatabaseLock() { store_.UnlockDatabase(); }
+  DatabaseLock(const DatabaseLock&) = delete;
+  DatabaseLock& operator=(const DatabaseLock&) = delete;
+
+ private:
+  TDataModule1& store_;
 };
 
 }  // namespace melo

@@ -17,6 +17,13 @@ inline constexpr char kCreateTable[] =
 
 inline constexpr char kClearTable[] = "DELETE FROM Data;";
 
+// Lookups by track identity and by source path run once per indexed or imported
+// track; without these indexes each is a scan of the whole table, fingerprints
+// included. They sit beside the table and change nothing a reader of the file sees.
+inline constexpr char kCreateLookupIndexes[] =
+    "CREATE INDEX IF NOT EXISTS Data_track ON Data(md5, source_size, audio_track);"
+    "CREATE INDEX IF NOT EXISTS Data_source_path ON Data(source_path);";
+
 inline constexpr char kInsert[] =
     "INSERT INTO data (source_size, sha2, md5, duration, source_path, source_file_name, "
     "extension, type, audio_track, all_tracks, created, info, records, index_data) "
@@ -42,5 +49,14 @@ inline constexpr char kDeleteTrack[] =
 inline constexpr char kListTracks[] = "SELECT id, source_size, md5, audio_track FROM data";
 
 inline constexpr char kCountRows[] = "SELECT count(*) AS RECORDS_COUNT FROM Data";
+
+// The database check.
+inline constexpr char kFindDuplicates[] =
+    "SELECT id, md5, COUNT(*) AS n FROM Data GROUP BY md5, source_size, audio_track HAVING n > 1";
+inline constexpr char kDescriptiveColumns[] =
+    "SELECT id, source_size, sha2, md5, duration, source_path, source_file_name, extension, type, audio_track, "
+    "all_tracks, created, info, records FROM Data";
+inline constexpr char kSourcePaths[] = "SELECT id, source_path FROM Data";
+inline constexpr char kIndexData[] = "SELECT id,records,index_data FROM Data";
 
 }  // namespace melo::sql

@@ -20,16 +20,6 @@ namespace {
 
 std::atomic<int64_t> indexedRecordsTotal{0};
 
-// Releases the database lock however the bracketed step ends.
-class LockScope {
- public:
-  LockScope(TDataModule1& store, int32_t owner) : store_(store) { store_.LockDatabase(owner); }
-  ~LockScope() { store_.UnlockDatabase(); }
-
- private:
-  TDataModule1& store_;
-};
-
 const QString kUnexpectedFailure = QStringLiteral("Непредвиденная ошибка при обработке файла!");
 
 }  // namespace
@@ -220,7 +210,7 @@ void ProcessMediaFile::ReadTagsWith(const QString& toolPath, const QString& work
 void ProcessMediaFile::CheckPath() {
   int32_t result = 0;
   Synchronize([&] {
-    LockScope lock(store_, id_);
+    DatabaseLock lock(store_, id_);
     result = store_.CheckSourcePath(info_);
   });
   if (result == TDataModule1::kError) message_ = QStringLiteral("Ошибка выполнения запроса 1!");
@@ -231,7 +221,7 @@ void ProcessMediaFile::InsertRecord(const std::vector<uint8_t>& records, const Q
   try {
     int32_t result = 0;
     Synchronize([&] {
-      LockScope lock(store_, id_);
+      DatabaseLock lock(store_, id_);
       result = store_.InsertSQL(info_, records);
       if (result == 0) indexedRecordsTotal.fetch_add(info_.records);
     });

@@ -146,5 +146,42 @@ TEST(IndexCommand, IndexesFoldersAndReportsEveryFile) {
   EXPECT_EQ(Cli({"index", "--db", db, dir.Path("nowhere")}, environment).exitCode, 2);
 }
 
+TEST(CheckAndImportCommands, ExitStatusesTellFindingsFromFailures) {
+  testing::TempDir dir;
+  const QString db = dir.Path("main.db"), source = dir.Path("source.db");
+  for (const QString& path : {db, source}) {
+    testing::RecordingDialogs dialogs;
+    TDataModule1 store(dialogs);
+    ASSERT_TRUE(store.OpenDatabase(path));
+    ASSERT_TRUE(store.CreateTable());
+    TrackInfo t;
+    t.md5 = path == db ? "shared" : "new";
+    t.source_path = path == db ? dir.Write("here.mp3") : dir.Path("gone.mp3");
+    t.records = 70;
+    ASSERT_EQ(store.InsertSQL(t, std::vector<uint8_t>(840, 1)), 0);
+    if (path == source) {
+      t.md5 = "shared";
+      t.source_path = dir.Path("here.mp3");
+      ASSERT_EQ(store.InsertSQL(t, std::vector<uint8_t>(840, 1)), 0);
+    }
+  }
+  const QStringList onlySources = {"check", "--no-duplicates", "--no-empty", "--no-values", "--no-sizes", "--sources"};
+  const CliRun clean = Cli(onlySources + QStringList{db});
+  EXPECT_EQ(clean.exitCode, 0);
+  EXPECT_EQ(clean.lines, QStringList({"Количество сообщений: 0"}));
+  const CliRun missing = Cli(onlySources + QStringList{source});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.lines, QStringList({"Id=1\tИсходный файл не найден: " + dir.Path("gone.mp3"), "Количество сообщений: 1"}));
+  EXPECT_EQ(Cli({"check", dir.Path("none.db")}).exitCode, 2);
+
+  const CliRun import = Cli({"import", db, source});
+  EXPECT_EQ(import.exitCode, 0) << import.errors.toStdString();
+  EXPECT_TRUE(import.lines.first().startsWith("Дубликат: MD5-хэш = shared"));
+  EXPECT_EQ(import.lines.mid(1), QStringList({"Обработано записей: 2 из 2", "Проигнорировано дубликатов: 1",
+                                              "Удалено записей: 0", "Добавлено новых записей: 1"}));
+  EXPECT_TRUE(import.errors.contains("Задание выполнено!"));
+  EXPECT_EQ(Cli({"import", db, dir.Write("junk.db", QByteArray(3000, 'j'))}).exitCode, 2);
+}
+
 }  // namespace
 }  // namespace melo

@@ -136,6 +136,13 @@ TEST_F(DataModuleTest, TheStoredFormatIsPlainSqlite) {
   EXPECT_EQ(Sqlite3(db, "SELECT source_file_name, type FROM Data"), "t|видео");
 }
 
+TEST_F(DataModuleTest, TrackAndPathLookupsUseAnIndex) {
+  const QString db = dir.Path("base.db");
+  EXPECT_TRUE(Sqlite3(db, "EXPLAIN QUERY PLAN SELECT id FROM data WHERE md5 = 'm' AND source_size = 1 AND audio_track = 0")
+                  .contains("INDEX Data_track"));
+  EXPECT_TRUE(Sqlite3(db, "EXPLAIN QUERY PLAN SELECT id FROM data WHERE source_path = 'p'").contains("INDEX Data_source_path"));
+}
+
 TEST(DataModule1, ReadsADatabaseMadeByTheSqliteShell) {
   TempDir dir;
   const QString db = dir.Path("shell.db");
@@ -160,6 +167,7 @@ TEST(DataModule1, ReadsADatabaseMadeByTheSqliteShell) {
   info.audio_track = 1;
   EXPECT_EQ(store.InsertSQL(info, buffer), 0);
   EXPECT_EQ(Sqlite3(db, "SELECT max(id) FROM Data"), "8");
+  EXPECT_EQ(Sqlite3(db, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'Data_%'"), "2");
 }
 
 TEST(DataModule1, FilesThatAreNotDatabasesFailCleanly) {

@@ -1,0 +1,128 @@
+#include "cli/melobank/check_import_commands.h"
+
+#include "cli/common/subcommands.h"
+#include "fingerprint/dialogs.h"
+#include "indexer/database/data_module1.h"
+#include "indexer/database/data_module2.h"
+#include "indexer/pipeline/check_database.h"
+#include "indexer/pipeline/import_database.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+
+namespace melo::cli {
+
+namespace {
+
+void ToStderr(const QString& text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
+
+bool OpenExistingDatabase(TDataModule1& store, const QString& path) {
+  if (!QFileInfo(path).isFile()) {
+    Fail(QStringLiteral("%1: no such database file").arg(path));
+    return false;
+  }
+  if (!store.OpenDatabase(path)) {
+    Fail(QStringLiteral("%1: cannot open the database").arg(path));
+    return false;
+  }
+  return true;
+}
+
+// --name / --no-name switches with a default.
+struct Switch {
+  QCommandLineOption on, off;
+  bool fallback;
+  Switch(const QString& name, const QString& what, bool byDefault)
+      : on(name, what + (byDefault ? QStringLiteral(" (default)") : QString())),
+        off(QStringLiteral("no-") + name, QStringLiteral("Do not: ") + what.toLower()),
+        fallback(byDefault) {}
+  bool Value(const QCommandLineParser& p) const { return p.isSet(on) ? true : p.isSet(off) ? false : fallback; }
+};
+
+}  // namespace
+
+int RunCheckCommand(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Checks a database for rows that would mislead the searcher and prints one line per "
+      "finding. Exit status 0 without findings, 1 with findings, 2 when the check failed."));
+  const CheckDatabase::Options defaults;
+  const Switch duplicates(QStringLiteral("duplicates"), QStringLiteral("Look for repeated tracks"), defaults.duplicates);
+  const Switch empty(QStringLiteral("empty"), QStringLiteral("Look for empty fields and short fingerprints"), defaults.emptyFields);
+  const Switch sources(QStringLiteral("sources"), QStringLiteral("Look for missing source files"), defaults.sourceFiles);
+  const Switch values(QStringLiteral("values"), QStringLiteral("Check fingerprint values"), defaults.indexValues);
+  const Switch sizes(QStringLiteral("sizes"), QStringLiteral("Check fingerprint sizes"), defaults.indexSizes);
+  for (const Switch* s : {&duplicates, &empty, &sources, &values, &sizes}) parser.addOptions({s->on, s->off});
+  parser.addPositionalArgument(QStringLiteral("DB"), QStringLiteral("The database."));
+  int exitCode = kExitOk;
+  if (!ParseCommandLine(parser, arguments, &exitCode)) return exitCode;
+  if (parser.positionalArguments().size() != 1) return Fail(QStringLiteral("expected DB"));
+
+  StderrDialogs dialogs;
+  TDataModule1 store(dialogs);
+  if (!OpenExistingDatabase(store, parser.positionalArguments().first())) return kExitFailure;
+  CheckDatabase check(store, {duplicates.Value(parser), empty.Value(parser), sources.Value(parser),
+                              values.Value(parser), sizes.Value(parser)});
+  check.SetFinishPause(0);
+  int findings = 0;
+  bool failed = false;
+  check.onReport = [&](const QString& line) {
+    Print(line + QLatin1Char('\n'));
+    ++findings;
+  };
+  check.onError = [&](const QString& text) {
+    ToStderr(text);
+    failed = true;
+  };
+  check.Start();
+  check.WaitFor();
+  Print(QStringLiteral("Количество сообщений: %1\n").arg(findings));
+  return failed ? kExitFailure : findings > 0 ? kExitFindings : kExitOk;
+}
+
+int RunImportCommand(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Merges the rows of SOURCE.db into DB: new tracks are copied; for tracks already in DB "
+      "the old row stays, or with --replace the source row takes its place. Ctrl+C stops after "
+      "the current row and keeps what was copied."));
+  const QCommandLineOption replace(QStringLiteral("replace"), QStringLiteral("Replace rows of tracks already in DB."));
+  parser.addOption(replace);
+  parser.addPositionalArgument(QStringLiteral("DB"), QStringLiteral("The database to import into."));
+  parser.addPositionalArgument(QStringLiteral("SOURCE.db"), QStringLiteral("The database to import from."));
+  int exitCode = kExitOk;
+  if (!ParseCommandLine(parser, arguments, &exitCode)) return exitCode;
+  const QStringList positional = parser.positionalArguments();
+  if (positional.size() != 2) return Fail(QStringLiteral("expected DB SOURCE.db"));
+
+  StderrDialogs dialogs;
+  TDataModule1 store(dialogs);
+  TDataModule2 source(dialogs);
+  if (!OpenExistingDatabase(store, positional[0])) return kExitFailure;
+  if (!QFileInfo(positional[1]).isFile() || !source.OpenDatabase(positional[1])) {
+    return Fail(QStringLiteral("Ошибка подключения импортируемой базы данных!"));
+  }
+  ImportDatabase import(store, source,
+                        parser.isSet(replace) ? ImportDatabase::Policy::Replace : ImportDatabase::Policy::KeepOld);
+  import.onAdd = [](const QString& line) { Print(line + QLatin1Char('\n')); };
+  import.onShow = [](const QString& text) { ToStderr(text); };
+  import.onSummary = [](const QStringList& lines) { Print(lines.join(QLatin1Char('\n')) + QLatin1Char('\n')); };
+
+  CatchInterrupts();
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (Interrupted()) import.Terminate();
+  });
+  poll.start(100);
+  import.Start();
+  import.WaitFor();
+  RestoreInterrupts();
+  source.CloseDatabase();
+  if (import.RanToTheEnd()) return kExitOk;
+  return import.Terminated() ? kExitFindings : kExitFailure;
+}
+
+}  // namespace melo::cli

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "fingerprint/thread.h"
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+
+namespace melo {
+
+class TDataModule1;
+class TDataModule2;
+
+// Merges the rows of another database (open on TDataModule2) into the current one:
+// every source row whose track (md5, size, audio track) is new is copied with all
+// its columns and fingerprint; for tracks already present the old row stays, or is
+// replaced. Runs in its own thread holding the database lock (owner 1000).
+//
+// Nothing is lost on the way: a replaced row is deleted only together with the
+// insertion of its successor, and kept when reading or inserting that fails; only
+// rows really inserted are counted. The copies are committed in batches at least
+// once a second, so a stop or a crash keeps what was copied.
+class ImportDatabase : public Thread {
+ public:
+  enum class Policy { KeepOld, Replace };
+
+  struct Counts {
+    int32_t total = 0;
+    int32_t processed = 0;
+    int32_t ignored = 0;
+    int32_t deleted = 0;
+    int32_t added = 0;
+  };
+
+  ImportDatabase(TDataModule1& store, TDataModule2& source, Policy policy);
+  ~ImportDatabase() override;
+
+  int32_t Progress() const { return progress_.load(); }
+  Counts GetCounts() const;        // read after Finished()
+  bool RanToTheEnd() const { return ranToTheEnd_; }
+
+  // Run on the main thread, the import waiting for each.
+  std::function<void(const QString&)> onAdd;          // a line for the message list
+  std::function<void(const QString&)> onShow;         // a message box
+  std::function<void(const QStringList&)> onSummary;  // the closing lines
+
+ protected:
+  void Execute() override;
+
+ private:
+  void Add(const QString& line);
+  void Show(const QString& text);
+  void Summary();
+  void CopyNew(int32_t sourceId);
+  // Deletes the old row and inserts the source row in its place, or changes nothing.
+  void Replace(int32_t sourceId, const QString& md5, int64_t size, int32_t track,
+               const std::function<bool(const std::function<bool()>&)>& atomically);
+
+  TDataModule1& store_;
+  TDataModule2& source_;
+  const Policy policy_;
+  std::atomic<int32_t> progress_{0};
+  Counts counts_;
+  bool ranToTheEnd_ = false;
+};
+
+}  // namespace melo
