@@ -2,6 +2,7 @@
 
 #include "cli/common/subcommands.h"
 #include "cli/melodar/query_input.h"
+#include "cli/melodar/result_json.h"
 #include "fingerprint/text_format.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/load_data.h"
@@ -10,9 +11,6 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QStandardPaths>
 #include <QThread>
 #include <algorithm>
@@ -102,37 +100,6 @@ bool ParseSearchOptions(const QStringList& arguments, SearchOptions* o, int* exi
   return true;
 }
 
-QJsonObject EntryJson(const ResultEntry& e, const SearchIndex& index) {
-  const TrackInfo& info = index.infos[e.track];
-  return {{"track", e.track},
-          {"id", info.id},
-          {"source_path", info.source_path},
-          {"title", DisplayTitle(info)},
-          {"position_samples", static_cast<qint64>(e.position)},
-          {"position", FormatDuration(e.position / 48000, false)},
-          {"score", e.score}};
-}
-
-QString JsonLine(const QString& query, const SearchOutcome* outcome, const QString& reason, const SearchIndex& index,
-                 int32_t top, bool confirmed) {
-  QJsonObject o{{"query", query}, {"found", outcome && outcome->Found()}};
-  if (!reason.isEmpty()) o["reason"] = reason;
-  if (outcome) {
-    o["search_ms"] = outcome->searchMs;
-    o["confirmed"] = confirmed;
-    if (outcome->Found()) {
-      const QJsonObject best = EntryJson(outcome->entries.front(), index);
-      for (auto it = best.begin(); it != best.end(); ++it) o[it.key()] = it.value();
-    }
-    QJsonArray ranked;
-    for (int32_t r = 0; r < std::min<int32_t>(top, static_cast<int32_t>(outcome->entries.size())); ++r) {
-      ranked.append(EntryJson(outcome->entries[r], index));
-    }
-    o["top"] = ranked;
-  }
-  return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
-}
-
 // Q seconds from `start`, or the whole file.
 std::vector<int16_t> Excerpt(const std::vector<int16_t>& samples, const SearchOptions& o) {
   if (o.start < 0) return samples;
@@ -171,7 +138,7 @@ int RunSearchCommand(const QStringList& arguments) {
     if (!query.Create(samples.data(), static_cast<int32_t>(samples.size()))) {
       const QString reason = QStringLiteral("Ошибка создания запроса!");
       std::fprintf(stderr, "%s: %s\n", path.toUtf8().constData(), reason.toUtf8().constData());
-      Print((options.json ? JsonLine(path, nullptr, reason, index, 0, false)
+      Print((options.json ? ResultJson(path, nullptr, reason, index, 0)
                           : QStringList({"", "", "", "", "", "", reason, "", "", "", "", ""}).join('\t')) +
             QLatin1Char('\n'));
       continue;
@@ -180,7 +147,7 @@ int RunSearchCommand(const QStringList& arguments) {
     engine.onFinished = [&](const SearchOutcome& outcome) { result = outcome; };
     engine.Start(query, params);
     engine.Wait();
-    Print((options.json ? JsonLine(path, &result, {}, index, options.top, result.confirmed)
+    Print((options.json ? ResultJson(path, &result, {}, index, options.top)
                         : HistoryLine(result, index)) +
           QLatin1Char('\n'));
   }

@@ -1,0 +1,124 @@
+#include "searcher/app/echoline_interface.h"
+
+#include "fingerprint/path_utils.h"
+#include "fingerprint/process_runner.h"
+#include "searcher/app/capture_ring.h"
+
+#include <QFileInfo>
+#include <QProcess>
+
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace melo {
+
+namespace {
+
+QByteArray ShmName(const QString& mappingName) { return "/" + mappingName.toLatin1(); }
+
+}  // namespace
+
+QString EcholineInterface::CommandLine(const QString& programPath, const QString& mappingName) {
+  const QString program = programPath.contains(QLatin1Char(' ')) ? QuoteCommandArgument(programPath) : programPath;
+  return program + QStringLiteral("  ") + mappingName;
+}
+
+QString EcholineInterface::DefaultMappingName() {
+  return QStringLiteral("MelodarEcholine%1").arg(getpid());
+}
+
+EcholineInterface::EcholineInterface(const QString& programDir, const QString& mappingName)
+    : mappingName_(mappingName) {
+  const QByteArray name = ShmName(mappingName);
+  shm_unlink(name.constData());  // a leftover of a crashed searcher
+  fd_ = shm_open(name.constData(), O_CREAT | O_RDWR, 0600);
+  if (fd_ < 0 || ftruncate(fd_, kMappingSize) != 0) {
+    errorText_ = QStringLiteral("Can't create file mapping");
+    return;
+  }
+  view_ = mmap(nullptr, kMappingSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
+  if (view_ == MAP_FAILED) {
+    view_ = nullptr;
+    errorText_ = QStringLiteral("Can't create file mapping");
+    return;
+  }
+  StartHelper(programDir);
+}
+
+void EcholineInterface::StartHelper(const QString& programDir) {
+  const QString program = JoinPath(programDir, QStringLiteral("Echoline"));
+  if (!QFileInfo(program).isFile()) {
+    errorText_ = QStringLiteral("Not found: ") + program;
+    return;
+  }
+  const QStringList words = QProcess::splitCommand(CommandLine(program, mappingName_));
+  QList<QByteArray> storage;
+  std::vector<char*> argv;
+  for (const QString& w : words) storage.append(w.toLocal8Bit());
+  for (QByteArray& a : storage) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, programDir.toLocal8Bit().constData());
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  const int failed = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed != 0) {
+    pid_ = -1;
+    errorText_ = QStringLiteral("Can't create process");
+    return;
+  }
+  running_ = true;
+}
+
+bool EcholineInterface::HelperEnded() {
+  if (pid_ <= 0) return true;
+  int status = 0;
+  if (waitpid(pid_, &status, WNOHANG) != pid_) return false;
+  pid_ = -1;
+  return true;
+}
+
+int32_t EcholineInterface::ReadAudio(CaptureRing& ring) {
+  if (!running_) return kNotRunning;
+  if (HelperEnded()) {
+    running_ = false;
+    errorText_ = QStringLiteral("Capture program ended");
+    return kNotRunning;
+  }
+  const auto* index = reinterpret_cast<const uint32_t*>(view_);
+  const uint32_t written = __atomic_load_n(index, __ATOMIC_ACQUIRE);
+  if (written >= kRingValues) return kReadFailed;
+  const auto* values = reinterpret_cast<const int16_t*>(View() + 8);
+  const uint32_t previous = lastIndex_;
+  lastIndex_ = written;
+  if (written == previous) return 0;
+  if (written > previous) {
+    ring.Append(values + previous, written - previous);
+    return static_cast<int32_t>(written - previous);
+  }
+  ring.Append(values + previous, kRingValues - previous);
+  ring.Append(values, written);
+  return static_cast<int32_t>(kRingValues - previous + written);
+}
+
+EcholineInterface::~EcholineInterface() {
+  running_ = false;
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  if (view_) munmap(view_, kMappingSize);
+  if (fd_ >= 0) close(fd_);
+  shm_unlink(ShmName(mappingName_).constData());
+}
+
+}  // namespace melo

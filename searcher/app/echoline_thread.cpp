@@ -1,0 +1,57 @@
+#include "searcher/app/echoline_thread.h"
+
+#include "searcher/app/capture_ring.h"
+#include "searcher/app/echoline_interface.h"
+
+#include <QElapsedTimer>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace melo {
+
+namespace {
+
+constexpr auto kReadInterval = std::chrono::milliseconds(100);
+constexpr qint64 kRestartIntervalMs = 1000;
+
+}  // namespace
+
+EcholineThread::EcholineThread(CaptureRing& ring, QString programDir, QString mappingName)
+    : ring_(ring), programDir_(std::move(programDir)), mappingName_(std::move(mappingName)) {}
+
+EcholineThread::~EcholineThread() {
+  Terminate();
+  WaitFor();
+}
+
+void EcholineThread::Execute() {
+  auto helper = std::make_unique<EcholineInterface>(programDir_, mappingName_);
+  ring_.SetActive(true);
+  QElapsedTimer sinceStart;
+  sinceStart.start();
+  bool reported = false;
+  while (!Terminated()) {
+    std::this_thread::sleep_for(kReadInterval);
+    int32_t result = 0;
+    try {
+      result = helper->ReadAudio(ring_);
+    } catch (...) {
+      result = EcholineInterface::kReadFailed;
+    }
+    if (result > 0) reported = false;  // data flows again: a later failure is news
+    if (result >= 0) continue;
+    if (!reported && onError) {
+      const QString text = QStringLiteral("EcholineInterface::ReadAudio Error=%1").arg(result);
+      Synchronize([&] { onError(text); });
+    }
+    reported = true;
+    if (!helper->Running() && sinceStart.elapsed() >= kRestartIntervalMs) {
+      helper.reset();  // unmaps and unlinks before the new mapping of the same name
+      helper = std::make_unique<EcholineInterface>(programDir_, mappingName_);
+      sinceStart.restart();
+    }
+  }
+}
+
+}  // namespace melo

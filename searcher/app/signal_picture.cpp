@@ -1,0 +1,68 @@
+#include "searcher/app/signal_picture.h"
+
+#include "searcher/app/capture_ring.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <vector>
+
+namespace melo {
+
+namespace {
+
+const QColor kRelative(0x19, 0x19, 0x19);
+const QColor kAbsolute(0x00, 0x00, 0xFF);
+const QColor kMiddle(0x80, 0x80, 0x80);
+
+}  // namespace
+
+QString DrawSignalPicture(QImage& picture, CaptureRing& ring) {
+  const int width = picture.width();
+  const int height = picture.height();
+  std::vector<uint16_t> levels(static_cast<size_t>(std::max(width, 0)), 0);
+  int32_t largest = 1;
+  ring.WithLevels([&](PeakEnvelope& history) {
+    largest = std::max<int32_t>(history.UpdateMinMax(), 1);
+    const uint32_t total = history.Total();
+    const int available = static_cast<int>(std::min<uint32_t>(total, static_cast<uint32_t>(history.Stored())));
+    const int shown = std::min(width, available);
+    if (shown > 0) history.ReadRange(total - static_cast<uint32_t>(shown), levels.data() + (width - shown), shown);
+  });
+
+  picture.fill(Qt::white);
+  QPainter painter(&picture);
+  const int middle = height / 2;
+  int32_t loudest = 0;
+  for (int x = 0; x < width; ++x) {
+    const int32_t v = levels[static_cast<size_t>(x)];
+    loudest = std::max(loudest, v);
+    const int relative = static_cast<int>(int64_t{v} * middle / largest);
+    const int absolute = static_cast<int>(int64_t{v} * middle / 32767);
+    painter.setPen(kRelative);
+    painter.drawLine(x, middle - relative, x, middle + relative);
+    painter.setPen(kAbsolute);
+    painter.drawLine(x, middle - absolute, x, middle + absolute);
+  }
+  painter.setPen(kMiddle);
+  painter.drawLine(0, middle, width - 1, middle);
+
+  QString warning;
+  QColor colour;
+  if (loudest < 2) {
+    warning = QStringLiteral("Нет аудио сигнала!");
+    colour = Qt::red;
+  } else if (loudest < 2000) {
+    warning = QStringLiteral("Слабый аудио сигнал!");
+    colour = Qt::yellow;
+  }
+  if (!warning.isEmpty()) {
+    painter.setPen(colour);
+    painter.setFont(QFont(QStringLiteral("Arial"), 14));
+    painter.drawText(10, 10 + painter.fontMetrics().ascent(), warning);
+  }
+  return warning;
+}
+
+}  // namespace melo

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QImage;
+
+namespace melo {
+
+class CaptureRing;
+
+// Draws the level history of the ring into `picture`, one column per 10 ms value,
+// newest on the right: the level relative to the loudest value held in dark grey,
+// and relative to full scale in blue, about the grey middle line. Writes and
+// returns "Нет аудио сигнала!" (red) or "Слабый аудио сигнал!" (yellow) when the
+// loudest drawn value is below 2 or 2000; empty otherwise.
+QString DrawSignalPicture(QImage& picture, CaptureRing& ring);
+
+}  // namespace melo
