@@ -76,7 +76,11 @@ bool ParseIndexOptions(const QStringList& arguments, const IndexerPaths& paths, 
     s.threads = std::min(s.threads, processors);
   }
   FillToolPathsFromSearchPath(s);
-  options->paths = parser.positionalArguments();
+  // The tools run in the work directory: every path they get must be absolute.
+  auto absolute = [](const QString& path) { return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath(); };
+  s.dbPath = absolute(s.dbPath);
+  s.workDir = absolute(s.workDir);
+  for (const QString& path : parser.positionalArguments()) options->paths.append(absolute(path));
   options->listFile = parser.value(list);
   if (s.dbPath.isEmpty()) {
     *exitCode = Fail(QStringLiteral("no database: give --db DB"));

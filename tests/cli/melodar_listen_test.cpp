@@ -1,0 +1,140 @@
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+namespace melo {
+namespace {
+
+using testing::ProgramRun;
+using testing::RunProgram;
+using testing::TempDir;
+
+bool Tool(const QString& program, const QStringList& arguments,
+          const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+  return RunProgram(program, arguments, environment).exitCode == 0;
+}
+
+// Two tracks indexed with the real indexer; the one that plays is "glide".
+class Listening : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new TempDir;
+    QDir().mkpath(dir_->Path("library"));
+    ASSERT_TRUE(Tool("sox", {"-n", "-r", "48000", "-c", "2", "-b", "16", dir_->Path("library/glide.wav"), "synth", "40",
+                             "sine", "220-880", "sine", "330-990", "pinknoise", "tremolo", "3.7", "40", "gain", "-n", "-3"}));
+    ASSERT_TRUE(Tool("sox", {"-n", "-r", "44100", "-c", "2", dir_->Path("library/drone.flac"), "synth", "40", "sine",
+                             "300-600", "brownnoise", "tremolo", "5", "50", "gain", "-n", "-3"}));
+    ASSERT_TRUE(Tool(MELOBANK_CLI, {"index", "--db", dir_->Path("library.db"), "--work-dir", dir_->Path(), dir_->Path("library")}));
+  }
+  static void TearDownTestSuite() { delete dir_; }
+
+  // Listens for `seconds`; the JSON object of every search.
+  static QList<QJsonObject> Listen(const QStringList& options, const QProcessEnvironment& environment, int seconds = 8) {
+    const ProgramRun run = RunProgram(MELODAR_CLI,
+                                      QStringList{"listen", "--db", dir_->Path("library.db"), "--json", "--duration",
+                                                  QString::number(seconds)} + options,
+                                      environment);
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    QList<QJsonObject> searches;
+    for (const QString& line : run.lines) searches.append(QJsonDocument::fromJson(line.toUtf8()).object());
+    return searches;
+  }
+
+  // The searches name the playing track at advancing positions, and a hit that
+  // follows one in the same track is confirmed.
+  static void ExpectTheGlideFollowed(const QList<QJsonObject>& searches) {
+    ASSERT_GE(searches.size(), 3);
+    qint64 previous = -1;
+    int found = 0, confirmed = 0;
+    for (const QJsonObject& s : searches) {
+      if (!s["found"].toBool()) continue;
+      EXPECT_EQ(s["source_path"].toString(), dir_->Path("library/glide.wav"));
+      const qint64 position = s["position_samples"].toInteger();
+      EXPECT_GT(position, previous);
+      if (found == 0) {
+        EXPECT_FALSE(s["confirmed"].toBool());  // nothing before it to confirm
+      }
+      confirmed += s["confirmed"].toBool() ? 1 : 0;
+      previous = position;
+      ++found;
+    }
+    EXPECT_GE(found, 3);
+    EXPECT_GE(confirmed, 2);
+  }
+
+  static TempDir* dir_;
+};
+
+TempDir* Listening::dir_ = nullptr;
+
+TEST_F(Listening, TheHelperPlaysAFileAndTheSearcherNamesIt) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("ECHOLINE_SOURCE", dir_->Path("library/glide.wav"));
+  ExpectTheGlideFollowed(Listen({"--source", "loopback", "--interval", "1"}, environment));
+}
+
+// A private PulseAudio server with a null sink; its monitor is what "the computer
+// plays", and a remapped copy of it is a recording device.
+class PulseAudioServer {
+ public:
+  explicit PulseAudioServer(const TempDir& dir) {
+    environment_ = QProcessEnvironment::systemEnvironment();
+    environment_.insert("XDG_RUNTIME_DIR", dir.Path("runtime"));
+    environment_.insert("HOME", dir.Path("home"));
+    environment_.remove("ECHOLINE_SOURCE");
+    QDir().mkpath(dir.Path("runtime"));
+    QDir().mkpath(dir.Path("home"));
+    QFile::setPermissions(dir.Path("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (QStandardPaths::findExecutable("pulseaudio").isEmpty()) return;
+    started_ = Tool("pulseaudio", {"--daemonize=yes", "--exit-idle-time=-1", "-n", "--load=module-native-protocol-unix"},
+                    environment_) &&
+               Tool("pactl", {"load-module", "module-null-sink", "sink_name=capsink", "rate=48000", "channels=2"},
+                    environment_) &&
+               Tool("pactl", {"load-module", "module-remap-source", "master=capsink.monitor", "source_name=capmic",
+                              "source_properties=device.description=CaptureMic"},
+                    environment_) &&
+               Tool("pactl", {"set-default-sink", "capsink"}, environment_);
+  }
+  ~PulseAudioServer() {
+    player_.kill();
+    player_.waitForFinished();
+    Tool("pulseaudio", {"--kill"}, environment_);
+  }
+  bool Started() const { return started_; }
+  const QProcessEnvironment& Environment() const { return environment_; }
+  void Play(const QString& file) {
+    player_.setProcessEnvironment(environment_);
+    player_.start("paplay", {"-d", "capsink", file});
+    player_.waitForStarted();
+  }
+
+ private:
+  QProcessEnvironment environment_;
+  QProcess player_;
+  bool started_ = false;
+};
+
+TEST_F(Listening, WhatTheComputerPlaysThroughPulseAudio) {
+  TempDir dir;
+  PulseAudioServer pulse(dir);
+  if (!pulse.Started()) GTEST_SKIP() << "no PulseAudio server could be started here";
+  const ProgramRun sources = RunProgram(MELODAR_CLI, {"--list-sources"}, pulse.Environment());
+  ASSERT_EQ(sources.lines.value(0), "0\tАудио микшер (системные звуки)");
+  const qsizetype microphone = sources.lines.indexOf(QRegularExpression("^\\d+\tCaptureMic$"));
+  ASSERT_GE(microphone, 1) << sources.lines.join('|').toStdString();
+
+  pulse.Play(dir_->Path("library/glide.wav"));
+  // Sound servers take a moment to start delivering: listen a little longer.
+  ExpectTheGlideFollowed(Listen({"--source", "loopback"}, pulse.Environment(), 11));  // the output monitor, by Echoline
+  ExpectTheGlideFollowed(Listen({"--source", QString::number(microphone)}, pulse.Environment(), 11));  // a recording device
+}
+
+}  // namespace
+}  // namespace melo
