@@ -136,12 +136,12 @@ int PlayFile(Mapping& mapping, const char* path) {
 
 // Records the default output's monitor in fragments of about 20 ms.
 int RecordMonitor(Mapping& mapping) {
-  const pa_sample_spec spec = {PA_SAMPLE_S16LE, kRate, 2};
+  const pa_sample_spec format = {PA_SAMPLE_S16LE, kRate, 2};
   pa_buffer_attr attributes;
   std::memset(&attributes, 0xFF, sizeof attributes);  // server defaults ...
   attributes.fragsize = kRate * 4 / 50;              // ... but small fragments
   int error = 0;
-  pa_simple* stream = pa_simple_new(nullptr, "Echoline", PA_STREAM_RECORD, "@DEFAULT_MONITOR@", "loopback", &spec,
+  pa_simple* stream = pa_simple_new(nullptr, "Echoline", PA_STREAM_RECORD, "@DEFAULT_MONITOR@", "loopback", &format,
                                     nullptr, &attributes, &error);
   if (!stream) {
     std::fprintf(stderr, "Echoline: cannot record the output monitor: %s\n", pa_strerror(error));
