@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <functional>
 
 namespace melo::cli {
 
@@ -45,6 +46,19 @@ bool OpenExisting(TDataModule1& store, const QString& path, int* exitCode) {
   return true;
 }
 
+// Parses "DB [extra arguments]", opens the existing database and runs `body` on it.
+int WithExistingDatabase(const QStringList& arguments, const QString& description, const QStringList& extraNames,
+                         const std::function<int(TDataModule1&, const QString&, const QStringList&)>& body) {
+  QString path;
+  QStringList extra;
+  int exitCode = kExitOk;
+  if (!ParseDatabaseArguments(arguments, description, extraNames, &path, &extra, &exitCode)) return exitCode;
+  StderrDialogs dialogs;
+  TDataModule1 store(dialogs);
+  if (!OpenExisting(store, path, &exitCode)) return exitCode;
+  return body(store, path, extra);
+}
+
 }  // namespace
 
 int RunCreateCommand(const QStringList& arguments) {
@@ -68,80 +82,54 @@ int RunCreateCommand(const QStringList& arguments) {
 }
 
 int RunListCommand(const QStringList& arguments) {
-  QString path;
-  QStringList extra;
-  int exitCode = kExitOk;
-  if (!ParseDatabaseArguments(arguments, QStringLiteral("Lists the rows as id<TAB>name, by name."), {},
-                              &path, &extra, &exitCode)) {
-    return exitCode;
-  }
-  StderrDialogs dialogs;
-  TDataModule1 store(dialogs);
-  if (!OpenExisting(store, path, &exitCode)) return exitCode;
-  QStringList names, ids;
-  if (!store.ListRecords(names, ids)) return Fail(QStringLiteral("%1: cannot list the rows").arg(path));
-  QString out;
-  for (qsizetype i = 0; i < ids.size(); ++i) out += ids[i] + QLatin1Char('\t') + names[i] + QLatin1Char('\n');
-  Print(out);
-  return kExitOk;
+  return WithExistingDatabase(arguments, QStringLiteral("Lists the rows as id<TAB>name, by name."), {},
+                              [](TDataModule1& store, const QString& path, const QStringList&) {
+                                QStringList names, ids;
+                                if (!store.ListRecords(names, ids)) {
+                                  return Fail(QStringLiteral("%1: cannot list the rows").arg(path));
+                                }
+                                QString out;
+                                for (qsizetype i = 0; i < ids.size(); ++i) out += ids[i] + '\t' + names[i] + '\n';
+                                Print(out);
+                                return kExitOk;
+                              });
 }
 
 int RunShowCommand(const QStringList& arguments) {
-  QString path;
-  QStringList extra;
-  int exitCode = kExitOk;
-  if (!ParseDatabaseArguments(arguments, QStringLiteral("Shows the fields of one row."), {"ID"}, &path,
-                              &extra, &exitCode)) {
-    return exitCode;
-  }
-  bool isNumber = false;
-  const int32_t id = extra[0].toInt(&isNumber);
-  if (!isNumber) return Fail(QStringLiteral("ID must be a number, not '%1'").arg(extra[0]));
-  StderrDialogs dialogs;
-  TDataModule1 store(dialogs);
-  if (!OpenExisting(store, path, &exitCode)) return exitCode;
-  TrackInfo info;
-  info.id = -1;
-  std::vector<uint8_t> records;
-  if (!store.GetRecord(id, info, records)) return Fail(QStringLiteral("%1: cannot read row %2").arg(path).arg(id));
-  if (info.id == -1) return Fail(QStringLiteral("%1: no row with id %2").arg(path).arg(id));
-  QString out;
-  for (const auto& [name, value] : RecordFieldRows(info)) out += name + value + QLatin1Char('\n');
-  out += QStringLiteral("Дополнительная информация=") + info.info + QLatin1Char('\n');
-  Print(out);
-  return kExitOk;
+  return WithExistingDatabase(
+      arguments, QStringLiteral("Shows the fields of one row."), {"ID"},
+      [](TDataModule1& store, const QString& path, const QStringList& extra) {
+        bool isNumber = false;
+        const int32_t id = extra[0].toInt(&isNumber);
+        if (!isNumber) return Fail(QStringLiteral("ID must be a number, not '%1'").arg(extra[0]));
+        TrackInfo info;
+        info.id = -1;
+        std::vector<uint8_t> records;
+        if (!store.GetRecord(id, info, records)) return Fail(QStringLiteral("%1: cannot read row %2").arg(path).arg(id));
+        if (info.id == -1) return Fail(QStringLiteral("%1: no row with id %2").arg(path).arg(id));
+        QString out;
+        for (const auto& [name, value] : RecordFieldRows(info)) out += name + value + '\n';
+        out += QStringLiteral("Дополнительная информация=") + info.info + '\n';
+        Print(out);
+        return kExitOk;
+      });
 }
 
 int RunVacuumCommand(const QStringList& arguments) {
-  QString path;
-  QStringList extra;
-  int exitCode = kExitOk;
-  if (!ParseDatabaseArguments(arguments, QStringLiteral("Compacts the database file."), {}, &path,
-                              &extra, &exitCode)) {
-    return exitCode;
-  }
-  StderrDialogs dialogs;
-  TDataModule1 store(dialogs);
-  if (!OpenExisting(store, path, &exitCode)) return exitCode;
-  if (!store.Vacuum()) return Fail(QStringLiteral("%1: compacting failed").arg(path));
-  return kExitOk;
+  return WithExistingDatabase(arguments, QStringLiteral("Compacts the database file."), {},
+                              [](TDataModule1& store, const QString& path, const QStringList&) {
+                                return store.Vacuum() ? kExitOk : Fail(QStringLiteral("%1: compacting failed").arg(path));
+                              });
 }
 
 int RunClearCommand(const QStringList& arguments) {
-  QString path;
-  QStringList extra;
-  int exitCode = kExitOk;
-  if (!ParseDatabaseArguments(arguments, QStringLiteral("Deletes every row and compacts the file."), {},
-                              &path, &extra, &exitCode)) {
-    return exitCode;
-  }
-  StderrDialogs dialogs;
-  TDataModule1 store(dialogs);
-  if (!OpenExisting(store, path, &exitCode)) return exitCode;
-  if (!store.ClearTable()) return Fail(QStringLiteral("%1: clearing failed").arg(path));
-  store.Vacuum();
-  store.Commit();
-  return kExitOk;
+  return WithExistingDatabase(arguments, QStringLiteral("Deletes every row and compacts the file."), {},
+                              [](TDataModule1& store, const QString& path, const QStringList&) {
+                                if (!store.ClearTable()) return Fail(QStringLiteral("%1: clearing failed").arg(path));
+                                store.Vacuum();
+                                store.Commit();
+                                return kExitOk;
+                              });
 }
 
 }  // namespace melo::cli

@@ -2,6 +2,7 @@
 
 #include "cli/common/subcommands.h"
 #include "cli/melodar/result_json.h"
+#include "cli/melodar/search_mode.h"
 #include "fingerprint/dialogs.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/app/live_search.h"
@@ -69,14 +70,7 @@ bool ParseListenOptions(const QStringList& arguments, ListenOptions* o, int* exi
   const double intervalSeconds = parser.value(interval).toDouble(&ok);
   if (!ok || intervalSeconds < 0.1) return fail(QStringLiteral("--interval must be 0.1 seconds or more"));
   o->intervalMs = static_cast<int>(intervalSeconds * 1000);
-  const QString m = parser.value(mode);
-  if (m == QLatin1String("fast")) {
-    o->params.SetMode(SearchMode::Fast);
-  } else if (m == QLatin1String("thorough")) {
-    o->params.SetMode(SearchMode::Thorough);
-  } else if (m == QLatin1String("scrupulous")) {
-    o->params.SetMode(SearchMode::Scrupulous);
-  } else {
+  if (!ApplySearchMode(parser.value(mode), o->params)) {
     return fail(QStringLiteral("--mode must be fast, thorough or scrupulous"));
   }
   if (parser.isSet(duration)) {

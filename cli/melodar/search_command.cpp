@@ -3,6 +3,7 @@
 #include "cli/common/subcommands.h"
 #include "cli/melodar/query_input.h"
 #include "cli/melodar/result_json.h"
+#include "cli/melodar/search_mode.h"
 #include "fingerprint/text_format.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/load_data.h"
@@ -62,14 +63,7 @@ bool ParseSearchOptions(const QStringList& arguments, SearchOptions* o, int* exi
   o->database = parser.value(db);
   if (o->database.isEmpty()) return fail(QStringLiteral("give the database with --db DB"));
   if (!QFileInfo(o->database).isFile()) return fail(QStringLiteral("%1: no such database file").arg(o->database));
-  const QString m = parser.value(mode);
-  if (m == QLatin1String("fast")) {
-    o->params.SetMode(SearchMode::Fast);
-  } else if (m == QLatin1String("thorough")) {
-    o->params.SetMode(SearchMode::Thorough);
-  } else if (m == QLatin1String("scrupulous")) {
-    o->params.SetMode(SearchMode::Scrupulous);
-  } else {
+  if (!ApplySearchMode(parser.value(mode), o->params)) {
     return fail(QStringLiteral("--mode must be fast, thorough or scrupulous"));
   }
   bool ok = true;

@@ -114,11 +114,7 @@ bool ProcessMediaFile::DirectRoute(const QString& workingFile, const QString& ex
                 ConvertToRaw(settings_.sox, wav, dat, settings_.workDir, 16, 2, kSampleRate);
     QFile::remove(wav);
   }
-  if (!converted) {
-    message_ = QStringLiteral("Ошибка конвертирования в DAT формат!");
-    Log(QStringLiteral("Error convert to DAT"));
-    return false;
-  }
+  if (!converted) return ConversionFailed();
   Heartbeat();
   std::vector<uint8_t> records;
   if (!FingerprintTrack(dat, true, records)) return false;
@@ -128,12 +124,7 @@ bool ProcessMediaFile::DirectRoute(const QString& workingFile, const QString& ex
   ReadTagsWith(JoinPath(settings_.programDir, QStringLiteral("tagscan/tagscan-cli")), workingFile, ext);
   Heartbeat();
   QFile::remove(dat);
-  InsertRecord(records, workingFile);
-  if (!message_.isEmpty()) {
-    Log(QStringLiteral("Insert record error"));
-    return false;
-  }
-  return true;
+  return InsertRecord(records, workingFile);
 }
 
 bool ProcessMediaFile::StreamRoute(const QString& workingFile, const QString& ext, const QString& wav,
@@ -148,11 +139,7 @@ bool ProcessMediaFile::StreamRoute(const QString& workingFile, const QString& ex
       return false;
     }
     Heartbeat();
-    if (!ConvertToRaw(settings_.sox, wav, dat, settings_.workDir, 16, 2, kSampleRate)) {
-      message_ = QStringLiteral("Ошибка конвертирования в DAT формат!");
-      Log(QStringLiteral("Error convert to DAT"));
-      return false;
-    }
+    if (!ConvertToRaw(settings_.sox, wav, dat, settings_.workDir, 16, 2, kSampleRate)) return ConversionFailed();
     std::vector<uint8_t> records;
     if (!FingerprintTrack(dat, false, records)) return false;
     info_.audio_track = track;
@@ -161,11 +148,7 @@ bool ProcessMediaFile::StreamRoute(const QString& workingFile, const QString& ex
     Heartbeat();
     QFile::remove(wav);
     QFile::remove(dat);
-    InsertRecord(records, workingFile);
-    if (!message_.isEmpty()) {
-      Log(QStringLiteral("Insert record error"));
-      return false;
-    }
+    if (!InsertRecord(records, workingFile)) return false;
   }
   return true;
 }
@@ -217,7 +200,13 @@ void ProcessMediaFile::CheckPath() {
   if (result == 1) message_ = QStringLiteral("Уже проиндексирован!");
 }
 
-void ProcessMediaFile::InsertRecord(const std::vector<uint8_t>& records, const QString& workingFile) {
+bool ProcessMediaFile::ConversionFailed() {
+  message_ = QStringLiteral("Ошибка конвертирования в DAT формат!");
+  Log(QStringLiteral("Error convert to DAT"));
+  return false;
+}
+
+bool ProcessMediaFile::InsertRecord(const std::vector<uint8_t>& records, const QString& workingFile) {
   try {
     int32_t result = 0;
     Synchronize([&] {
@@ -240,6 +229,9 @@ void ProcessMediaFile::InsertRecord(const std::vector<uint8_t>& records, const Q
     // The row was not stored: that is a failure, not a success.
     message_ = QStringLiteral("Ошибка выполнения запроса!");
   }
+  if (message_.isEmpty()) return true;
+  Log(QStringLiteral("Insert record error"));
+  return false;
 }
 
 }  // namespace melo

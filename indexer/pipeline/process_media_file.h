@@ -61,8 +61,10 @@ class ProcessMediaFile : public Thread {
   // unusable. `detailedShortMessage` adds the counts to the too-short text.
   bool FingerprintTrack(const QString& dat, bool detailedShortMessage, std::vector<uint8_t>& records);
   void ReadTagsWith(const QString& toolPath, const QString& workingFile, const QString& ext);
+  bool ConversionFailed();  // sets and logs the conversion failure; false
   void CheckPath();
-  void InsertRecord(const std::vector<uint8_t>& records, const QString& workingFile);
+  // Inserts the row on the main thread; false (Message set and logged) when it did not go in.
+  bool InsertRecord(const std::vector<uint8_t>& records, const QString& workingFile);
 
   TDataModule1& store_;
   const WorkerSettings settings_;

@@ -3,6 +3,7 @@
 #include "indexer/app/indexing_messages.h"
 #include "indexer/app/indexing_run.h"
 #include "indexer/database/data_module1.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/media_files.h"
 #include "tests/support/recording_dialogs.h"
 
@@ -15,12 +16,8 @@
 namespace melo {
 namespace {
 
+using testing::Spin;
 using testing::TempDir;
-
-void Spin(int milliseconds) {
-  QDeadlineTimer deadline(milliseconds);
-  while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 class IndexingRunTest : public ::testing::Test {
  protected:

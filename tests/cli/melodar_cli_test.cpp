@@ -17,12 +17,7 @@ using testing::TempDir;
 
 using testing::ProgramRun;
 using testing::RunProgram;
-
-bool Tool(const QString& program, const QStringList& arguments) {
-  QProcess p;
-  p.start(program, arguments);
-  return p.waitForFinished(60000) && p.exitCode() == 0;
-}
+using testing::RunsOk;
 
 // Index speech and music-like files with the real indexer, then identify excerpts.
 class Identification : public ::testing::Test {
@@ -34,10 +29,10 @@ class Identification : public ::testing::Test {
     const QString words =
         "Every half second of sound becomes twelve bytes: where its loudest peak lies, how loud it is, "
         "and how its energy spreads over eight bands. ";
-    ASSERT_TRUE(Tool("espeak-ng", {"-s", "120", "-w", lib + "/speech.wav", words + words + words}));
-    ASSERT_TRUE(Tool("sox", {"-n", "-r", "44100", "-c", "2", lib + "/glide.flac", "synth", "40", "sine", "220-880",
+    ASSERT_TRUE(RunsOk("espeak-ng", {"-s", "120", "-w", lib + "/speech.wav", words + words + words}));
+    ASSERT_TRUE(RunsOk("sox", {"-n", "-r", "44100", "-c", "2", lib + "/glide.flac", "synth", "40", "sine", "220-880",
                              "sine", "330-990", "pinknoise", "tremolo", "3.7", "40", "gain", "-n", "-3"}));
-    ASSERT_TRUE(Tool("sox", {"-n", "-r", "44100", "-c", "2", lib + "/saw.ogg", "synth", "42", "sawtooth", "110-220",
+    ASSERT_TRUE(RunsOk("sox", {"-n", "-r", "44100", "-c", "2", lib + "/saw.ogg", "synth", "42", "sawtooth", "110-220",
                              "sine", "440-330", "tremolo", "2.3", "60", "gain", "-n", "-3"}));
     const ProgramRun index = RunProgram(MELOBANK_CLI, {"index", "--db", dir_->Path("library.db"), "--work-dir", dir_->Path(),
                                             "--threads", "2", lib});
@@ -48,7 +43,7 @@ class Identification : public ::testing::Test {
   // Samples start .. start + seconds of `file`, decoded exactly as the indexer decodes.
   static QString Excerpt(const QString& file, double start, double seconds, const QString& name) {
     const QString raw = dir_->Path(name + ".stereo");
-    EXPECT_TRUE(Tool("sox", {file, "--bits", "16", "--channels", "2", "--encoding", "signed-integer", "--rate",
+    EXPECT_TRUE(RunsOk("sox", {file, "--bits", "16", "--channels", "2", "--encoding", "signed-integer", "--rate",
                              "48000", "--type", "raw", raw}));
     SampleBuffer mono;
     LoadDecodedPcm(raw, mono);
@@ -89,7 +84,7 @@ TEST_F(Identification, ExcerptsNameTheirTrackAndWhereTheyEnd) {
 TEST_F(Identification, WholeFilesAndStartOffsetsThroughFfmpeg) {
   // A 7 s MP3 excerpt of the glide, searched whole and from 2 s in.
   const QString clip = dir_->Path("clip.mp3");
-  ASSERT_TRUE(Tool("sox", {dir_->Path("library/glide.flac"), clip, "trim", "12", "7"}));
+  ASSERT_TRUE(RunsOk("sox", {dir_->Path("library/glide.flac"), clip, "trim", "12", "7"}));
   QJsonObject whole = Search({clip});
   ASSERT_TRUE(whole["found"].toBool());
   EXPECT_NEAR(whole["position_samples"].toDouble(), 19 * 48000, 0.2 * 48000);
@@ -100,7 +95,7 @@ TEST_F(Identification, WholeFilesAndStartOffsetsThroughFfmpeg) {
 
 TEST_F(Identification, SoundThatIsNotIndexedIsNotFound) {
   const QString stranger = dir_->Path("stranger.flac");
-  ASSERT_TRUE(Tool("sox", {"-n", "-r", "48000", "-c", "1", stranger, "synth", "6", "square", "150-400", "brownnoise",
+  ASSERT_TRUE(RunsOk("sox", {"-n", "-r", "48000", "-c", "1", stranger, "synth", "6", "square", "150-400", "brownnoise",
                            "tremolo", "6", "50"}));
   const QJsonObject result = Search({stranger});
   EXPECT_FALSE(result["found"].toBool());

@@ -14,12 +14,8 @@ namespace {
 
 using testing::ProgramRun;
 using testing::RunProgram;
+using testing::RunsOk;
 using testing::TempDir;
-
-bool Tool(const QString& program, const QStringList& arguments,
-          const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-  return RunProgram(program, arguments, environment).exitCode == 0;
-}
 
 // Two tracks indexed with the real indexer; the one that plays is "glide".
 class Listening : public ::testing::Test {
@@ -27,11 +23,11 @@ class Listening : public ::testing::Test {
   static void SetUpTestSuite() {
     dir_ = new TempDir;
     QDir().mkpath(dir_->Path("library"));
-    ASSERT_TRUE(Tool("sox", {"-n", "-r", "48000", "-c", "2", "-b", "16", dir_->Path("library/glide.wav"), "synth", "40",
+    ASSERT_TRUE(RunsOk("sox", {"-n", "-r", "48000", "-c", "2", "-b", "16", dir_->Path("library/glide.wav"), "synth", "40",
                              "sine", "220-880", "sine", "330-990", "pinknoise", "tremolo", "3.7", "40", "gain", "-n", "-3"}));
-    ASSERT_TRUE(Tool("sox", {"-n", "-r", "44100", "-c", "2", dir_->Path("library/drone.flac"), "synth", "40", "sine",
+    ASSERT_TRUE(RunsOk("sox", {"-n", "-r", "44100", "-c", "2", dir_->Path("library/drone.flac"), "synth", "40", "sine",
                              "300-600", "brownnoise", "tremolo", "5", "50", "gain", "-n", "-3"}));
-    ASSERT_TRUE(Tool(MELOBANK_CLI, {"index", "--db", dir_->Path("library.db"), "--work-dir", dir_->Path(), dir_->Path("library")}));
+    ASSERT_TRUE(RunsOk(MELOBANK_CLI, {"index", "--db", dir_->Path("library.db"), "--work-dir", dir_->Path(), dir_->Path("library")}));
   }
   static void TearDownTestSuite() { delete dir_; }
 
@@ -93,19 +89,19 @@ class PulseAudioServer {
     QDir().mkpath(dir.Path("home"));
     QFile::setPermissions(dir.Path("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (QStandardPaths::findExecutable("pulseaudio").isEmpty()) return;
-    started_ = Tool("pulseaudio", {"--daemonize=yes", "--exit-idle-time=-1", "-n", "--load=module-native-protocol-unix"},
+    started_ = RunsOk("pulseaudio", {"--daemonize=yes", "--exit-idle-time=-1", "-n", "--load=module-native-protocol-unix"},
                     environment_) &&
-               Tool("pactl", {"load-module", "module-null-sink", "sink_name=capsink", "rate=48000", "channels=2"},
+               RunsOk("pactl", {"load-module", "module-null-sink", "sink_name=capsink", "rate=48000", "channels=2"},
                     environment_) &&
-               Tool("pactl", {"load-module", "module-remap-source", "master=capsink.monitor", "source_name=capmic",
+               RunsOk("pactl", {"load-module", "module-remap-source", "master=capsink.monitor", "source_name=capmic",
                               "source_properties=device.description=CaptureMic"},
                     environment_) &&
-               Tool("pactl", {"set-default-sink", "capsink"}, environment_);
+               RunsOk("pactl", {"set-default-sink", "capsink"}, environment_);
   }
   ~PulseAudioServer() {
     player_.kill();
     player_.waitForFinished();
-    Tool("pulseaudio", {"--kill"}, environment_);
+    RunsOk("pulseaudio", {"--kill"}, environment_);
   }
   bool Started() const { return started_; }
   const QProcessEnvironment& Environment() const { return environment_; }

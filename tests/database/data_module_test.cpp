@@ -2,9 +2,9 @@
 #include "indexer/database/data_module2.h"
 #include "fingerprint/log_writer.h"
 #include "tests/support/recording_dialogs.h"
+#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,6 +14,7 @@ namespace melo {
 namespace {
 
 using testing::RecordingDialogs;
+using testing::Sqlite3;
 using testing::TempDir;
 
 TrackInfo Track(const QString& name, const QString& md5, int32_t audioTrack = 0, int32_t allTracks = 1,
@@ -39,13 +40,6 @@ std::vector<uint8_t> RecordBytes(int32_t records, uint8_t seed = 1) {
   std::vector<uint8_t> bytes(static_cast<size_t>(records) * 12);
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + seed);
   return bytes;
-}
-
-QString Sqlite3(const QString& db, const QString& sql) {
-  QProcess p;
-  p.start("sqlite3", {db, sql});
-  p.waitForFinished();
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
 class DataModuleTest : public ::testing::Test {

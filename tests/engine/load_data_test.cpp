@@ -1,22 +1,17 @@
 #include "indexer/database/data_module1.h"
 #include "searcher/engine/load_data.h"
 #include "tests/support/recording_dialogs.h"
+#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 
 #include <QFile>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace melo {
 namespace {
 
+using testing::Sqlite3;
 using testing::TempDir;
-
-void Sqlite3(const QString& db, const QString& sql) {
-  QProcess p;
-  p.start("sqlite3", {db, sql});
-  p.waitForFinished();
-}
 
 TEST(LoadIndex, EveryRowWithItsFingerprintInRowOrder) {
   TempDir dir;

@@ -4,22 +4,16 @@
 #include "indexer/pipeline/check_database.h"
 #include "indexer/pipeline/import_database.h"
 #include "tests/support/recording_dialogs.h"
+#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace melo {
 namespace {
 
+using testing::Sqlite3;
 using testing::TempDir;
-
-QString Sqlite3(const QString& db, const QString& sql) {
-  QProcess p;
-  p.start("sqlite3", {db, sql});
-  p.waitForFinished();
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
 
 TrackInfo Track(const QString& md5, int32_t records, const QString& path = "/m/a.mp3") {
   TrackInfo t;

@@ -3,6 +3,7 @@
 #include "searcher/app/echoline_interface.h"
 #include "searcher/app/echoline_thread.h"
 #include "tests/support/media_files.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/temp_dir.h"
 
 #include <QCoreApplication>
@@ -15,12 +16,8 @@
 namespace melo {
 namespace {
 
+using testing::Spin;
 using testing::TempDir;
-
-void Spin(int milliseconds) {
-  QDeadlineTimer deadline(milliseconds);
-  while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 // What a helper does: values into the ring, then the index.
 void HelperWrites(EcholineInterface& echoline, uint32_t from, uint32_t to, int16_t base) {

@@ -27,4 +27,15 @@ inline ProgramRun RunProgram(const QString& program, const QStringList& argument
   return run;
 }
 
+// True when the program ran to its end with exit status 0.
+inline bool RunsOk(const QString& program, const QStringList& arguments,
+                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+  return RunProgram(program, arguments, environment).exitCode == 0;
+}
+
+// What the sqlite3 shell prints for `sql` on the database file, trimmed.
+inline QString Sqlite3(const QString& database, const QString& sql) {
+  return RunProgram(QStringLiteral("sqlite3"), {database, sql}).lines.join(QLatin1Char('\n')).trimmed();
+}
+
 }  // namespace melo::testing
