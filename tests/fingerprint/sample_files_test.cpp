@@ -25,14 +25,6 @@ TEST(LoadDecodedPcm, MixesStereoFramesTruncatingTowardZero) {
   EXPECT_EQ(mono.samples, (std::vector<int16_t>{32767, -32767, 0, -1}));
 }
 
-TEST(LoadDecodedPcm, TenBytesGiveTwoFramesAndTheHalfFrameIsIgnored) {
-  TempDir dir;
-  dir.Write("data.dat", Int16Bytes({10, 20, 30, 40, 1000}));
-  SampleBuffer mono;
-  ASSERT_EQ(LoadDecodedPcm(dir.Path("data.dat"), mono), 2);
-  EXPECT_EQ(mono.samples, (std::vector<int16_t>{15, 35}));
-}
-
 TEST(LoadDecodedPcm, RefusesMissingAndTinyFiles) {
   TempDir dir;
   SampleBuffer mono;
