@@ -2,12 +2,60 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QThread>
-#include <QTimer>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <exception>
+#include <mutex>
 
 namespace melo {
+
+namespace {
+
+// Calls that worker threads hand to the main thread. They are run either by the
+// main thread's event loop (a queued drain is posted with each call) or by a main
+// thread that waits for a worker in WaitFor, which runs nothing else: no timer or
+// other event can slip in while it waits.
+struct PendingCall {
+  const std::function<void()>* fn;
+  std::exception_ptr failure;
+  bool done = false;
+};
+
+std::mutex callsLock;
+std::condition_variable callsChanged;  // a call was queued or run, or a thread finished
+std::deque<PendingCall*> calls;
+
+void RunPendingCalls() {
+  for (;;) {
+    PendingCall* call = nullptr;
+    {
+      std::lock_guard lock(callsLock);
+      if (calls.empty()) return;
+      call = calls.front();
+      calls.pop_front();
+    }
+    try {
+      (*call->fn)();
+    } catch (...) {
+      call->failure = std::current_exception();
+    }
+    {
+      std::lock_guard lock(callsLock);
+      call->done = true;
+    }
+    callsChanged.notify_all();
+  }
+}
+
+bool OnMainThread() {
+  const QCoreApplication* app = QCoreApplication::instance();
+  return !app || QThread::currentThread() == app->thread();
+}
+
+}  // namespace
 
 class Thread::Runner : public QThread {
  public:
@@ -42,47 +90,49 @@ void Thread::Run() noexcept {
   } catch (...) {
     unhandledError_ = QStringLiteral("unexpected error");
   }
-  finished_.store(true, std::memory_order_release);
+  {
+    std::lock_guard lock(callsLock);
+    finished_.store(true, std::memory_order_release);
+  }
+  callsChanged.notify_all();
   if (finishedCallback_) finishedCallback_();
 }
 
 bool Thread::WaitFor(int timeoutMs) {
   if (!started_) return true;
-  const QCoreApplication* app = QCoreApplication::instance();
-  const bool onMainThread = app && QThread::currentThread() == app->thread();
   const QDeadlineTimer deadline =
       timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
-  if (onMainThread) {
-    // Serve the thread's Synchronize calls the moment they arrive, until it ends.
-    QEventLoop loop;
-    QObject::connect(runner_.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    if (timeoutMs >= 0) timeout.start(timeoutMs);
-    if (!runner_->isFinished()) loop.exec();
+  if (OnMainThread()) {
+    // Serve the thread's synchronous calls until its body has returned.
+    for (;;) {
+      RunPendingCalls();
+      std::unique_lock lock(callsLock);
+      if (finished_.load(std::memory_order_acquire)) break;
+      if (deadline.hasExpired()) return false;
+      callsChanged.wait_for(lock, std::chrono::milliseconds(50),
+                            [this] { return !calls.empty() || finished_.load(std::memory_order_acquire); });
+    }
   }
   return runner_->wait(deadline);
 }
 
 void Thread::Synchronize(const std::function<void()>& fn) {
-  QCoreApplication* app = QCoreApplication::instance();
-  if (!app || QThread::currentThread() == app->thread()) {
+  if (OnMainThread()) {
     fn();
     return;
   }
-  std::exception_ptr failure;
-  QMetaObject::invokeMethod(
-      app,
-      [&fn, &failure] {
-        try {
-          fn();
-        } catch (...) {
-          failure = std::current_exception();
-        }
-      },
-      Qt::BlockingQueuedConnection);
-  if (failure) std::rethrow_exception(failure);
+  PendingCall call{&fn, nullptr, false};
+  {
+    std::lock_guard lock(callsLock);
+    calls.push_back(&call);
+  }
+  callsChanged.notify_all();
+  QMetaObject::invokeMethod(QCoreApplication::instance(), [] { RunPendingCalls(); }, Qt::QueuedConnection);
+  {
+    std::unique_lock lock(callsLock);
+    callsChanged.wait(lock, [&call] { return call.done; });
+  }
+  if (call.failure) std::rethrow_exception(call.failure);
 }
 
 }  // namespace melo

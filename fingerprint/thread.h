@@ -14,8 +14,8 @@ namespace melo {
 //
 // Synchronize(fn) runs fn on the main thread and waits for it, so a worker can
 // touch state owned by the main thread (the database connection, the windows)
-// without locks. The main thread must keep its event loop turning meanwhile;
-// WaitFor() does that when called on the main thread.
+// without locks. The main thread serves such calls from its event loop, or while
+// it waits in WaitFor() for a worker; WaitFor() runs nothing but those calls.
 class Thread {
  public:
   Thread();
@@ -30,7 +30,8 @@ class Thread {
   bool Finished() const noexcept { return finished_.load(std::memory_order_acquire); }
 
   // Waits until Execute has returned (false when timeoutMs ran out first; -1 waits
-  // for ever). On the main thread, Synchronize calls keep being served meanwhile.
+  // for ever). On the main thread, Synchronize calls keep being served meanwhile,
+  // also after the application was asked to quit.
   bool WaitFor(int timeoutMs = -1);
 
   // Called in the thread itself right after Execute has returned, for an owner that

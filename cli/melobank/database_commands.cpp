@@ -105,8 +105,8 @@ int RunShowCommand(const QStringList& arguments) {
         TrackInfo info;
         info.id = -1;
         std::vector<uint8_t> records;
-        if (!store.GetRecord(id, info, records)) return Fail(QStringLiteral("%1: cannot read row %2").arg(path).arg(id));
-        if (info.id == -1) return Fail(QStringLiteral("%1: no row with id %2").arg(path).arg(id));
+        if (!store.GetRecord(id, info, records)) return Fail(QStringLiteral("%1: cannot read row %2").arg(path, QString::number(id)));
+        if (info.id == -1) return Fail(QStringLiteral("%1: no row with id %2").arg(path, QString::number(id)));
         QString out;
         for (const auto& [name, value] : RecordFieldRows(info)) out += name + value + '\n';
         out += QStringLiteral("Дополнительная информация=") + info.info + '\n';

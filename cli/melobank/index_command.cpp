@@ -104,10 +104,13 @@ bool ParseIndexOptions(const QStringList& arguments, const IndexerPaths& paths, 
 // how many candidates the queue refused (duplicates, other file types).
 qsizetype FillQueue(const IndexOptions& options, FileQueue& queue, int* exitCode) {
   qsizetype refused = 0;
-  if (!options.listFile.isEmpty() && !queue.LoadList(options.listFile)) {
+  FileQueue listed;
+  if (!options.listFile.isEmpty() && !listed.LoadList(options.listFile)) {
     *exitCode = Fail(QStringLiteral("%1: cannot read the list").arg(options.listFile));
     return -1;
   }
+  // The tools run in the work directory: a relative entry is taken from here.
+  for (const QueueEntry& entry : listed.Entries()) queue.AddFile(QFileInfo(entry.path).absoluteFilePath());
   for (const QString& path : options.paths) {
     QStringList files;
     if (QFileInfo(path).isDir()) {
@@ -120,10 +123,12 @@ qsizetype FillQueue(const IndexOptions& options, FileQueue& queue, int* exitCode
   return refused;
 }
 
+// Opens the database, creating the file or its table where they are missing.
 bool PrepareDatabase(TDataModule1& store, const QString& path) {
-  const bool existed = QFileInfo::exists(path);
   if (!store.OpenDatabase(path)) return false;
-  return existed || store.CreateTable();
+  const QString hasTable =
+      QStringLiteral("SELECT count(*) AS res FROM sqlite_master WHERE type = 'table' AND name = 'Data'");
+  return store.QueryScalar(hasTable) > 0 || store.CreateTable();
 }
 
 QString ProgressLine(const FileQueue& queue, const IndexingMessages& messages) {

@@ -110,7 +110,9 @@ int RunListenCommand(const QStringList& arguments) {
   if (options.source >= sound.Sources().size()) {
     return Fail(QStringLiteral("no source %1; see melodar-cli --list-sources").arg(options.source));
   }
-  if (options.source != 0) sound.ApplySelection(options.source);
+  if (options.source != 0 && !sound.ApplySelection(options.source)) {
+    return Fail(QStringLiteral("cannot record from %1").arg(sound.Sources()[options.source]));
+  }
   Note(QStringLiteral("Источник: ") + sound.Sources()[options.source]);
 
   SearchEngine engine(index, QThread::idealThreadCount());
@@ -142,7 +144,9 @@ int RunListenCommand(const QStringList& arguments) {
   RestoreInterrupts();
   live.StopAutomatic();
   engine.Wait();
+  const bool heard = sound.Ring()->Total() > 0;
   sound.Shutdown();
+  if (!heard) return Fail(QStringLiteral("nothing was heard from %1").arg(sound.Sources()[options.source]));
   return kExitOk;
 }
 

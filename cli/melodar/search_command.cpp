@@ -22,6 +22,8 @@ namespace melo::cli {
 
 namespace {
 
+constexpr size_t kLongestWholeQuery = 60;  // seconds
+
 struct SearchOptions {
   QString database;
   SearchParameters params;
@@ -122,6 +124,12 @@ int RunSearchCommand(const QStringList& arguments) {
   for (const QString& path : options.queries) {
     const QueryInput input = ReadQueryMedia(path, ffmpeg);
     if (!input.error.isEmpty()) return Fail(QStringLiteral("%1: %2").arg(path, input.error));
+    // A whole file is the query only while it is short; each of its samples gets a
+    // band cache of its own.
+    if (options.start < 0 && input.samples.size() > kLongestWholeQuery * 48000u) {
+      return Fail(QStringLiteral("%1 lasts more than %2 s: give --start S to search Q seconds of it")
+                      .arg(path, QString::number(kLongestWholeQuery)));
+    }
     const std::vector<int16_t> samples = Excerpt(input.samples, options);
     SearchParameters params = options.params;
     if (options.start < 0 && !options.secondsGiven) {

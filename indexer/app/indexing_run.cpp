@@ -8,10 +8,10 @@
 #include "indexer/app/work_directory.h"
 #include "indexer/database/data_module1.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace melo {
 
@@ -21,12 +21,9 @@ constexpr int64_t kHungAfterSeconds = 2 * 3600;
 
 const QString kAlreadyIndexed = QStringLiteral("Уже проиндексирован!");
 
-// Keeps the main thread's event loop turning, so that workers' synchronous calls
-// are served while we wait.
-void Pause(int milliseconds) {
-  QDeadlineTimer deadline(milliseconds);
-  while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
+// A plain pause: no event is handled meanwhile, so no tick or stop can start
+// inside another. Workers wanting the main thread wait until it is over.
+void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 }  // namespace
 
@@ -54,6 +51,7 @@ int32_t IndexingRun::BusySlots() const {
 }
 
 IndexingRun::StartOutcome IndexingRun::Start() {
+  if (running_) return StartOutcome::Started;
   if (!QFileInfo(settings_.workDir).isDir()) {
     dialogs_.ShowMessage(QStringLiteral("Выберите рабочий каталог!"));
     return StartOutcome::NoWorkDirectory;
@@ -75,6 +73,7 @@ IndexingRun::StartOutcome IndexingRun::Start() {
     return StartOutcome::EmptyQueue;
   }
   messages_.Clear();
+  store_.EnsureLookupIndexes();
   ClearWorkDirectory(settings_.workDir, Slots());
   // The audio rate is measured from this start, so the count starts afresh too.
   ResetIndexedRecordsTotal();
@@ -83,6 +82,10 @@ IndexingRun::StartOutcome IndexingRun::Start() {
   timer_.start();
   QMetaObject::invokeMethod(&timer_, [this] { Tick(); }, Qt::QueuedConnection);  // first files at once
   return StartOutcome::Started;
+}
+
+bool IndexingRun::SlotStillHeld(int32_t slot) const {
+  return std::any_of(abandoned_.begin(), abandoned_.end(), [slot](const auto& w) { return w->Id() == slot; });
 }
 
 void IndexingRun::Dispose(std::unique_ptr<ProcessMediaFile> worker) {
@@ -136,7 +139,7 @@ void IndexingRun::Tick() {
 
     const int32_t threads = std::min(settings_.threads, Slots());
     for (int32_t i = 0; i < threads; ++i) {
-      if (slots_[i]) continue;
+      if (slots_[i] || SlotStillHeld(i)) continue;
       const QString path = queue_.NextWaiting();
       if (path.isEmpty()) break;
       WorkerSettings worker{settings_.ffmpeg, settings_.sox, settings_.workDir, settings_.copyToWorkDir,
@@ -151,7 +154,9 @@ void IndexingRun::Tick() {
       queue_.SetStatus(path, kStatusProcessing);
     }
 
-    if (BusySlots() == 0) {
+    // Done when no worker runs, unless files wait for a slot that a worker given
+    // up on still holds.
+    if (BusySlots() == 0 && (abandoned_.empty() || queue_.NextWaiting().isEmpty())) {
       timer_.stop();
       running_ = false;
       store_.Commit();

@@ -53,6 +53,9 @@ class IndexingRun {
  private:
   void Collect(std::unique_ptr<ProcessMediaFile>& slot, const QDateTime& now);
   void Dispose(std::unique_ptr<ProcessMediaFile> worker);
+  // A worker given up on still runs in its slot's work folder: the slot takes no
+  // new worker until it has ended.
+  bool SlotStillHeld(int32_t slot) const;
 
   FileQueue& queue_;
   const IndexerSettings& settings_;

@@ -35,13 +35,12 @@ TDataModule1::~TDataModule1() = default;
 
 bool TDataModule1::OpenDatabase(const QString& path) {
   db_.reset();
-  path_ = path;
   db_ = OpenSqliteFile(path);
   if (!db_) {
     dialogs_.ShowMessage(QStringLiteral("Ошибка подключения к базе данных!"));
     return false;
   }
-  Execute(sql::kCreateLookupIndexes);  // fails harmlessly without a table or on a read-only file
+  lookupIndexesEnsured_ = false;
   return true;
 }
 
@@ -65,7 +64,7 @@ bool TDataModule1::Execute(const char* sql) {
 
 bool TDataModule1::CreateTable() {
   if (Execute(sql::kCreateTable)) {
-    Execute(sql::kCreateLookupIndexes);
+    EnsureLookupIndexes();
     return true;
   }
   dialogs_.ShowMessage(QStringLiteral("Ошибка создания таблицы!"));
@@ -89,7 +88,14 @@ int64_t TDataModule1::FindRecord(const QString& md5, int64_t sourceSize, int32_t
   }
 }
 
+void TDataModule1::EnsureLookupIndexes() {
+  if (lookupIndexesEnsured_) return;
+  // Fails harmlessly without a table or on a read-only file; tried again next time.
+  lookupIndexesEnsured_ = Execute(sql::kCreateLookupIndexes);
+}
+
 int32_t TDataModule1::InsertSQL(const TrackInfo& info, std::span<const uint8_t> records) {
+  EnsureLookupIndexes();
   const int64_t found = FindRecord(info.md5, info.source_size, info.audio_track);
   if (found == kError) return kError;
   if (found != kNotFound) return kNotFound;
@@ -114,7 +120,9 @@ int32_t TDataModule1::InsertSQL(const TrackInfo& info, std::span<const uint8_t> 
     BindText(insert, ":INFO", info.info);
     // Bound as text on purpose: the column's integer affinity stores it as a number.
     BindText(insert, ":RECORDS", QString::number(info.records));
-    insert.bind(":INDEXDATA", records.data(), static_cast<int>(bytes));
+    // SQLite takes a null pointer for NULL; an empty fingerprint is an empty blob.
+    static const uint8_t kNothing = 0;
+    insert.bind(":INDEXDATA", bytes > 0 ? records.data() : &kNothing, static_cast<int>(bytes));
     insert.exec();
     return 0;
   } catch (const std::exception&) {

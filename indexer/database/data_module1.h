@@ -41,9 +41,12 @@ class TDataModule1 {
   bool OpenDatabase(const QString& path);
   bool CloseDatabase();  // true when it was connected
   bool IsConnected() const;
-  QString DatabasePath() const { return path_; }
 
   bool CreateTable();  // "Ошибка создания таблицы!" on failure
+  // Indexes the track identity and the source path, so that the lookups of
+  // indexing and import do not scan the table; done once per connection, by the
+  // operations that write (a check or a browse leaves the file as it is).
+  void EnsureLookupIndexes();
   bool ClearTable();   // "Ошибка очистки таблицы!" on failure
 
   // The id of the first row with this track identity; kNotFound; kError.
@@ -80,7 +83,7 @@ class TDataModule1 {
 
   Dialogs& dialogs_;
   std::unique_ptr<SQLite::Database> db_;
-  QString path_;
+  bool lookupIndexesEnsured_ = false;
   std::atomic<int32_t> lockId_{-1};
 };
 

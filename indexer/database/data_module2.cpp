@@ -67,10 +67,8 @@ bool TDataModule2::GetRecordList2(QStringList& lines) {
     SQLite::Statement query(*db_, sql::kListTracks);
     while (query.executeStep()) {
       lines.append(QStringLiteral("%1\t%2\t%3\t%4")
-                       .arg(query.getColumn(0).getInt())
-                       .arg(query.getColumn(1).getInt64())
-                       .arg(ColumnText(query.getColumn(2)))
-                       .arg(query.getColumn(3).getInt()));
+                       .arg(QString::number(query.getColumn(0).getInt()), QString::number(query.getColumn(1).getInt64()),
+                            ColumnText(query.getColumn(2)), QString::number(query.getColumn(3).getInt())));
     }
     return true;
   } catch (const std::exception&) {

@@ -12,20 +12,27 @@ namespace melo {
 
 namespace {
 
-// One write transaction committed at least once a second instead of one synchronous
-// commit per row; without a connection it does nothing.
+// The copies go in as one write transaction per second or so instead of one
+// synchronous commit per row. Nothing is committed implicitly: a batch that is not
+// committed is rolled back.
 class Batch {
  public:
-  explicit Batch(SQLite::Database* db) : db_(db) {
-    Run("BEGIN");
-    since_.start();
+  explicit Batch(SQLite::Database* db) : db_(db) { Open(); }
+  ~Batch() {
+    if (open_) Run("ROLLBACK");
   }
-  ~Batch() { Run("COMMIT"); }
-  void CommitIfDue() {
-    if (since_.elapsed() < 1000) return;
-    Run("COMMIT");
-    Run("BEGIN");
-    since_.restart();
+  bool Due() const { return since_.elapsed() >= 1000; }
+  // Commits the rows since the last commit, and opens the next batch when asked;
+  // false when the commit failed (the rows since the last commit are gone then).
+  bool Commit(bool reopen) {
+    if (!open_) return true;
+    open_ = false;
+    if (!Run("COMMIT")) {
+      Run("ROLLBACK");
+      return false;
+    }
+    if (reopen) Open();
+    return true;
   }
   // Runs `change` so that it happens wholly or not at all.
   bool Atomically(const std::function<bool()>& change) {
@@ -37,6 +44,10 @@ class Batch {
   }
 
  private:
+  void Open() {
+    open_ = Run("BEGIN");
+    since_.start();
+  }
   bool Run(const char* sql) {
     if (!db_) return false;
     try {
@@ -47,6 +58,7 @@ class Batch {
     }
   }
   SQLite::Database* db_;
+  bool open_ = false;
   QElapsedTimer since_;
 };
 
@@ -70,6 +82,8 @@ void ImportDatabase::Add(const QString& line) {
 }
 
 void ImportDatabase::Show(const QString& text) {
+  // A message box may wait for the user: do not keep the file locked meanwhile.
+  if (beforeShow_) beforeShow_();
   if (onShow) Synchronize([&] { onShow(text); });
 }
 
@@ -133,10 +147,25 @@ void ImportDatabase::Execute() {
       return;
     }
     counts_.total = static_cast<int32_t>(lines.size());
+    store_.EnsureLookupIndexes();
     Batch batch(store_.Connection());
+    Counts committed = counts_;
+    bool saved = true;
+    // Commits the batch; when that fails, the counts go back to what is really stored.
+    const auto commit = [&](bool reopen) {
+      if (!saved) return false;
+      saved = batch.Commit(reopen);
+      if (saved) {
+        committed = counts_;
+      } else {
+        counts_ = committed;
+      }
+      return saved;
+    };
+    beforeShow_ = [&] { commit(true); };
     const auto atomically = [&batch](const std::function<bool()>& change) { return batch.Atomically(change); };
     int32_t i = 0;
-    for (; i < counts_.total && !Terminated(); ++i) {
+    for (; i < counts_.total && saved && !Terminated(); ++i) {
       const QStringList fields = lines[i].split(QLatin1Char('\t'));
       const auto id = static_cast<int32_t>(Number(fields.value(0)));
       const int64_t size = Number(fields.value(1));
@@ -148,15 +177,13 @@ void ImportDatabase::Execute() {
         const QString message = QStringLiteral("Ошибка SQL запроса");
         Add(message);
         Show(message);
-        return Summary();
+        break;
       }
       if (found == TDataModule1::kNotFound) {
         CopyNew(id);
       } else {
         Add(QStringLiteral("Дубликат: MD5-хэш = %1\tтрек = %2\tid = %3\tid2 = %4\tразмер = %5 байт")
-                .arg(md5)
-                .arg(track)
-                .arg(FormatThousands(found), FormatThousands(id), FormatThousands(size)));
+                .arg(md5, QString::number(track), FormatThousands(found), FormatThousands(id), FormatThousands(size)));
         if (policy_ == Policy::KeepOld) {
           ++counts_.ignored;
         } else {
@@ -165,8 +192,17 @@ void ImportDatabase::Execute() {
       }
       ++counts_.processed;
       progress_ = counts_.total > 1 ? 100 * i / (counts_.total - 1) : 0;
-      batch.CommitIfDue();
+      if (batch.Due()) commit(true);
     }
+    commit(false);
+    beforeShow_ = nullptr;
+    if (!saved) {
+      const QString message = QStringLiteral("Ошибка сохранения импортированных записей!");
+      Add(message);
+      Show(message);
+      return Summary();
+    }
+    if (i < counts_.total && !Terminated()) return Summary();  // stopped by an error
     ranToTheEnd_ = i == counts_.total;
   }
   Show(ranToTheEnd_ ? QStringLiteral("Задание выполнено!") : QStringLiteral("Импорт остановлен!"));

@@ -19,8 +19,9 @@ class TDataModule2;
 //
 // Nothing is lost on the way: a replaced row is deleted only together with the
 // insertion of its successor, and kept when reading or inserting that fails; only
-// rows really inserted are counted. The copies are committed in batches at least
-// once a second, so a stop or a crash keeps what was copied.
+// rows really inserted (and committed) are counted. The copies are committed about
+// once a second, between rows and before any message box, so a stop or a crash
+// keeps what was copied before it.
 class ImportDatabase : public Thread {
  public:
   enum class Policy { KeepOld, Replace };
@@ -62,6 +63,7 @@ class ImportDatabase : public Thread {
   const Policy policy_;
   std::atomic<int32_t> progress_{0};
   Counts counts_;
+  std::function<void()> beforeShow_;
   bool ranToTheEnd_ = false;
 };
 

@@ -21,6 +21,12 @@ QStringList ReadLines(const QString& path) {
   return lines;
 }
 
+// A tool's path as the first word of its command line: as written, but quoted when
+// it holds a blank or a quote, since the command line is split at blanks.
+QString Program(const QString& path) {
+  return path.contains(QLatin1Char(' ')) || path.contains(QLatin1Char('"')) ? QuoteCommandArgument(path) : path;
+}
+
 void RemoveIfPresent(const QString& path) {
   if (QFile::exists(path)) QFile::remove(path);
 }
@@ -36,18 +42,20 @@ QString FfprobePathFor(const QString& ffmpegPath) {
 }
 
 int32_t CountAudioStreams(const QString& ffmpegPath, const QString& mediaFile, const QString& workSubdir) {
-  const QString command = FfprobePathFor(ffmpegPath) +
+  const QString command = Program(FfprobePathFor(ffmpegPath)) +
                           QStringLiteral(" -v error -select_streams a -show_entries stream=index -of csv=p=0 ") +
                           QuoteCommandArgument(mediaFile);
-  RunProcessWithFiles(command, workSubdir, {}, JoinPath(workSubdir, kToolOutputFile),
-                      JoinPath(workSubdir, kToolErrorFile));
+  if (!RunProcessWithFiles(command, workSubdir, {}, JoinPath(workSubdir, kToolOutputFile),
+                           JoinPath(workSubdir, kToolErrorFile))) {
+    return kProbeFailed;
+  }
   return static_cast<int32_t>(ReadLines(JoinPath(workSubdir, kToolOutputFile)).size());
 }
 
 bool ExtractAudioTrack(const QString& ffmpegPath, const QString& mediaFile, const QString& wavFile,
                        int32_t track, const QString& toolDir) {
   RemoveIfPresent(wavFile);
-  const QString command = ffmpegPath + QStringLiteral(" -i ") + QuoteCommandArgument(mediaFile) +
+  const QString command = Program(ffmpegPath) + QStringLiteral(" -i ") + QuoteCommandArgument(mediaFile) +
                           QStringLiteral(" -vn -map 0:a:%1 ").arg(track) + QuoteCommandArgument(wavFile);
   RunProcessAndWait(command, toolDir);
   return QFile::exists(wavFile);
@@ -57,7 +65,7 @@ bool ConvertToRaw(const QString& soxPath, const QString& inputFile, const QStrin
                   const QString& toolDir, int32_t bits, int32_t channels, int32_t rate) {
   RemoveIfPresent(rawFile);
   const QString command =
-      soxPath + QLatin1Char(' ') + QuoteCommandArgument(inputFile) +
+      Program(soxPath) + QLatin1Char(' ') + QuoteCommandArgument(inputFile) +
       QStringLiteral(" --bits %1 --channels %2 --encoding signed-integer --rate %3 --type raw ")
           .arg(bits)
           .arg(channels)

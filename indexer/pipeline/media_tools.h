@@ -5,7 +5,8 @@
 
 namespace melo {
 
-// The external tools that decode media, with their command lines. Every call blocks
+// The external tools that decode media, with their command lines (a tool path with
+// a blank is quoted; file paths always are). Every call blocks
 // until the tool has ended; results are judged only by the files the tool leaves.
 // ffprobe and the tag tool print into "outfile.rp" / "errfile.rp" of the caller's
 // work subdirectory.
@@ -18,7 +19,10 @@ inline const QString kToolErrorFile = QStringLiteral("errfile.rp");
 // name is kept, and then ffmpeg itself gets ffprobe's arguments and reports nothing.
 QString FfprobePathFor(const QString& ffmpegPath);
 
-// Number of audio streams; 0 when there are none or ffprobe fails.
+// Number of audio streams; 0 when ffprobe reports none (or cannot read the file).
+// kProbeFailed when ffprobe itself could not be started: then nothing is known of
+// the file, and it must not pass for one without audio.
+inline constexpr int32_t kProbeFailed = -1;
 int32_t CountAudioStreams(const QString& ffmpegPath, const QString& mediaFile, const QString& workSubdir);
 
 // Extracts audio stream `track` (0-based) into wavFile; true when wavFile exists.

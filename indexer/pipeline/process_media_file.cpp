@@ -57,7 +57,6 @@ void ProcessMediaFile::Execute() {
 }
 
 void ProcessMediaFile::Process() {
-  startTime_ = QDateTime::currentDateTime();
   Heartbeat();
 
   const QFileInfo source(sourcePath_);
@@ -131,6 +130,10 @@ bool ProcessMediaFile::StreamRoute(const QString& workingFile, const QString& ex
                                    const QString& dat) {
   int32_t tracks = 1;
   if (IsMultiStreamExtension(ext)) tracks = CountAudioStreams(settings_.ffmpeg, workingFile, WorkSubdirectory());
+  if (tracks == kProbeFailed) {
+    message_ = QStringLiteral("Ошибка извлечения аудио данных из видео!");
+    return false;
+  }
   info_.all_tracks = tracks;
   Heartbeat();
   for (int32_t track = 0; track < tracks; ++track) {
@@ -221,11 +224,8 @@ bool ProcessMediaFile::InsertRecord(const std::vector<uint8_t>& records, const Q
       message_ = QStringLiteral("Ошибка выполнения запроса!");
     }
   } catch (...) {
-    Log(QStringLiteral("InsertRecord error %1 Records=%2 Id=%3 LockId=%4")
-            .arg(workingFile)
-            .arg(info_.records)
-            .arg(id_)
-            .arg(store_.LockId()));
+    Log(QStringLiteral("InsertRecord error ") + workingFile +
+        QStringLiteral(" Records=%1 Id=%2 LockId=%3").arg(info_.records).arg(id_).arg(store_.LockId()));
     // The row was not stored: that is a failure, not a success.
     message_ = QStringLiteral("Ошибка выполнения запроса!");
   }

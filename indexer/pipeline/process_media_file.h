@@ -73,7 +73,6 @@ class ProcessMediaFile : public Thread {
   QString message_;
   TrackInfo info_;
   std::atomic<int64_t> lastActivityMs_{0};
-  QDateTime startTime_;
 };
 
 }  // namespace melo

@@ -17,15 +17,13 @@ void CaptureRing::Append(const int16_t* values, size_t count) {
       writeIndex_ = writeIndex_ + 1 == kCapacity ? 0 : writeIndex_ + 1;
     }
   }
-  filled_.store(static_cast<uint32_t>(std::min<uint64_t>(uint64_t{filled_.load()} + frames, kCapacity)),
-                std::memory_order_release);
   total_.fetch_add(frames, std::memory_order_release);
 }
 
 int32_t CaptureRing::Read(uint64_t start, uint32_t count, int16_t* out) const {
   if (!Active()) return kReadInactive;
   const uint64_t total = Total();
-  const uint32_t filled = Filled();
+  const auto filled = static_cast<uint32_t>(std::min<uint64_t>(total, kCapacity));
   if (total - filled > start) return kReadTooOld;
   if (start + count > total) return kReadPastNewest;
   if (count > filled) return kReadMoreThanHeld;

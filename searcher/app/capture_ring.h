@@ -2,6 +2,7 @@
 
 #include "fingerprint/peak_envelope.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -32,7 +33,7 @@ class CaptureRing {
   int32_t Read(uint64_t start, uint32_t count, int16_t* out) const;
 
   uint64_t Total() const { return total_.load(std::memory_order_acquire); }  // position of the next sample
-  uint32_t Filled() const { return filled_.load(std::memory_order_acquire); }
+  uint32_t Filled() const { return static_cast<uint32_t>(std::min<uint64_t>(Total(), kCapacity)); }
   bool Active() const { return active_.load(); }
   void SetActive(bool active) { active_.store(active); }
 
@@ -47,7 +48,6 @@ class CaptureRing {
  private:
   std::vector<int16_t> samples_;
   std::atomic<uint64_t> total_{0};
-  std::atomic<uint32_t> filled_{0};
   uint32_t writeIndex_ = 0;
   std::atomic<bool> active_{false};
   std::mutex levelsLock_;

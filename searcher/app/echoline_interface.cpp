@@ -4,9 +4,10 @@
 #include "fingerprint/process_runner.h"
 #include "searcher/app/capture_ring.h"
 
+#include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
@@ -33,10 +34,21 @@ QString EcholineInterface::DefaultMappingName() {
   return QStringLiteral("MelodarEcholine%1").arg(getpid());
 }
 
+void EcholineInterface::RemoveStaleMappings() {
+  // A searcher that crashed left its mapping behind; its process number is gone.
+  const QString prefix = QStringLiteral("MelodarEcholine");
+  for (const QString& name : QDir(QStringLiteral("/dev/shm")).entryList({prefix + "*"}, QDir::Files)) {
+    bool isNumber = false;
+    const pid_t owner = name.mid(prefix.size()).toInt(&isNumber);
+    if (isNumber && owner > 0 && kill(owner, 0) != 0 && errno == ESRCH) shm_unlink(ShmName(name).constData());
+  }
+}
+
 EcholineInterface::EcholineInterface(const QString& programDir, const QString& mappingName)
     : mappingName_(mappingName) {
+  RemoveStaleMappings();
   const QByteArray name = ShmName(mappingName);
-  shm_unlink(name.constData());  // a leftover of a crashed searcher
+  shm_unlink(name.constData());  // a leftover of an earlier process of the same number
   fd_ = shm_open(name.constData(), O_CREAT | O_RDWR, 0600);
   if (fd_ < 0 || ftruncate(fd_, kMappingSize) != 0) {
     errorText_ = QStringLiteral("Can't create file mapping");
@@ -57,19 +69,18 @@ void EcholineInterface::StartHelper(const QString& programDir) {
     errorText_ = QStringLiteral("Not found: ") + program;
     return;
   }
-  const QStringList words = QProcess::splitCommand(CommandLine(program, mappingName_));
-  QList<QByteArray> storage;
-  std::vector<char*> argv;
-  for (const QString& w : words) storage.append(w.toLocal8Bit());
-  for (QByteArray& a : storage) argv.push_back(a.data());
-  argv.push_back(nullptr);
+  // The arguments go as a list, so that no file name can be split wrongly; the
+  // command line form is what the helper receives.
+  QByteArray path = program.toLocal8Bit();
+  QByteArray name = mappingName_.toLatin1();
+  char* argv[] = {path.data(), name.data(), nullptr};
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addchdir_np(&actions, programDir.toLocal8Bit().constData());
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  const int failed = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+  const int failed = posix_spawn(&pid_, argv[0], &actions, nullptr, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) {
     pid_ = -1;
@@ -113,8 +124,13 @@ int32_t EcholineInterface::ReadAudio(CaptureRing& ring) {
 EcholineInterface::~EcholineInterface() {
   running_ = false;
   if (pid_ > 0) {
+    // The helper ends between two writes; one stuck in its sound server is killed.
     kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    for (int wait = 0; wait < 100 && waitpid(pid_, nullptr, WNOHANG) == 0; ++wait) usleep(10000);
+    if (waitpid(pid_, nullptr, WNOHANG) == 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
   }
   if (view_) munmap(view_, kMappingSize);
   if (fd_ >= 0) close(fd_);

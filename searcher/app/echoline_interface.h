@@ -44,6 +44,8 @@ class EcholineInterface {
   // A name of this process's own, so that searchers running side by side do not
   // share a mapping.
   static QString DefaultMappingName();
+  // Unlinks the mappings of such names whose searcher no longer runs.
+  static void RemoveStaleMappings();
 
   // For tests: the mapping as the helper sees it.
   uint8_t* View() const { return static_cast<uint8_t*>(view_); }

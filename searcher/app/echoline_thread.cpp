@@ -4,6 +4,7 @@
 #include "searcher/app/echoline_interface.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -13,7 +14,9 @@ namespace melo {
 namespace {
 
 constexpr auto kReadInterval = std::chrono::milliseconds(100);
-constexpr qint64 kRestartIntervalMs = 1000;
+// A helper that keeps dying is tried again after 1, 2, 4 ... up to 30 seconds.
+constexpr qint64 kFirstRestartMs = 1000;
+constexpr qint64 kLongestRestartMs = 30000;
 
 }  // namespace
 
@@ -31,25 +34,31 @@ void EcholineThread::Execute() {
   QElapsedTimer sinceStart;
   sinceStart.start();
   bool reported = false;
+  qint64 restartAfterMs = kFirstRestartMs;
   while (!Terminated()) {
     std::this_thread::sleep_for(kReadInterval);
+    if (Terminated()) break;
     int32_t result = 0;
     try {
       result = helper->ReadAudio(ring_);
     } catch (...) {
       result = EcholineInterface::kReadFailed;
     }
-    if (result > 0) reported = false;  // data flows again: a later failure is news
+    if (result > 0) {  // data flows again: a later failure is news
+      reported = false;
+      restartAfterMs = kFirstRestartMs;
+    }
     if (result >= 0) continue;
     if (!reported && onError) {
       const QString text = QStringLiteral("EcholineInterface::ReadAudio Error=%1").arg(result);
       Synchronize([&] { onError(text); });
     }
     reported = true;
-    if (!helper->Running() && sinceStart.elapsed() >= kRestartIntervalMs) {
+    if (!helper->Running() && sinceStart.elapsed() >= restartAfterMs) {
       helper.reset();  // unmaps and unlinks before the new mapping of the same name
       helper = std::make_unique<EcholineInterface>(programDir_, mappingName_);
       sinceStart.restart();
+      restartAfterMs = std::min(2 * restartAfterMs, kLongestRestartMs);
     }
   }
 }

@@ -11,7 +11,8 @@ class CaptureRing;
 
 // Reads the Echoline helper's audio into the ring every 100 ms. A failing helper is
 // reported once (not on every read) and again only after it has recovered; a helper
-// that has died is started again, at most once a second.
+// that has died is started again after a second, then after ever longer pauses
+// while it keeps failing.
 class EcholineThread : public Thread {
  public:
   EcholineThread(CaptureRing& ring, QString programDir, QString mappingName);

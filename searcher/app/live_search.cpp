@@ -5,8 +5,6 @@
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/search_engine.h"
 
-#include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 namespace melo {
@@ -48,16 +46,16 @@ LiveSearch::Outcome LiveSearch::OneShot(CaptureRing* ring, const SearchParameter
   const uint64_t start = ring->Total() - length;
   if (ring->Read(start, length, samples.data()) != CaptureRing::kReadOk) return finish(Outcome::NoSignal);
 
-  int32_t peak = 0;
-  for (int16_t s : samples) peak = std::max(peak, std::abs(int32_t{s}));
-  if (peak <= kSilentPeak) return finish(Outcome::NoSignal);
-  if (peak <= kWeakPeak) return finish(Outcome::WeakSignal);
+  // The query holds these samples from now on (to be played or saved), whether
+  // or not they can be searched.
+  const bool created = query_.Create(samples.data(), static_cast<int32_t>(length));
+  // A message every tick would bury the user: only a search asked for says so.
+  if (!created && !automatic) dialogs_.ShowMessage(QStringLiteral("AudioQuery->Create = false"));
+  if (query_.Peak() <= kSilentPeak) return finish(Outcome::NoSignal);
+  if (query_.Peak() <= kWeakPeak) return finish(Outcome::WeakSignal);
   // With too few key points there is no query: searching with the previous one's
   // key points over these samples would report a hit that was never heard.
-  if (!query_.Create(samples.data(), static_cast<int32_t>(length))) {
-    if (!automatic) dialogs_.ShowMessage(QStringLiteral("AudioQuery->Create = false"));
-    return finish(Outcome::CreateFailed);
-  }
+  if (!created) return finish(Outcome::CreateFailed);
   engine_.Start(query_, params, static_cast<int64_t>(start));
   return finish(Outcome::Started);
 }

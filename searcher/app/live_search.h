@@ -30,7 +30,7 @@ class LiveSearch {
 
   // Takes the newest Q seconds of the ring as the query and starts a search. A
   // one-shot search tells the user why it did not start; an automatic tick only
-  // reports its outcome.
+  // reports its outcome (a tick during a running search does nothing at all).
   Outcome OneShot(CaptureRing* ring, const SearchParameters& params, bool indexLoaded, bool automatic);
 
   // Repeats OneShot every intervalMs until StopAutomatic().

@@ -2,6 +2,7 @@
 
 #include <QAudioFormat>
 #include <QAudioSource>
+#include <QFileInfo>
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QUrl>
@@ -54,9 +55,13 @@ bool QtAudioPlatform::StartRecording(FrameSink sink) {
     StopRecording();
     return false;
   }
+  pending_.clear();
   QObject::connect(stream_, &QIODevice::readyRead, stream_, [this, sink = std::move(sink)] {
-    const QByteArray bytes = stream_->readAll();
-    sink(reinterpret_cast<const int16_t*>(bytes.constData()), static_cast<size_t>(bytes.size() / 2));
+    // Whole frames only: a chunk may end inside one, and the rest comes next time.
+    pending_ += stream_->readAll();
+    const qsizetype whole = pending_.size() / 4 * 4;
+    sink(reinterpret_cast<const int16_t*>(pending_.constData()), static_cast<size_t>(whole / 2));
+    pending_.remove(0, whole);
   });
   return true;
 }
@@ -68,6 +73,7 @@ void QtAudioPlatform::StopRecording() {
 }
 
 bool QtAudioPlatform::Play(const QString& wavPath) {
+  if (!QFileInfo(wavPath).isFile()) return false;
   player_ = std::make_unique<QSoundEffect>();
   player_->setSource(QUrl::fromLocalFile(wavPath));
   player_->play();

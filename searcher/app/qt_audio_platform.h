@@ -3,6 +3,7 @@
 #include "searcher/app/audio_platform.h"
 
 #include <QAudioDevice>
+#include <QByteArray>
 #include <QList>
 #include <memory>
 
@@ -31,6 +32,7 @@ class QtAudioPlatform : public AudioPlatform {
   QList<QAudioDevice> devices_;
   std::unique_ptr<QAudioSource> source_;
   QIODevice* stream_ = nullptr;
+  QByteArray pending_;  // bytes of a frame cut off at the end of the last chunk
   std::unique_ptr<QSoundEffect> player_;
 };
 

@@ -45,33 +45,34 @@ void SoundSystem::StopEcholine() {
   echoline_.reset();  // asks it to end and waits
 }
 
-void SoundSystem::ApplySelection(int32_t entry) {
+bool SoundSystem::ApplySelection(int32_t entry) {
   if (recording_) {
     platform_.StopRecording();
     recording_ = false;
   }
   if (selection_ == 0) StopEcholine();
   selection_ = entry;
-  if (!ring_) return;
+  if (!ring_) return false;
   if (entry == 0) {
     echoline_ = std::make_unique<EcholineThread>(*ring_, programDir_, mappingName_);
     echoline_->onError = [this](const QString& text) { dialogs_.ShowMessage(text); };
     echoline_->Start();
-    return;
+    return true;
   }
   if (!platform_.OpenRecording(entry - 1)) {
     Log(QStringLiteral("Can't initialize recording device"));
     dialogs_.ShowMessage(QStringLiteral("Невозможно инициализировать устройство записи!"));
-    return;
+    return false;
   }
   CaptureRing* ring = ring_.get();
   if (!platform_.StartRecording([ring](const int16_t* values, size_t count) { ring->Append(values, count); })) {
     Log(QStringLiteral("Couldn't start recording"));
     dialogs_.ShowMessage(QStringLiteral("Невозможно начать запись!"));
-    return;
+    return false;
   }
   recording_ = true;
   ring_->SetActive(true);
+  return true;
 }
 
 void SoundSystem::Shutdown() {

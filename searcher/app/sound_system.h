@@ -28,8 +28,9 @@ class SoundSystem {
   bool InitSound();
   // Refills the source list, selects entry 0 and applies it.
   QStringList UpdateInputList();
-  // Stops the current source and starts entry `entry`.
-  void ApplySelection(int32_t entry);
+  // Stops the current source and starts entry `entry`; false when it could not be
+  // started (the user has been told).
+  bool ApplySelection(int32_t entry);
   // Stops whatever source runs.
   void Shutdown();
 

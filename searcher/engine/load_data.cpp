@@ -108,11 +108,12 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
   index.totalRecords = 0;
 
   const Statement rows(db.get(), "SELECT * FROM Data");
+  int32_t read = 0;
   if (rows.get()) {
     const Columns c(rows.get());
     sqlite3_stmt* s = rows.get();
-    for (int32_t i = 0; i < index.recordsCount && sqlite3_step(s) == SQLITE_ROW; ++i) {
-      TrackInfo& info = index.infos[i];
+    for (; read < index.recordsCount && sqlite3_step(s) == SQLITE_ROW; ++read) {
+      TrackInfo& info = index.infos[read];
       info.id = static_cast<int32_t>(Integer(s, c.id));
       info.source_size = Integer(s, c.sourceSize);
       info.records = static_cast<int32_t>(Integer(s, c.records));
@@ -127,15 +128,24 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
       info.all_tracks = static_cast<int32_t>(Integer(s, c.allTracks));
       info.created = Text(s, c.created);
       info.info = Text(s, c.info);
-      if (ReadBlob(s, c.indexData, index.tracks[i])) {
+      if (ReadBlob(s, c.indexData, index.tracks[read])) {
         ++index.loadedTracks;
-        index.totalRecords += index.tracks[i].count;
+        index.totalRecords += index.tracks[read].count;
       } else {
         ++index.readErrors;
         if (onErrorLine) {
-          onErrorLine(QStringLiteral("Ошибка чтения данных:\tId=%1\tФайл=%2").arg(info.id).arg(info.source_path));
+          onErrorLine(QStringLiteral("Ошибка чтения данных:\tId=%1\tФайл=").arg(info.id) + info.source_path);
         }
       }
+    }
+  }
+  // Rows the statement never delivered (a busy or damaged file) are read errors too,
+  // not a quietly smaller database.
+  if (read < index.recordsCount) {
+    index.readErrors += index.recordsCount - read;
+    if (onErrorLine) {
+      onErrorLine(QStringLiteral("Ошибка чтения данных:\tне прочитано записей: %1\t").arg(index.recordsCount - read) +
+                  QString::fromUtf8(sqlite3_errmsg(db.get())));
     }
   }
   index.loadTimeMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;

@@ -20,6 +20,9 @@ SearchEngine::SearchEngine(const SearchIndex& index, int32_t workers)
     : index_(index), workers_(std::max(workers, int32_t{1})), counters_(static_cast<size_t>(workers_)) {}
 
 SearchEngine::~SearchEngine() {
+  // Whoever listened may be gone already: stop the search and keep its result.
+  onFinished = nullptr;
+  for (const auto& worker : threads_) worker->Terminate();
   Wait();
   control_.reset();
   threads_.clear();

@@ -128,7 +128,7 @@ QString HistoryLine(const SearchOutcome& outcome, const SearchIndex& index) {
 QList<QStringList> ResultRows(const SearchOutcome& outcome, const SearchIndex& index) {
   QList<QStringList> rows;
   for (int32_t r = 0; r < SearchResults::kCapacity; ++r) {
-    if (r < static_cast<int32_t>(outcome.entries.size()) && outcome.entries[r].score < 1000000) {
+    if (r < static_cast<int32_t>(outcome.entries.size())) {
       const ResultEntry& e = outcome.entries[r];
       const TrackInfo& info = InfoOf(index, e.track);
       rows.append({QString::number(r + 1), QString::number(e.score), Clock(e.position),

@@ -76,6 +76,18 @@ TEST_F(Listening, TheHelperPlaysAFileAndTheSearcherNamesIt) {
   ExpectTheGlideFollowed(Listen({"--source", "loopback", "--interval", "1"}, environment));
 }
 
+TEST_F(Listening, SilenceFromAHelperThatCannotRecordIsAnError) {
+  TempDir empty;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove("ECHOLINE_SOURCE");
+  environment.insert("XDG_RUNTIME_DIR", empty.Path());  // no sound server to be found
+  environment.insert("PULSE_SERVER", "unix:" + empty.Path("none"));
+  const ProgramRun run = RunProgram(MELODAR_CLI, {"listen", "--db", dir_->Path("library.db"), "--duration", "2"}, environment);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_TRUE(run.errors.contains("nothing was heard")) << run.errors.toStdString();
+  EXPECT_EQ(run.errors.count("EcholineInterface::ReadAudio Error=-1"), 1);  // said once, not every 100 ms
+}
+
 // A private PulseAudio server with a null sink; its monitor is what "the computer
 // plays", and a remapped copy of it is a recording device.
 class PulseAudioServer {

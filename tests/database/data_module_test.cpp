@@ -164,6 +164,20 @@ TEST(DataModule1, ReadsADatabaseMadeByTheSqliteShell) {
   EXPECT_EQ(Sqlite3(db, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'Data_%'"), "2");
 }
 
+TEST(DataModule1, ReadingLeavesTheFileAsItIs) {
+  TempDir dir;
+  const QString db = dir.Path("shell.db");
+  Sqlite3(db, "CREATE TABLE Data (id INTEGER PRIMARY KEY, source_file_name TEXT, audio_track INTEGER, all_tracks INTEGER)");
+  const QByteArray before = TempDir::Read(db);
+  RecordingDialogs dialogs;
+  TDataModule1 store(dialogs);
+  ASSERT_TRUE(store.OpenDatabase(db));
+  QStringList names, ids;
+  EXPECT_TRUE(store.ListRecords(names, ids));
+  store.CloseDatabase();
+  EXPECT_EQ(TempDir::Read(db), before);
+}
+
 TEST(DataModule1, FilesThatAreNotDatabasesFailCleanly) {
   TempDir dir;
   RecordingDialogs dialogs;

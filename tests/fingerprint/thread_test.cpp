@@ -46,6 +46,19 @@ TEST(Thread, SynchronizeFromAWorkerUnderARunningEventLoop) {
   EXPECT_TRUE(worker.UnhandledError().isEmpty());
 }
 
+TEST(Thread, WaitingServesSynchronousCallsEvenWhileTheApplicationQuits) {
+  CountingWorker worker;
+  bool waited = false;
+  QTimer::singleShot(0, [&] {
+    worker.Start();
+    QCoreApplication::quit();  // an exit handler that then waits for its threads
+    waited = worker.WaitFor(30000);
+  });
+  QCoreApplication::exec();
+  EXPECT_TRUE(waited);
+  EXPECT_EQ(worker.counted, 200);
+}
+
 TEST(Thread, TerminateIsAFlagTheBodyPolls) {
   CountingWorker worker;
   worker.Terminate();

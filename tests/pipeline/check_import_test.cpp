@@ -7,6 +7,7 @@
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace melo {
@@ -176,6 +177,29 @@ TEST_F(CheckImportTest, NewRowsAreCopiedWholeAndOnlyRealCopiesCount) {
   expected.id = 1;
   EXPECT_EQ(copy, expected);
   EXPECT_EQ(records, Positive(61));
+}
+
+TEST_F(CheckImportTest, CopiesThatCannotBeCommittedAreNotReportedAsImported) {
+  const QString sourcePath = dir.Path("source.db");
+  {
+    TDataModule1 source(dialogs);
+    ASSERT_TRUE(source.OpenDatabase(sourcePath));
+    ASSERT_TRUE(source.CreateTable());
+    ASSERT_EQ(source.InsertSQL(Track("new", 60), Positive(60)), 0);
+  }
+  // Another program keeps reading the main database for longer than a writer waits.
+  QProcess reader;
+  reader.start("sqlite3", {dir.Path("main.db")});
+  ASSERT_TRUE(reader.waitForStarted());
+  reader.write("BEGIN; SELECT count(*) FROM Data;\n");
+  reader.waitForReadyRead(5000);
+  const Imported imported = Import(sourcePath, ImportDatabase::Policy::KeepOld);
+  reader.write("COMMIT;\n.quit\n");
+  reader.waitForFinished();
+  EXPECT_TRUE(imported.lines.contains("SHOW Ошибка сохранения импортированных записей!"));
+  EXPECT_FALSE(imported.lines.contains("SHOW Задание выполнено!"));
+  EXPECT_TRUE(imported.lines.contains("Добавлено новых записей: 0"));
+  EXPECT_EQ(Sqlite3(dir.Path("main.db"), "SELECT count(*) FROM Data"), "0");
 }
 
 TEST_F(CheckImportTest, AFailedReadNeverCostsTheOldRow) {

@@ -2,6 +2,7 @@
 #include "indexer/pipeline/media_types.h"
 #include "tests/support/media_files.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -37,7 +38,11 @@ TEST(MediaTools, StreamsAreCountedAndExtractedByNumber) {
   ASSERT_FALSE(silent.isEmpty());
   EXPECT_EQ(CountAudioStreams("/usr/bin/ffmpeg", video, dir.Path()), 3);
   EXPECT_EQ(CountAudioStreams("/usr/bin/ffmpeg", silent, dir.Path()), 0);
-  EXPECT_EQ(CountAudioStreams("/usr/bin/no-such-ffmpeg", video, dir.Path()), 0);
+  EXPECT_EQ(CountAudioStreams("/usr/bin/no-such-ffmpeg", video, dir.Path()), kProbeFailed);
+  // Tools installed under a folder with a blank.
+  QDir().mkpath(dir.Path("my tools"));
+  for (const char* tool : {"ffmpeg", "ffprobe", "sox"}) QFile::link(QString("/usr/bin/") + tool, dir.Path("my tools/") + tool);
+  EXPECT_EQ(CountAudioStreams(dir.Path("my tools/ffmpeg"), video, dir.Path()), 3);
   // A name in capitals is used as it is: ffmpeg itself gets ffprobe's arguments.
   QFile::link("/usr/bin/ffmpeg", dir.Path("FFMPEG"));
   EXPECT_EQ(CountAudioStreams(dir.Path("FFMPEG"), video, dir.Path()), 0);
@@ -51,6 +56,7 @@ TEST(MediaTools, StreamsAreCountedAndExtractedByNumber) {
   ASSERT_TRUE(ConvertToRaw("/usr/bin/sox", tone, dir.Path("data.dat"), dir.Path(), 16, 2, 48000));
   EXPECT_EQ(QFileInfo(dir.Path("data.dat")).size(), 2 * 48000 * 4);
   EXPECT_FALSE(ConvertToRaw("/usr/bin/sox", dir.Path("missing.flac"), dir.Path("data.dat"), dir.Path(), 16, 2, 48000));
+  EXPECT_TRUE(ConvertToRaw(dir.Path("my tools/sox"), tone, dir.Path("data.dat"), dir.Path(), 16, 2, 48000));
 }
 
 class ReadTagsTest : public ::testing::Test {
@@ -83,11 +89,11 @@ TEST_F(ReadTagsTest, OutputCutShortIsAnError) {
 
 TEST(TagscanCli, ReadsTagsOfRealFiles) {
   TempDir dir;
-  const QString tagged = testing::MakeTone(dir, "t.mp3", 1, 440, {"artist=Кино", "title=Кукушка", "date=1990", "track=7"});
+  const QString tagged = testing::MakeTone(dir, "t.mp3", 1, 440, {"artist=Кино", "title=Кукушка\nвторая строка", "date=1990", "track=7"});
   const QString plain = testing::MakeTone(dir, "p.wav", 1, 440);
   const QString tool = QStringLiteral(TOOLS_DIR "/tagscan-cli");
   EXPECT_EQ(ReadTags(tool, tagged, dir.Path()),
-            "Artist: Кино\r\nTitle: Кукушка\r\nAlbum:\r\nYear: 1990\r\nTrack: 7\r\nGenre:\r\n");
+            "Artist: Кино\r\nTitle: Кукушка вторая строка\r\nAlbum:\r\nYear: 1990\r\nTrack: 7\r\nGenre:\r\n");
   EXPECT_EQ(ReadTags(tool, plain, dir.Path()), "");
   EXPECT_EQ(ReadTags(tool, dir.Write("junk.mp3", "not audio"), dir.Path()), "");
 }

@@ -116,6 +116,7 @@ TEST_F(LiveSearchTest, AutomaticSearchesFollowThePlayback) {
   EXPECT_TRUE(results[0].Found());
   EXPECT_FALSE(results[0].confirmed);
   EXPECT_TRUE(results[1].confirmed);
+  ASSERT_TRUE(results[2].Found());
   EXPECT_GT(results[2].entries[0].position, results[0].entries[0].position);
 }
 
