@@ -2,7 +2,7 @@
 // per second of wall time on one core.
 #include "fingerprint/fingerprint_builder.h"
 #include "fingerprint/spectrum_analyzer.h"
-#include "tests/support/music_like_signal.h"
+#include "synth/music_like_signal.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,7 +13,7 @@ namespace {
 constexpr int32_t kRate = 48000;
 
 const std::vector<int16_t>& OneHourOfMusic() {
-  static const std::vector<int16_t> music = melo::testing::MusicLikeSignal(2024, 3600 * kRate);
+  static const std::vector<int16_t> music = melo::synth::MusicLikeSignal(2024, 3600 * kRate);
   return music;
 }
 

@@ -8,8 +8,8 @@
 //   search  the median one-search time of the queries against the floor: one pass
 //           summing every index byte with the same number of threads
 //   memory  resident memory added by the load, per hour of audio
+#include "base/sample_files.h"
 #include "fingerprint/index_record.h"
-#include "fingerprint/sample_files.h"
 #include "indexer/database/schema.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/load_data.h"

@@ -1,7 +1,7 @@
 #include "cli/melobank/check_import_commands.h"
 
+#include "base/dialogs.h"
 #include "cli/common/subcommands.h"
-#include "fingerprint/dialogs.h"
 #include "indexer/database/data_module1.h"
 #include "indexer/database/data_module2.h"
 #include "indexer/pipeline/check_database.h"

@@ -1,7 +1,7 @@
 #include "cli/melobank/database_commands.h"
 
+#include "base/dialogs.h"
 #include "cli/common/subcommands.h"
-#include "fingerprint/dialogs.h"
 #include "indexer/app/record_fields.h"
 #include "indexer/database/data_module1.h"
 

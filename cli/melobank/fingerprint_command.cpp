@@ -1,8 +1,8 @@
 #include "cli/melobank/fingerprint_command.h"
 
+#include "base/sample_files.h"
 #include "cli/common/subcommands.h"
 #include "fingerprint/fingerprint_builder.h"
-#include "fingerprint/sample_files.h"
 
 #include <QCommandLineParser>
 #include <cstdio>

@@ -1,9 +1,9 @@
 #include "cli/melobank/index_command.h"
 
+#include "base/dialogs.h"
+#include "base/file_listing.h"
+#include "base/text_format.h"
 #include "cli/common/subcommands.h"
-#include "fingerprint/dialogs.h"
-#include "fingerprint/file_listing.h"
-#include "fingerprint/text_format.h"
 #include "indexer/app/file_queue.h"
 #include "indexer/app/indexer_settings.h"
 #include "indexer/app/indexing_messages.h"

@@ -1,9 +1,9 @@
 #include "cli/melodar/listen_command.h"
 
+#include "base/dialogs.h"
 #include "cli/common/subcommands.h"
 #include "cli/melodar/result_json.h"
 #include "cli/melodar/search_mode.h"
-#include "fingerprint/dialogs.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/app/live_search.h"
 #include "searcher/app/qt_audio_platform.h"

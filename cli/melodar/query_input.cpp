@@ -1,6 +1,6 @@
 #include "cli/melodar/query_input.h"
 
-#include "fingerprint/sample_files.h"
+#include "base/sample_files.h"
 
 #include <QFile>
 #include <QProcess>

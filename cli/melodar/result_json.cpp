@@ -1,6 +1,6 @@
 #include "cli/melodar/result_json.h"
 
-#include "fingerprint/text_format.h"
+#include "base/text_format.h"
 #include "searcher/engine/search_presentation.h"
 
 #include <QJsonArray>

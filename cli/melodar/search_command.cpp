@@ -1,10 +1,10 @@
 #include "cli/melodar/search_command.h"
 
+#include "base/text_format.h"
 #include "cli/common/subcommands.h"
 #include "cli/melodar/query_input.h"
 #include "cli/melodar/result_json.h"
 #include "cli/melodar/search_mode.h"
-#include "fingerprint/text_format.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/load_data.h"
 #include "searcher/engine/search_engine.h"

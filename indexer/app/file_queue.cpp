@@ -1,8 +1,8 @@
 #include "indexer/app/file_queue.h"
 
-#include "fingerprint/file_utils.h"
-#include "fingerprint/path_utils.h"
-#include "fingerprint/text_format.h"
+#include "base/file_utils.h"
+#include "base/path_utils.h"
+#include "base/text_format.h"
 #include "indexer/pipeline/media_types.h"
 
 #include <QFile>

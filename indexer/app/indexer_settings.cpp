@@ -1,7 +1,7 @@
 #include "indexer/app/indexer_settings.h"
 
-#include "fingerprint/file_utils.h"
-#include "fingerprint/path_utils.h"
+#include "base/file_utils.h"
+#include "base/path_utils.h"
 
 #include <QFileInfo>
 #include <QSettings>

@@ -1,6 +1,6 @@
 #include "indexer/app/indexing_messages.h"
 
-#include "fingerprint/text_format.h"
+#include "base/text_format.h"
 
 #include <QLocale>
 #include <cmath>

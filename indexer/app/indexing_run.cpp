@@ -1,8 +1,8 @@
 #include "indexer/app/indexing_run.h"
 
-#include "fingerprint/dialogs.h"
-#include "fingerprint/log_writer.h"
-#include "fingerprint/text_format.h"
+#include "base/dialogs.h"
+#include "base/log_writer.h"
+#include "base/text_format.h"
 #include "indexer/app/file_queue.h"
 #include "indexer/app/indexing_messages.h"
 #include "indexer/app/work_directory.h"

@@ -1,7 +1,7 @@
 #include "indexer/app/record_fields.h"
 
+#include "base/text_format.h"
 #include "fingerprint/index_record.h"
-#include "fingerprint/text_format.h"
 
 namespace melo {
 

@@ -1,7 +1,7 @@
 #include "indexer/app/work_directory.h"
 
-#include "fingerprint/file_utils.h"
-#include "fingerprint/path_utils.h"
+#include "base/file_utils.h"
+#include "base/path_utils.h"
 
 #include <QFileInfo>
 

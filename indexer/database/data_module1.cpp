@@ -1,8 +1,8 @@
 #include "indexer/database/data_module1.h"
 
-#include "fingerprint/dialogs.h"
+#include "base/dialogs.h"
+#include "base/log_writer.h"
 #include "fingerprint/index_record.h"
-#include "fingerprint/log_writer.h"
 #include "indexer/database/schema.h"
 #include "indexer/database/sqlite_connection.h"
 #include "indexer/database/track_row.h"

@@ -1,6 +1,6 @@
 #include "indexer/database/data_module2.h"
 
-#include "fingerprint/dialogs.h"
+#include "base/dialogs.h"
 #include "indexer/database/schema.h"
 #include "indexer/database/sqlite_connection.h"
 #include "indexer/database/track_row.h"

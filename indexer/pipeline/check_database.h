@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fingerprint/thread.h"
+#include "base/thread.h"
 
 #include <QString>
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "indexer/pipeline/import_database.h"
 
-#include "fingerprint/text_format.h"
+#include "base/text_format.h"
 #include "indexer/database/data_module1.h"
 #include "indexer/database/data_module2.h"
 

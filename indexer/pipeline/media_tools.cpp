@@ -1,7 +1,7 @@
 #include "indexer/pipeline/media_tools.h"
 
-#include "fingerprint/path_utils.h"
-#include "fingerprint/process_runner.h"
+#include "base/path_utils.h"
+#include "base/process_runner.h"
 
 #include <QFile>
 #include <QStringList>

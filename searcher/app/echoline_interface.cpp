@@ -1,7 +1,7 @@
 #include "searcher/app/echoline_interface.h"
 
-#include "fingerprint/path_utils.h"
-#include "fingerprint/process_runner.h"
+#include "base/path_utils.h"
+#include "base/process_runner.h"
 #include "searcher/app/capture_ring.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "searcher/app/live_search.h"
 
-#include "fingerprint/dialogs.h"
+#include "base/dialogs.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/search_engine.h"

@@ -1,6 +1,6 @@
 #include "searcher/app/sound_system.h"
 
-#include "fingerprint/dialogs.h"
+#include "base/dialogs.h"
 #include "searcher/app/audio_platform.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/app/echoline_interface.h"

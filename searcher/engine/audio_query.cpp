@@ -1,8 +1,8 @@
 #include "searcher/engine/audio_query.h"
 
-#include "fingerprint/log_writer.h"
-#include "fingerprint/path_utils.h"
-#include "fingerprint/sample_files.h"
+#include "base/log_writer.h"
+#include "base/path_utils.h"
+#include "base/sample_files.h"
 
 #include <algorithm>
 #include <cstdlib>

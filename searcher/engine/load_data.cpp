@@ -1,7 +1,7 @@
 #include "searcher/engine/load_data.h"
 
+#include "base/text_format.h"
 #include "fingerprint/index_record.h"
-#include "fingerprint/text_format.h"
 #include "indexer/database/schema.h"
 
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "searcher/engine/search_presentation.h"
 
-#include "fingerprint/path_utils.h"
-#include "fingerprint/text_format.h"
+#include "base/path_utils.h"
+#include "base/text_format.h"
 #include "searcher/engine/search_index.h"
 
 #include <QLocale>

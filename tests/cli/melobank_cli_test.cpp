@@ -1,9 +1,9 @@
-#include "fingerprint/sample_files.h"
+#include "base/sample_files.h"
 #include "indexer/database/data_module1.h"
+#include "synth/music_like_signal.h"
 #include "tests/support/media_files.h"
 #include "tests/support/program_run.h"
 #include "tests/support/recording_dialogs.h"
-#include "tests/support/music_like_signal.h"
 #include "tests/support/temp_dir.h"
 
 #include <QProcess>
@@ -25,7 +25,7 @@ class FingerprintCommand : public ::testing::Test {
 };
 
 TEST_F(FingerprintCommand, PrintsTheRecordsOfAToneTrackFromWavAndDat) {
-  const auto tone = testing::FrameTone(16, 10000, 30 * 48000);
+  const auto tone = synth::FrameTone(16, 10000, 30 * 48000);
   ASSERT_TRUE(SaveWavSamples(tone, dir.Path("tone.wav")));
   ASSERT_TRUE(SaveRawSamples(tone, dir.Path("tone.dat")));
   const CliRun wav = Cli({"fingerprint", dir.Path("tone.wav")});
@@ -39,7 +39,7 @@ TEST_F(FingerprintCommand, PrintsTheRecordsOfAToneTrackFromWavAndDat) {
 
 TEST_F(FingerprintCommand, QueryPrintsTwentyKeyPointsInSelectionOrder) {
   // A 4 s tone: window 0 finds 96 (too near the start); window m finds 4800m + 32.
-  ASSERT_TRUE(SaveWavSamples(testing::FrameTone(16, 10000, 4 * 48000), dir.Path("q.wav")));
+  ASSERT_TRUE(SaveWavSamples(synth::FrameTone(16, 10000, 4 * 48000), dir.Path("q.wav")));
   const CliRun run = Cli({"fingerprint", "--query", dir.Path("q.wav")});
   ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
   ASSERT_EQ(run.lines.size(), 20);
@@ -48,7 +48,7 @@ TEST_F(FingerprintCommand, QueryPrintsTwentyKeyPointsInSelectionOrder) {
 }
 
 TEST_F(FingerprintCommand, RefusedInputExitsWithStatusTwoAndSaysWhy) {
-  ASSERT_TRUE(SaveWavSamples(testing::FrameTone(16, 10000, 48000 * 29), dir.Path("short.wav")));
+  ASSERT_TRUE(SaveWavSamples(synth::FrameTone(16, 10000, 48000 * 29), dir.Path("short.wav")));
   ASSERT_TRUE(SaveWavSamples(std::vector<int16_t>(48000 * 4, 0), dir.Path("silence.wav")));
   ASSERT_TRUE(SaveWavSamples(std::vector<int16_t>(10, 1), dir.Path("song.mp3")));
   const struct {

@@ -1,4 +1,4 @@
-#include "fingerprint/sample_files.h"
+#include "base/sample_files.h"
 #include "tests/support/media_files.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"

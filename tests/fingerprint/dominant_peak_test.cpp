@@ -1,5 +1,5 @@
 #include "fingerprint/dominant_peak.h"
-#include "tests/support/music_like_signal.h"
+#include "synth/music_like_signal.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +49,7 @@ void ExpectSame(const DominantPeak& want, const DominantPeak& got, const char* w
 
 std::vector<std::vector<int16_t>> VariedSignals() {
   std::vector<std::vector<int16_t>> signals;
-  const auto music = testing::MusicLikeSignal(1, 60 * 48000);
+  const auto music = synth::MusicLikeSignal(1, 60 * 48000);
   signals.push_back(music);
   std::vector<int16_t> clipped(music.size());  // long runs of equal loudness: ties everywhere
   for (size_t i = 0; i < music.size(); ++i) clipped[i] = static_cast<int16_t>(std::clamp(music[i] * 6, -32768, 32767));

@@ -1,5 +1,5 @@
 #include "fingerprint/fingerprint_builder.h"
-#include "tests/support/music_like_signal.h"
+#include "synth/music_like_signal.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +23,11 @@ IndexRecord RecordOf(const std::vector<uint8_t>& blob, int32_t w) { return Index
 
 TEST(BandBytes, ToneFramesLandInTheirBandsWithTheOneBinOffset) {
   // The frame starts at 0 when centred on 1024.
-  EXPECT_EQ(BandsAt(testing::FrameTone(16, 10000, 4096), 1024), (Bands{50, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(BandsAt(testing::FrameTone(17, 10000, 4096), 1024), (Bands{0, 80, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(BandsAt(testing::FrameTone(40, 10000, 4096), 1024), (Bands{0, 0, 80, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(BandsAt(synth::FrameTone(16, 10000, 4096), 1024), (Bands{50, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(BandsAt(synth::FrameTone(17, 10000, 4096), 1024), (Bands{0, 80, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(BandsAt(synth::FrameTone(40, 10000, 4096), 1024), (Bands{0, 0, 80, 0, 0, 0, 0, 0}));
   // Level does not matter.
-  EXPECT_EQ(BandsAt(testing::FrameTone(16, 300, 4096), 1024), (Bands{50, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(BandsAt(synth::FrameTone(16, 300, 4096), 1024), (Bands{50, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(BandBytes, EnergyAboveTheCeilingSaturatesAt255) {
@@ -39,7 +39,7 @@ TEST(BandBytes, EnergyAboveTheCeilingSaturatesAt255) {
 }
 
 TEST(BandBytes, FramesMustLieWhollyInsideTheTrack) {
-  const auto x = testing::MusicLikeSignal(9, 4096);
+  const auto x = synth::MusicLikeSignal(9, 4096);
   bool inside = true;
   EXPECT_EQ(BandsAt(x, 1023, &inside), (Bands{255, 255, 255, 255, 255, 255, 255, 255}));
   EXPECT_FALSE(inside);
@@ -72,7 +72,7 @@ TEST(ProcessWindow, RecordBytesAtTheStartOfATrack) {
 
 TEST(ProcessWindow, SilenceGivesAZeroRecordAndSlotsWrapAround) {
   const std::vector<int16_t> silence(72000, 0);
-  const auto music = testing::MusicLikeSignal(4, 72000);
+  const auto music = synth::MusicLikeSignal(4, 72000);
   FingerprintBuilder builder(2);
   builder.ProcessWindow(music.data(), 72000, 0, 24000);
   builder.ProcessWindow(music.data(), 72000, 24000, 24000);
@@ -84,9 +84,9 @@ TEST(ProcessWindow, SilenceGivesAZeroRecordAndSlotsWrapAround) {
 }
 
 TEST(FingerprintTrack, NeedsThirtySecondsAndKeepsWholeHalfSeconds) {
-  EXPECT_TRUE(FingerprintTrack(testing::FrameTone(16, 10000, 1439999).data(), 1439999).empty());
+  EXPECT_TRUE(FingerprintTrack(synth::FrameTone(16, 10000, 1439999).data(), 1439999).empty());
   for (const auto& [samples, records] : {std::pair{1440000, 60}, {1440001, 60}, {1463999, 60}, {1464000, 61}}) {
-    const auto tone = testing::FrameTone(16, 10000, samples);
+    const auto tone = synth::FrameTone(16, 10000, samples);
     EXPECT_EQ(FingerprintTrack(tone.data(), samples).size(), static_cast<size_t>(records) * 12)
         << samples << " samples";
   }
@@ -98,7 +98,7 @@ TEST(FingerprintTrack, ToneTrackGoldenRecords) {
   // it lies within 1024 of the start, so it has no bands. Every later window
   // begins on a multiple of 64 and keeps its first peak, at offset 32, on
   // alternating half-waves (mean of the 5 samples: -9976 and +9976).
-  const auto tone = testing::FrameTone(16, 10000, 1440000);
+  const auto tone = synth::FrameTone(16, 10000, 1440000);
   const auto blob = FingerprintTrack(tone.data(), 1440000);
   ASSERT_EQ(blob.size(), 720u);
   EXPECT_EQ(RecordOf(blob, 0), (IndexRecord{96, 55560, {}}));
@@ -160,7 +160,7 @@ TEST(QueryKeypoints, FewerThanFourMeansNoQuery) {
   FingerprintBuilder builder(1);
   const auto x = ClickTrain(38400, 1000);  // windows 0, 4800, 9600: at most three
   EXPECT_FALSE(BuildQueryKeypoints(builder, x.data(), 38400).has_value());
-  const auto music = testing::MusicLikeSignal(8, 4 * 48000);
+  const auto music = synth::MusicLikeSignal(8, 4 * 48000);
   const auto keypoints = BuildQueryKeypoints(builder, music.data(), 4 * 48000);
   ASSERT_TRUE(keypoints.has_value());
   EXPECT_GE(keypoints->size(), 4u);

@@ -1,6 +1,6 @@
 #include "fingerprint/fft_plan.h"
 #include "fingerprint/spectrum_analyzer.h"
-#include "tests/support/music_like_signal.h"
+#include "synth/music_like_signal.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +90,7 @@ TEST(FftMagnitudes, IsBitIdenticalToTheReferenceProcedure) {
 }
 
 TEST(SpectrumAnalyzer, MatchesTheReferenceOnMusicBitForBit) {
-  const auto music = testing::MusicLikeSignal(3, 48000);
+  const auto music = synth::MusicLikeSignal(3, 48000);
   SpectrumAnalyzer analyzer;
   analyzer.SelectRectangularWindow();
   for (int32_t start : {0, 4000, 12345, 45000}) {
@@ -101,7 +101,7 @@ TEST(SpectrumAnalyzer, MatchesTheReferenceOnMusicBitForBit) {
 }
 
 TEST(SpectrumAnalyzer, A375HzFrameLandsInBin15) {
-  const auto tone = testing::FrameTone(16, 10000, 2048);
+  const auto tone = synth::FrameTone(16, 10000, 2048);
   SpectrumAnalyzer analyzer;
   analyzer.ComputeSpectrum(tone.data(), 0);
   const auto m = analyzer.Magnitudes();
@@ -115,7 +115,7 @@ TEST(SpectrumAnalyzer, A375HzFrameLandsInBin15) {
 }
 
 TEST(SpectrumAnalyzer, LevelAndSignDoNotChangeTheSpectrum) {
-  const auto music = testing::MusicLikeSignal(11, 2048);
+  const auto music = synth::MusicLikeSignal(11, 2048);
   std::vector<int16_t> louder(2048), inverted(2048);
   for (int i = 0; i < 2048; ++i) {
     louder[i] = static_cast<int16_t>(music[i] / 4 * 3);

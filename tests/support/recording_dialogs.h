@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fingerprint/dialogs.h"
+#include "base/dialogs.h"
 
 #include <QStringList>
 

@@ -1,0 +1,282 @@
+#include "base/log_writer.h"
+#include "indexer/database/data_module1.h"
+#include "indexer/database/data_module2.h"
+#include "tests/support/program_run.h"
+#include "tests/support/recording_dialogs.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace melo {
+namespace {
+
+using testing::RecordingDialogs;
+using testing::Sqlite3;
+using testing::TempDir;
+
+TrackInfo Track(const QString& name, const QString& md5, int32_t audioTrack = 0, int32_t allTracks = 1,
+                int32_t records = 60) {
+  TrackInfo t;
+  t.source_size = 123456789012LL;
+  t.sha2 = QString(64, QLatin1Char('a'));
+  t.md5 = md5;
+  t.duration = records / 2;
+  t.source_path = "/музыка/" + name + ".mkv";
+  t.source_file_name = name;
+  t.extension = "mkv";
+  t.type = "видео";
+  t.audio_track = audioTrack;
+  t.all_tracks = allTracks;
+  t.created = "05.03.2024 14:07:09";
+  t.info = "Artist: Кино\nTitle: Группа крови";
+  t.records = records;
+  return t;
+}
+
+std::vector<uint8_t> RecordBytes(int32_t records, uint8_t seed = 1) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(records) * 12);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + seed);
+  return bytes;
+}
+
+class DataModuleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetMyLogPath(dir.Path("my.log"));
+    ASSERT_TRUE(store.OpenDatabase(dir.Path("base.db")));
+    ASSERT_TRUE(store.CreateTable());
+  }
+  void TearDown() override { SetMyLogPath({}); }
+  int64_t Rows() { return store.QueryScalar("SELECT count(*) AS res FROM Data"); }
+
+  TempDir dir;
+  RecordingDialogs dialogs;
+  TDataModule1 store{dialogs};
+};
+
+TEST_F(DataModuleTest, ATrackIsItsContentNotItsPath) {
+  ASSERT_EQ(store.InsertSQL(Track("film", "m1", 0, 2), RecordBytes(60)), 0);
+  TrackInfo moved = Track("renamed", "m1", 0, 2);
+  moved.source_path = "/elsewhere/renamed.mkv";
+  EXPECT_EQ(store.InsertSQL(moved, RecordBytes(60)), TDataModule1::kNotFound);
+  EXPECT_EQ(Rows(), 1);
+  EXPECT_EQ(store.InsertSQL(Track("film", "m1", 1, 2), RecordBytes(60)), 0);  // its second stream
+  EXPECT_EQ(store.FindRecord("m1", 123456789012LL, 1), 2);
+  EXPECT_EQ(store.FindRecord("m1", 123456789012LL, 2), TDataModule1::kNotFound);
+  EXPECT_EQ(store.CheckSourcePath(Track("film", "x")), 1);
+  EXPECT_EQ(store.CheckSourcePath(moved), 0);
+  EXPECT_EQ(store.DeleteRecord("m1", 123456789012LL, 0), 0);
+  EXPECT_EQ(Rows(), 1);
+}
+
+TEST_F(DataModuleTest, ShortFingerprintsAreStoredWithADiagnosticLine) {
+  ASSERT_EQ(store.InsertSQL(Track("long", "a", 0, 1, 60), RecordBytes(60)), 0);
+  EXPECT_FALSE(QFile::exists(dir.Path("my.log")));
+  ASSERT_EQ(store.InsertSQL(Track("short", "b", 0, 1, 59), RecordBytes(59)), 0);
+  const QString log = QString::fromUtf8(TempDir::Read(dir.Path("my.log")));
+  EXPECT_TRUE(log.endsWith(" InsertSQL Info.IndexSize=59\n")) << log.toStdString();
+  // Fewer bytes than the count promises is an insert error, not a short blob.
+  EXPECT_EQ(store.InsertSQL(Track("lying", "c", 0, 1, 70), RecordBytes(60)), TDataModule1::kError);
+  EXPECT_TRUE(QString::fromUtf8(TempDir::Read(dir.Path("my.log"))).endsWith(" Query insert error!\n"));
+  EXPECT_EQ(Rows(), 2);
+}
+
+TEST_F(DataModuleTest, RowsRoundTripWithCyrillicTextsAndExactBytes) {
+  const TrackInfo track = Track("Группа крови", "d41d8cd98f00b204e9800998ecf8427e", 0, 1, 61);
+  const auto bytes = RecordBytes(61, 9);
+  ASSERT_EQ(store.InsertSQL(track, bytes), 0);
+  TrackInfo back;
+  std::vector<uint8_t> buffer = {1, 2, 3};
+  ASSERT_TRUE(store.GetRecord(1, back, buffer));
+  TrackInfo expected = track;
+  expected.id = 1;
+  EXPECT_EQ(back, expected);
+  EXPECT_EQ(buffer, bytes);
+
+  // A missing id changes nothing and is no error.
+  TrackInfo untouched = back;
+  ASSERT_TRUE(store.GetRecord(99, untouched, buffer));
+  EXPECT_EQ(untouched, back);
+  EXPECT_EQ(buffer, bytes);
+}
+
+TEST_F(DataModuleTest, IdsAreNeverReusedAfterClearing) {
+  for (const char* md5 : {"a", "b", "c"}) ASSERT_EQ(store.InsertSQL(Track("t", md5), RecordBytes(60)), 0);
+  ASSERT_TRUE(store.ClearTable());
+  EXPECT_EQ(Rows(), 0);
+  ASSERT_EQ(store.InsertSQL(Track("t", "d"), RecordBytes(60)), 0);
+  EXPECT_EQ(store.FindRecord("d", 123456789012LL, 0), 4);
+}
+
+TEST_F(DataModuleTest, ListNamesTracksOfMultiStreamFiles) {
+  ASSERT_EQ(store.InsertSQL(Track("song", "s"), RecordBytes(60)), 0);
+  ASSERT_EQ(store.InsertSQL(Track("film", "f", 0, 2), RecordBytes(60)), 0);
+  ASSERT_EQ(store.InsertSQL(Track("film", "f", 1, 2), RecordBytes(60)), 0);
+  QStringList names{"stale"}, ids;
+  ASSERT_TRUE(store.ListRecords(names, ids));
+  EXPECT_EQ(names, QStringList({"film [1]", "film [2]", "song"}));
+  EXPECT_EQ(ids, QStringList({"2", "3", "1"}));
+}
+
+TEST_F(DataModuleTest, TheStoredFormatIsPlainSqlite) {
+  ASSERT_EQ(store.InsertSQL(Track("t", "m"), RecordBytes(60, 0)), 0);
+  const QString db = dir.Path("base.db");
+  EXPECT_EQ(Sqlite3(db, "SELECT typeof(records), records, length(index_data), envelope_data IS NULL FROM Data"),
+            "integer|60|720|1");
+  EXPECT_EQ(Sqlite3(db, "SELECT hex(substr(index_data, 1, 4)) FROM Data"), "00070E15");
+  EXPECT_EQ(Sqlite3(db, "SELECT source_file_name, type FROM Data"), "t|видео");
+}
+
+TEST_F(DataModuleTest, TrackAndPathLookupsUseAnIndex) {
+  const QString db = dir.Path("base.db");
+  EXPECT_TRUE(Sqlite3(db, "EXPLAIN QUERY PLAN SELECT id FROM data WHERE md5 = 'm' AND source_size = 1 AND audio_track = 0")
+                  .contains("INDEX Data_track"));
+  EXPECT_TRUE(Sqlite3(db, "EXPLAIN QUERY PLAN SELECT id FROM data WHERE source_path = 'p'").contains("INDEX Data_source_path"));
+}
+
+TEST(DataModule1, ReadsADatabaseMadeByTheSqliteShell) {
+  TempDir dir;
+  const QString db = dir.Path("shell.db");
+  const QString create =
+      "CREATE TABLE Data (id\tINTEGER,source_size\tINTEGER NOT NULL,sha2\tTEXT NOT NULL,md5\tTEXT NOT NULL,"
+      "duration\tINTEGER NOT NULL,source_path\tTEXT NOT NULL,source_file_name\tTEXT NOT NULL,extension\tTEXT "
+      "NOT NULL,type\tTEXT NOT NULL,audio_track\tINTEGER NOT NULL,all_tracks\tINTEGER NOT NULL,created\tTEXT "
+      "NOT NULL,info\tTEXT,records\tINTEGER NOT NULL,index_data BLOB NOT NULL,envelope_data BLOB,PRIMARY "
+      "KEY(id AUTOINCREMENT));";
+  Sqlite3(db, create + "INSERT INTO Data VALUES(7, 5000000000, 'sha', 'md5', 31, 'C:\\m\\a.mp3', 'a', 'mp3',"
+                       " 'аудио', 0, 1, 'date', '', 1, x'395B0CFEFF8000001020400011', NULL);");
+  RecordingDialogs dialogs;
+  TDataModule1 store(dialogs);
+  ASSERT_TRUE(store.OpenDatabase(db));
+  TrackInfo info;
+  std::vector<uint8_t> buffer;
+  ASSERT_TRUE(store.GetRecord(7, info, buffer));  // the blob holds one record and a stray byte
+  EXPECT_EQ(info.source_size, 5000000000LL);
+  EXPECT_EQ(info.source_path, "C:\\m\\a.mp3");
+  EXPECT_EQ(buffer.size(), 12u);
+  EXPECT_EQ(store.InsertSQL(info, buffer), TDataModule1::kNotFound);
+  info.audio_track = 1;
+  EXPECT_EQ(store.InsertSQL(info, buffer), 0);
+  EXPECT_EQ(Sqlite3(db, "SELECT max(id) FROM Data"), "8");
+  EXPECT_EQ(Sqlite3(db, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'Data_%'"), "2");
+}
+
+TEST(DataModule1, ReadingLeavesTheFileAsItIs) {
+  TempDir dir;
+  const QString db = dir.Path("shell.db");
+  Sqlite3(db, "CREATE TABLE Data (id INTEGER PRIMARY KEY, source_file_name TEXT, audio_track INTEGER, all_tracks INTEGER)");
+  const QByteArray before = TempDir::Read(db);
+  RecordingDialogs dialogs;
+  TDataModule1 store(dialogs);
+  ASSERT_TRUE(store.OpenDatabase(db));
+  QStringList names, ids;
+  EXPECT_TRUE(store.ListRecords(names, ids));
+  store.CloseDatabase();
+  EXPECT_EQ(TempDir::Read(db), before);
+}
+
+TEST(DataModule1, FilesThatAreNotDatabasesFailCleanly) {
+  TempDir dir;
+  RecordingDialogs dialogs;
+  TDataModule1 store(dialogs);
+
+  // A new path becomes an empty database without a table.
+  ASSERT_TRUE(store.OpenDatabase(dir.Path("new.db")));
+  EXPECT_TRUE(QFile::exists(dir.Path("new.db")));
+  EXPECT_EQ(store.FindRecord("m", 1, 0), TDataModule1::kError);
+  EXPECT_EQ(store.InsertSQL(Track("t", "m"), RecordBytes(60)), TDataModule1::kError);
+  QStringList names, ids;
+  EXPECT_FALSE(store.ListRecords(names, ids));
+  EXPECT_EQ(store.QueryScalar("SELECT count(*) AS res FROM Data"), 0);
+  ASSERT_TRUE(store.CreateTable());
+  EXPECT_EQ(store.FindRecord("m", 1, 0), TDataModule1::kNotFound);
+  EXPECT_FALSE(store.CreateTable());
+  EXPECT_TRUE(dialogs.messages.endsWith("Ошибка создания таблицы!"));
+
+  dir.Write("text.db", QByteArray("this is not a database, just some text long enough to matter.").repeated(20));
+  EXPECT_FALSE(store.OpenDatabase(dir.Path("text.db")));
+  EXPECT_FALSE(store.OpenDatabase(dir.Path("no/such/folder/x.db")));
+  EXPECT_EQ(dialogs.messages.count("Ошибка подключения к базе данных!"), 2);
+  EXPECT_FALSE(store.IsConnected());
+  EXPECT_FALSE(store.CloseDatabase());
+  EXPECT_FALSE(store.ClearTable());
+  EXPECT_TRUE(dialogs.messages.endsWith("Ошибка очистки таблицы!"));
+  EXPECT_FALSE(store.Vacuum());
+}
+
+TEST(DataModule1, VacuumOfAReadOnlyFileFails) {
+  TempDir dir;
+  RecordingDialogs dialogs;
+  {
+    TDataModule1 writer(dialogs);
+    ASSERT_TRUE(writer.OpenDatabase(dir.Path("ro.db")));
+    ASSERT_TRUE(writer.CreateTable());
+  }
+  // Root ignores permission bits; the immutable attribute holds even for root.
+  if (QProcess::execute("chattr", {"+i", dir.Path("ro.db")}) != 0) GTEST_SKIP() << "chattr unavailable";
+  TDataModule1 store(dialogs);
+  const bool opened = store.OpenDatabase(dir.Path("ro.db"));
+  const bool vacuumed = opened && store.Vacuum();
+  const int32_t inserted = store.InsertSQL(Track("t", "m"), RecordBytes(60));
+  store.CloseDatabase();
+  QProcess::execute("chattr", {"-i", dir.Path("ro.db")});
+  EXPECT_TRUE(opened);
+  EXPECT_FALSE(vacuumed);
+  EXPECT_EQ(inserted, TDataModule1::kError);
+}
+
+TEST(DataModule1, TheLockHasOneOwnerAtATime) {
+  RecordingDialogs dialogs;
+  TDataModule1 store(dialogs);
+  std::atomic<int> inside{0};
+  std::atomic<int> overlaps{0};
+  std::atomic<int> entries{0};
+  std::vector<std::thread> threads;
+  for (int owner : {0, 1, 2, 3, 1000}) {
+    threads.emplace_back([&, owner] {
+      for (int i = 0; i < 25; ++i) {
+        if (store.LockDatabase(owner) != owner) overlaps++;
+        if (inside.fetch_add(1) != 0) overlaps++;
+        if (store.LockId() != owner) overlaps++;
+        std::this_thread::yield();
+        inside.fetch_sub(1);
+        entries++;
+        store.UnlockDatabase();
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(overlaps, 0);
+  EXPECT_EQ(entries, 125);
+  EXPECT_EQ(store.LockId(), -1);
+}
+
+TEST(DataModule2, ListsAndReadsTheImportedDatabase) {
+  TempDir dir;
+  RecordingDialogs dialogs;
+  {
+    TDataModule1 source(dialogs);
+    ASSERT_TRUE(source.OpenDatabase(dir.Path("source.db")));
+    ASSERT_TRUE(source.CreateTable());
+    ASSERT_EQ(source.InsertSQL(Track("a", "m1", 0, 2), RecordBytes(60)), 0);
+    ASSERT_EQ(source.InsertSQL(Track("a", "m1", 1, 2, 61), RecordBytes(61)), 0);
+  }
+  TDataModule2 import(dialogs);
+  QStringList lines;
+  EXPECT_FALSE(import.GetRecordList2(lines));  // not connected
+  ASSERT_TRUE(import.OpenDatabase(dir.Path("source.db")));
+  ASSERT_TRUE(import.GetRecordList2(lines));
+  EXPECT_EQ(lines, QStringList({"1\t123456789012\tm1\t0", "2\t123456789012\tm1\t1"}));
+  TrackInfo info;
+  std::vector<uint8_t> buffer;
+  ASSERT_TRUE(import.GetRecord2(2, info, buffer));
+  EXPECT_EQ(info.audio_track, 1);
+  EXPECT_EQ(buffer, RecordBytes(61));
+  EXPECT_FALSE(import.Busy());
+}
+
+}  // namespace
+}  // namespace melo

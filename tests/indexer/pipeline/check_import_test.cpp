@@ -1,0 +1,247 @@
+#include "base/log_writer.h"
+#include "indexer/database/data_module1.h"
+#include "indexer/database/data_module2.h"
+#include "indexer/pipeline/check_database.h"
+#include "indexer/pipeline/import_database.h"
+#include "tests/support/program_run.h"
+#include "tests/support/recording_dialogs.h"
+#include "tests/support/temp_dir.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace melo {
+namespace {
+
+using testing::Sqlite3;
+using testing::TempDir;
+
+TrackInfo Track(const QString& md5, int32_t records, const QString& path = "/m/a.mp3") {
+  TrackInfo t;
+  t.source_size = 1000;
+  t.sha2 = "s";
+  t.md5 = md5;
+  t.duration = records / 2;
+  t.source_path = path;
+  t.source_file_name = "a";
+  t.extension = "mp3";
+  t.type = "аудио";
+  t.all_tracks = 1;
+  t.created = "date";
+  t.info = "Artist: x";
+  t.records = records;
+  return t;
+}
+
+// Records whose 16-bit words are all positive: no envelope finding.
+std::vector<uint8_t> Positive(int32_t records) { return std::vector<uint8_t>(static_cast<size_t>(records) * 12, 1); }
+
+class CheckImportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetMyLogPath(dir.Path("my.log"));
+    ASSERT_TRUE(store.OpenDatabase(dir.Path("main.db")));
+    ASSERT_TRUE(store.CreateTable());
+  }
+  void TearDown() override { SetMyLogPath({}); }
+
+  QStringList Check(CheckDatabase::Options options) {
+    CheckDatabase check(store, options);
+    check.SetFinishPause(0);
+    QStringList lines;
+    bool finished = false;
+    check.onReport = [&](const QString& line) {
+      EXPECT_EQ(store.LockId(), 1000);  // held throughout
+      lines << line;
+    };
+    check.onError = [&](const QString& text) { lines << "ERROR " + text; };
+    check.onFinish = [&] { finished = true; };
+    check.Start();
+    check.WaitFor();
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(check.Progress(), 100);
+    EXPECT_EQ(store.LockId(), -1);
+    return lines;
+  }
+
+  struct Imported {
+    QStringList lines;  // added lines, then "SHOW ..." messages, then the summary
+    ImportDatabase::Counts counts;
+    int32_t progress = -1;
+  };
+  Imported Import(const QString& sourcePath, ImportDatabase::Policy policy, int stopAfterLines = -1) {
+    TDataModule2 source(dialogs);
+    EXPECT_TRUE(source.OpenDatabase(sourcePath));
+    ImportDatabase import(store, source, policy);
+    Imported result;
+    import.onAdd = [&](const QString& line) {
+      result.lines << line;
+      if (result.lines.size() == stopAfterLines) import.Terminate();
+    };
+    import.onShow = [&](const QString& text) { result.lines << "SHOW " + text; };
+    import.onSummary = [&](const QStringList& lines) { result.lines << lines; };
+    import.Start();
+    import.WaitFor();
+    result.counts = import.GetCounts();
+    result.progress = import.Progress();
+    EXPECT_EQ(store.LockId(), -1);
+    return result;
+  }
+
+  TempDir dir;
+  testing::RecordingDialogs dialogs;
+  TDataModule1 store{dialogs};
+};
+
+TEST_F(CheckImportTest, CheckFindsDuplicatesEmptyFieldsAndBadFingerprints) {
+  ASSERT_EQ(store.InsertSQL(Track("a", 60), Positive(60)), 0);  // 1: short, not under 30 s
+  TrackInfo untagged = Track("b", 59);
+  untagged.info.clear();
+  ASSERT_EQ(store.InsertSQL(untagged, Positive(59)), 0);  // 2: untagged, under 30 s
+  ASSERT_EQ(store.InsertSQL(Track("c", 100), Positive(100)), 0);  // 3
+  Sqlite3(dir.Path("main.db"), "INSERT INTO Data (source_size, sha2, md5, duration, source_path, source_file_name, "
+                               "extension, type, audio_track, all_tracks, created, info, records, index_data) "
+                               "SELECT source_size, sha2, md5, duration, source_path, source_file_name, extension, "
+                               "type, audio_track, all_tracks, created, info, 60, zeroblob(700) FROM Data WHERE id = 3");
+  const QStringList lines = Check({true, true, false, true, true});
+  EXPECT_EQ(lines, QStringList({
+                       "Id=3\tНайдены  дубликаты (2)",  // or 4: SQLite names one of the two
+                       "Id=1\tНайдены короткие индексы (60)",
+                       "Id=2\tНайдены пустые поля (info)",
+                       "Id=2\tНайдены короткие индексы (59)",
+                       "Id=4\tНайдены короткие индексы (60)",
+                       "Id=2\tРазмер индексных данных (708) менее 30 секунд!",
+                       "Id=4\tРеальный размер индексных данных (700) отличен от значения поля records (60)",
+                   }));
+}
+
+TEST_F(CheckImportTest, EachOptionRunsOnlyItsStep) {
+  ASSERT_EQ(store.InsertSQL(Track("a", 70, dir.Path("gone.mp3")), Positive(70)), 0);
+  ASSERT_EQ(store.InsertSQL(Track("b", 70, dir.Write("here.mp3")), Positive(70)), 0);
+  std::vector<uint8_t> negative = Positive(70);
+  negative[3] = 0xFF;   // a negative amplitude
+  negative[11] = 0x80;  // a band byte pair with its top bit set
+  ASSERT_EQ(store.InsertSQL(Track("c", 70, dir.Path("gone2.mp3")), negative), 0);
+  EXPECT_EQ(Check({false, false, true, false, false}),
+            QStringList({"Id=1\tИсходный файл не найден: " + dir.Path("gone.mp3"),
+                         "Id=3\tИсходный файл не найден: " + dir.Path("gone2.mp3")}));
+  EXPECT_EQ(Check({false, false, false, false, true}), QStringList({"Id=3\tОбнаружено (2) отрицательных значений огибающей!"}));
+  EXPECT_TRUE(Check({false, false, false, false, false}).isEmpty());
+}
+
+TEST_F(CheckImportTest, AFailingStatementEndsOnlyItsStep) {
+  Sqlite3(dir.Path("main.db"), "DROP TABLE Data");
+  EXPECT_EQ(Check({true, true, true, true, true}),
+            QStringList({"ERROR Ошибка чтения количества записей!", "ERROR Ошибка поиска дубликатов!",
+                         "ERROR Ошибка поиска пустых полей!", "ERROR Ошибка чтения списка файлов!",
+                         "ERROR Ошибка чтения индексных данных!"}));
+}
+
+TEST_F(CheckImportTest, ImportingADatabaseIntoItself) {
+  for (const char* md5 : {"a", "b", "c"}) ASSERT_EQ(store.InsertSQL(Track(md5, 60), Positive(60)), 0);
+  const Imported kept = Import(dir.Path("main.db"), ImportDatabase::Policy::KeepOld);
+  EXPECT_EQ(kept.counts.ignored, 3);
+  EXPECT_EQ(kept.counts.added, 0);
+  EXPECT_EQ(kept.lines[0], "Дубликат: MD5-хэш = a\tтрек = 0\tid = 1\tid2 = 1\tразмер = 1 000 байт");
+  EXPECT_TRUE(kept.lines.contains("SHOW Задание выполнено!"));
+  EXPECT_EQ(Sqlite3(dir.Path("main.db"), "SELECT group_concat(id) FROM Data"), "1,2,3");
+
+  const Imported replaced = Import(dir.Path("main.db"), ImportDatabase::Policy::Replace);
+  EXPECT_EQ(replaced.counts.deleted, 3);
+  EXPECT_EQ(replaced.counts.added, 3);
+  EXPECT_EQ(replaced.progress, 100);
+  EXPECT_EQ(replaced.lines.mid(replaced.lines.size() - 5),
+            QStringList({"", "Обработано записей: 3 из 3", "Проигнорировано дубликатов: 0", "Удалено записей: 3",
+                         "Добавлено новых записей: 3"}));
+  EXPECT_EQ(Sqlite3(dir.Path("main.db"), "SELECT group_concat(md5 || id) FROM Data"), "a4,b5,c6");
+}
+
+TEST_F(CheckImportTest, NewRowsAreCopiedWholeAndOnlyRealCopiesCount) {
+  const QString sourcePath = dir.Path("source.db");
+  {
+    TDataModule1 source(dialogs);
+    ASSERT_TRUE(source.OpenDatabase(sourcePath));
+    ASSERT_TRUE(source.CreateTable());
+    ASSERT_EQ(source.InsertSQL(Track("new", 61, "/elsewhere/Песня.mp3"), Positive(61)), 0);
+    ASSERT_EQ(source.InsertSQL(Track("broken", 60), Positive(60)), 0);
+  }
+  Sqlite3(sourcePath, "UPDATE Data SET index_data = zeroblob(100) WHERE md5 = 'broken'");  // shorter than 60 records
+  const Imported imported = Import(sourcePath, ImportDatabase::Policy::KeepOld);
+  EXPECT_EQ(imported.counts.added, 1);
+  EXPECT_EQ(imported.counts.processed, 2);
+  EXPECT_TRUE(imported.lines.contains("Ошибка DataModule2->GetRecord2"));
+  TrackInfo copy;
+  std::vector<uint8_t> records;
+  ASSERT_TRUE(store.GetRecord(1, copy, records));
+  TrackInfo expected = Track("new", 61, "/elsewhere/Песня.mp3");
+  expected.id = 1;
+  EXPECT_EQ(copy, expected);
+  EXPECT_EQ(records, Positive(61));
+}
+
+TEST_F(CheckImportTest, CopiesThatCannotBeCommittedAreNotReportedAsImported) {
+  const QString sourcePath = dir.Path("source.db");
+  {
+    TDataModule1 source(dialogs);
+    ASSERT_TRUE(source.OpenDatabase(sourcePath));
+    ASSERT_TRUE(source.CreateTable());
+    ASSERT_EQ(source.InsertSQL(Track("new", 60), Positive(60)), 0);
+  }
+  // Another program keeps reading the main database for longer than a writer waits.
+  QProcess reader;
+  reader.start("sqlite3", {dir.Path("main.db")});
+  ASSERT_TRUE(reader.waitForStarted());
+  reader.write("BEGIN; SELECT count(*) FROM Data;\n");
+  reader.waitForReadyRead(5000);
+  const Imported imported = Import(sourcePath, ImportDatabase::Policy::KeepOld);
+  reader.write("COMMIT;\n.quit\n");
+  reader.waitForFinished();
+  EXPECT_TRUE(imported.lines.contains("SHOW Ошибка сохранения импортированных записей!"));
+  EXPECT_FALSE(imported.lines.contains("SHOW Задание выполнено!"));
+  EXPECT_TRUE(imported.lines.contains("Добавлено новых записей: 0"));
+  EXPECT_EQ(Sqlite3(dir.Path("main.db"), "SELECT count(*) FROM Data"), "0");
+}
+
+TEST_F(CheckImportTest, AFailedReadNeverCostsTheOldRow) {
+  ASSERT_EQ(store.InsertSQL(Track("same", 60), Positive(60)), 0);
+  const QString sourcePath = dir.Path("source.db");
+  Sqlite3(sourcePath, "CREATE TABLE Data (id INTEGER PRIMARY KEY, source_size INTEGER, md5 TEXT, audio_track INTEGER,"
+                      " records INTEGER, index_data BLOB); INSERT INTO Data VALUES (1, 1000, 'same', 0, 60, x'00');");
+  const Imported imported = Import(sourcePath, ImportDatabase::Policy::Replace);
+  EXPECT_TRUE(imported.lines.contains("SHOW Ошибка DataModule2->GetRecord2"));
+  EXPECT_EQ(imported.counts.deleted, 0);
+  EXPECT_EQ(imported.counts.added, 0);
+  EXPECT_EQ(Sqlite3(dir.Path("main.db"), "SELECT id || md5 FROM Data"), "1same");
+}
+
+TEST_F(CheckImportTest, StoppingEmptyAndBrokenSources) {
+  const QString sourcePath = dir.Path("source.db");
+  {
+    TDataModule1 source(dialogs);
+    ASSERT_TRUE(source.OpenDatabase(sourcePath));
+    ASSERT_TRUE(source.CreateTable());
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(source.InsertSQL(Track(QString::number(i), 60), Positive(60)), 0);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(store.InsertSQL(Track(QString::number(i), 60), Positive(60)), 0);
+  }
+  const Imported stopped = Import(sourcePath, ImportDatabase::Policy::KeepOld, 2);  // stop at the 2nd duplicate line
+  EXPECT_TRUE(stopped.lines.contains("SHOW Импорт остановлен!"));
+  EXPECT_EQ(stopped.counts.processed, 2);
+  EXPECT_EQ(stopped.counts.total, 10);
+
+  Sqlite3(dir.Path("empty.db"), "CREATE TABLE Data (id INTEGER, source_size INTEGER, md5 TEXT, audio_track INTEGER)");
+  const Imported empty = Import(dir.Path("empty.db"), ImportDatabase::Policy::KeepOld);
+  EXPECT_EQ(empty.lines, QStringList({"SHOW Задание выполнено!", "", "Обработано записей: 0 из 0",
+                                      "Проигнорировано дубликатов: 0", "Удалено записей: 0", "Добавлено новых записей: 0"}));
+
+  Sqlite3(dir.Path("one.db"), "CREATE TABLE Data (id INTEGER, source_size INTEGER, md5 TEXT, audio_track INTEGER);"
+                              "INSERT INTO Data VALUES (1, 1000, '5', 0)");
+  const Imported one = Import(dir.Path("one.db"), ImportDatabase::Policy::KeepOld);
+  EXPECT_EQ(one.progress, 0);
+  EXPECT_TRUE(one.lines.contains("Обработано записей: 1 из 1"));
+
+  TDataModule2 foreign(dialogs);
+  EXPECT_FALSE(foreign.OpenDatabase(dir.Write("text.db", QByteArray(3000, 't'))));
+}
+
+}  // namespace
+}  // namespace melo

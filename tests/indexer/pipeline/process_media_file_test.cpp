@@ -1,0 +1,152 @@
+#include "base/log_writer.h"
+#include "indexer/database/data_module1.h"
+#include "indexer/pipeline/process_media_file.h"
+#include "tests/support/media_files.h"
+#include "tests/support/recording_dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace melo {
+namespace {
+
+using testing::TempDir;
+
+class ProcessMediaFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetMyLogPath(dir.Path("my.log"));
+    ASSERT_TRUE(store.OpenDatabase(dir.Path("base.db")));
+    ASSERT_TRUE(store.CreateTable());
+    QDir().mkpath(dir.Path("work"));
+    settings = {"/usr/bin/ffmpeg", "/usr/bin/sox", dir.Path("work"), true, TOOLS_DIR, dir.Path("melobank.log")};
+  }
+  void TearDown() override { SetMyLogPath({}); }
+
+  QString Index(const QString& path, int32_t slot = 0) {
+    ProcessMediaFile worker(store, settings, path, slot);
+    worker.Start();
+    EXPECT_TRUE(worker.WaitFor(120000));
+    EXPECT_TRUE(worker.UnhandledError().isEmpty());
+    return worker.Message();
+  }
+  int64_t Rows() { return store.QueryScalar("SELECT count(*) AS res FROM Data"); }
+  TrackInfo Row(int32_t id) {
+    TrackInfo info;
+    std::vector<uint8_t> records;
+    EXPECT_TRUE(store.GetRecord(id, info, records));
+    EXPECT_EQ(static_cast<int32_t>(records.size()), info.records * 12);
+    return info;
+  }
+  QString ProgramLog() { return QString::fromUtf8(TempDir::Read(dir.Path("melobank.log"))); }
+
+  TempDir dir;
+  testing::RecordingDialogs dialogs;
+  TDataModule1 store{dialogs};
+  WorkerSettings settings;
+};
+
+TEST_F(ProcessMediaFileTest, AudioFilesBecomeOneRowEachWithTagsWhereTheTypeHasThem) {
+  const QStringList tags = {"artist=Ария", "title=Беспечный ангел", "date=1991"};
+  const QString expectedTags = "Artist: Ария\r\nTitle: Беспечный ангел\r\nAlbum:\r\nYear: 1991\r\nTrack: 0\r\nGenre:\r\n";
+  const struct {
+    QString name;
+    bool tagged;
+    QString info;
+  } files[] = {
+      {"Песня номер 1.mp3", true, expectedTags},
+      {"plain.mp3", false, ""},
+      {"tagged.wav", true, expectedTags},
+      {"tagged.ogg", true, ""},  // ogg is not a type the tag tool is run for
+      {"plain.flac", false, ""},
+  };
+  int frequency = 300;
+  for (const auto& f : files) {
+    const QString path = testing::MakeTone(dir, f.name, 35, frequency += 70, f.tagged ? tags : QStringList());
+    ASSERT_FALSE(path.isEmpty()) << f.name.toStdString();
+    EXPECT_EQ(Index(path), "") << f.name.toStdString();
+  }
+  ASSERT_EQ(Rows(), 5);
+  for (int32_t id = 1; id <= 5; ++id) {
+    const TrackInfo row = Row(id);
+    const auto& f = files[id - 1];
+    EXPECT_EQ(row.source_file_name + "." + row.extension, f.name);
+    EXPECT_EQ(row.info, f.info) << f.name.toStdString();
+    EXPECT_EQ(row.duration, 35);
+    EXPECT_EQ(row.records, 70);
+    EXPECT_EQ(row.type, "аудио");
+    EXPECT_EQ(row.all_tracks, 1);
+    EXPECT_EQ(row.md5.size(), 32);
+    EXPECT_EQ(row.sha2.size(), 64);
+  }
+  EXPECT_TRUE(QDir(dir.Path("work/0")).isEmpty());  // copies and decoded files are gone
+}
+
+TEST_F(ProcessMediaFileTest, EveryAudioStreamOfAVideoIsARow) {
+  EXPECT_EQ(Index(testing::MakeVideo(dir, "film.mkv", 35, {300, 500, 700}), 1), "");
+  ASSERT_EQ(Rows(), 3);
+  for (int32_t id = 1; id <= 3; ++id) {
+    const TrackInfo row = Row(id);
+    EXPECT_EQ(row.audio_track, id - 1);
+    EXPECT_EQ(row.all_tracks, 3);
+    EXPECT_EQ(row.type, "видео");
+  }
+  EXPECT_EQ(Index(testing::MakeVideo(dir, "silent.mp4", 35, {})), "");
+  EXPECT_EQ(Rows(), 3);
+}
+
+TEST_F(ProcessMediaFileTest, TracksUnderThirtySecondsAreRefused) {
+  const QString mp3 = testing::MakeTone(dir, "short.mp3", 29, 440);
+  const QString message = Index(mp3);
+  const QString prefix = "Очень маленький размер аудио данных (менее 30 секунд)! items=";
+  ASSERT_TRUE(message.startsWith(prefix)) << message.toStdString();
+  const QStringList counts = message.mid(prefix.size()).split(" filesize=");
+  ASSERT_EQ(counts.size(), 2);
+  EXPECT_NEAR(counts[0].toInt(), 29 * 48000, 4800);
+  EXPECT_EQ(counts[1].toLongLong(), counts[0].toLongLong() * 4);  // the stereo raw file
+
+  EXPECT_EQ(Index(testing::MakeVideo(dir, "short.mkv", 29, {440})),
+            "Очень маленький размер аудио данных (менее 30 секунд)!");
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_TRUE(ProgramLog().contains("Source file have small duration"));
+
+  // Exactly 30 s at 48 kHz is enough.
+  ASSERT_TRUE(testing::Ffmpeg({"-f", "lavfi", "-i", "sine=frequency=500:sample_rate=48000:duration=30",
+                               dir.Path("thirty.wav")}));
+  EXPECT_EQ(Index(dir.Path("thirty.wav")), "");
+  EXPECT_EQ(Row(1).records, 60);
+  EXPECT_EQ(Row(1).duration, 30);
+}
+
+TEST_F(ProcessMediaFileTest, KnownContentKnownPathsAndBrokenFiles) {
+  const QString original = testing::MakeTone(dir, "a.wav", 35, 440);
+  ASSERT_EQ(Index(original), "");
+  EXPECT_EQ(Index(original), "Уже проиндексирован!");
+  QDir().mkpath(dir.Path("elsewhere"));
+  QFile::copy(original, dir.Path("elsewhere/renamed.wav"));
+  EXPECT_EQ(Index(dir.Path("elsewhere/renamed.wav")),
+            "Запись с таким же MD5 хешем, размером файла и номером аудио трека уже существует!");
+  EXPECT_TRUE(ProgramLog().contains("Insert record error"));
+
+  EXPECT_EQ(Index(dir.Write("broken.mp3", QByteArray(50000, 'x'))), "Ошибка конвертирования в DAT формат!");
+  EXPECT_TRUE(ProgramLog().contains("Error convert to DAT"));
+  EXPECT_EQ(Index(dir.Write("broken.mkv", QByteArray(50000, 'x'))), "");  // no audio streams found
+  EXPECT_EQ(Index(dir.Path("vanished.ogg")), "Ошибка копирования исходного файла в рабочий каталог!");
+  EXPECT_EQ(Rows(), 1);
+}
+
+TEST_F(ProcessMediaFileTest, WithoutCopyingTheSourceIsDecodedInPlace) {
+  ResetIndexedRecordsTotal();
+  settings.copyToWorkDir = false;
+  settings.sox = "/no/such/sox";
+  const QString path = testing::MakeTone(dir, "b.ogg", 35, 440);
+  EXPECT_EQ(Index(path), "Ошибка конвертирования в DAT формат!");
+  settings.sox = "/usr/bin/sox";
+  EXPECT_EQ(Index(path), "");
+  EXPECT_TRUE(QFile::exists(path));
+  EXPECT_EQ(IndexedRecordsTotal(), 70);
+}
+
+}  // namespace
+}  // namespace melo

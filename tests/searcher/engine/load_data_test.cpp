@@ -1,0 +1,84 @@
+#include "indexer/database/data_module1.h"
+#include "searcher/engine/load_data.h"
+#include "tests/support/program_run.h"
+#include "tests/support/recording_dialogs.h"
+#include "tests/support/temp_dir.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace melo {
+namespace {
+
+using testing::Sqlite3;
+using testing::TempDir;
+
+TEST(LoadIndex, EveryRowWithItsFingerprintInRowOrder) {
+  TempDir dir;
+  testing::RecordingDialogs dialogs;
+  TDataModule1 store(dialogs);
+  ASSERT_TRUE(store.OpenDatabase(dir.Path("a.db")));
+  ASSERT_TRUE(store.CreateTable());
+  for (int32_t records : {7200, 7199}) {
+    TrackInfo t;
+    t.md5 = QString::number(records);
+    t.source_path = QStringLiteral("/музыка/%1.mp3").arg(records);
+    t.info = "Artist: X";
+    t.records = records;
+    ASSERT_EQ(store.InsertSQL(t, std::vector<uint8_t>(records * 12, static_cast<uint8_t>(records))), 0);
+  }
+  SearchIndex index;
+  QStringList errors;
+  LoadIndex(dir.Path("a.db"), index, [&](const QString& line) { errors << line; });
+  ASSERT_EQ(index.recordsCount, 2);
+  EXPECT_TRUE(errors.isEmpty());
+  EXPECT_EQ(index.infos[1].source_path, "/музыка/7199.mp3");
+  EXPECT_EQ(index.infos[1].id, 2);
+  EXPECT_EQ(index.tracks[1].count, 7199);
+  EXPECT_EQ(index.tracks[1].records[12 * 7198 + 11], static_cast<uint8_t>(7199));
+  EXPECT_EQ(index.totalRecords, 14399);
+  const QStringList status = LoadStatusTexts(index);
+  EXPECT_TRUE(status[0].startsWith("Время загрузки информации из базы данных: "));
+  EXPECT_EQ(status.mid(1), QStringList({"Аудио треков: 2", "Аудио часов: 1", "Ошибок чтения: 0"}));
+}
+
+TEST(LoadIndex, UnreadableBlobsAreCountedAndNamed) {
+  TempDir dir;
+  const QString db = dir.Path("b.db");
+  Sqlite3(db, "CREATE TABLE Data (id INTEGER PRIMARY KEY, source_path TEXT, records INTEGER, index_data BLOB);"
+              "INSERT INTO Data VALUES (5, '/a.mp3', 0, NULL), (6, '/b.mp3', 0, x''),"
+              "(7, '/c.mp3', 1, x'0102030405060708090A0B0C0D'), (8, '/d.mp3', 0, NULL);");
+  SearchIndex index;
+  QStringList errors;
+  LoadIndex(db, index, [&](const QString& line) { errors << line; });
+  ASSERT_EQ(index.recordsCount, 4);
+  EXPECT_EQ(errors, QStringList({"Ошибка чтения данных:\tId=5\tФайл=/a.mp3", "Ошибка чтения данных:\tId=8\tФайл=/d.mp3"}));
+  EXPECT_EQ(index.readErrors, 2);
+  EXPECT_EQ(index.loadedTracks, 2);
+  EXPECT_FALSE(index.tracks[0].loaded);
+  EXPECT_TRUE(index.tracks[1].loaded);  // an empty fingerprint is still a track
+  EXPECT_EQ(index.tracks[1].count, 0);
+  EXPECT_EQ(index.tracks[2].count, 1);  // the stray 13th byte is not a record
+  EXPECT_EQ(LoadStatusTexts(index)[3], "Ошибок чтения: 2");
+}
+
+TEST(LoadIndex, EmptyMissingAndForeignFiles) {
+  TempDir dir;
+  Sqlite3(dir.Path("empty.db"), "CREATE TABLE Data (id INTEGER, index_data BLOB);");
+  SearchIndex empty;
+  LoadIndex(dir.Path("empty.db"), empty, {});
+  EXPECT_EQ(empty.recordsCount, 0);
+  EXPECT_EQ(LoadStatusTexts(empty).mid(1), QStringList({"Аудио треков: 0", "Аудио часов: 0", "Ошибок чтения: 0"}));
+
+  SearchIndex missing;
+  LoadIndex(dir.Path("missing.db"), missing, {});
+  EXPECT_EQ(missing.recordsCount, -1);
+  EXPECT_FALSE(QFile::exists(dir.Path("missing.db")));
+  SearchIndex foreign;
+  LoadIndex(dir.Write("text.db", QByteArray(5000, 'x')), foreign, {});
+  EXPECT_EQ(foreign.recordsCount, -1);
+  EXPECT_TRUE(foreign.tracks.empty());
+}
+
+}  // namespace
+}  // namespace melo

@@ -1,0 +1,165 @@
+#include "searcher/engine/audio_query.h"
+#include "searcher/engine/query_history.h"
+#include "searcher/engine/search_engine.h"
+#include "searcher/engine/search_index.h"
+#include "searcher/engine/search_presentation.h"
+#include "synth/music_like_signal.h"
+#include "tests/support/temp_dir.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace melo {
+namespace {
+
+constexpr int32_t kRate = 48000;
+
+class SearchEngineTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    for (uint32_t seed = 1; seed <= 4; ++seed) {
+      signals_.push_back(synth::MusicLikeSignal(100 + seed, 40 * kRate));
+      TrackIndex t;
+      t.records = FingerprintTrack(signals_.back().data(), 40 * kRate);
+      t.count = static_cast<int32_t>(t.records.size() / 12);
+      t.loaded = true;
+      index_.tracks.push_back(std::move(t));
+      TrackInfo info;
+      info.id = static_cast<int32_t>(seed);
+      info.source_path = QStringLiteral("/music/Сборник/Песня %1 для теста.mp3").arg(seed);
+      info.duration = 40;
+      info.all_tracks = seed == 3 ? 2 : 1;
+      index_.infos.push_back(info);
+    }
+    index_.recordsCount = 4;
+  }
+
+  // Q seconds of track `track` ending at `endSeconds`.
+  bool Excerpt(int32_t track, double endSeconds, AudioQuery& query, int32_t seconds = 4) {
+    const auto end = static_cast<size_t>(endSeconds * kRate);
+    const std::vector<int16_t>& s = signals_[track];
+    return query.Create(s.data() + end - seconds * kRate, seconds * kRate);
+  }
+
+  SearchOutcome Search(SearchEngine& engine, AudioQuery& query) {
+    SearchOutcome result;
+    engine.onFinished = [&](const SearchOutcome& o) { result = o; };
+    EXPECT_TRUE(engine.Start(query, params));
+    EXPECT_FALSE(engine.Start(query, params));  // one search at a time
+    engine.Wait();
+    return result;
+  }
+
+  static std::vector<std::vector<int16_t>> signals_;
+  static SearchIndex index_;
+  SearchParameters params;
+};
+
+std::vector<std::vector<int16_t>> SearchEngineTest::signals_;
+SearchIndex SearchEngineTest::index_;
+
+TEST_F(SearchEngineTest, OneOrSeveralWorkersFindTheSameBestHit) {
+  AudioQuery query;
+  ASSERT_TRUE(Excerpt(2, 21.3, query));
+  for (const int32_t workers : {1, 3}) {
+    SearchEngine engine(index_, workers);
+    const SearchOutcome outcome = Search(engine, query);
+    ASSERT_TRUE(outcome.Found()) << workers;
+    EXPECT_EQ(outcome.entries[0].track, 2);
+    EXPECT_NEAR(static_cast<double>(outcome.entries[0].position), 21.3 * kRate, 0.1 * kRate);
+    EXPECT_EQ(outcome.tracksScanned, 4);
+    EXPECT_EQ(outcome.totals.framesExamined, 4 * (80 - 8));
+    EXPECT_FALSE(outcome.confirmed);
+  }
+}
+
+TEST_F(SearchEngineTest, ASecondHitNearTheFirstIsConfirmed) {
+  SearchEngine engine(index_, 2);
+  AudioQuery query;
+  ASSERT_TRUE(Excerpt(1, 15, query));
+  const SearchOutcome first = Search(engine, query);
+  ASSERT_TRUE(first.Found());
+  ASSERT_TRUE(Excerpt(1, 17, query));
+  const SearchOutcome second = Search(engine, query);
+  ASSERT_TRUE(second.Found());
+  EXPECT_TRUE(second.confirmed);
+  EXPECT_EQ(second.hitBefore.track, 1);
+  EXPECT_EQ(HistoryLine(second, index_).split('\t')[2], "OK");
+  ASSERT_TRUE(Excerpt(3, 30, query));
+  EXPECT_FALSE(Search(engine, query).confirmed);
+}
+
+TEST_F(SearchEngineTest, PresentationOfAHitAndOfNothing) {
+  SearchEngine engine(index_, 2);
+  AudioQuery query;
+  ASSERT_TRUE(Excerpt(2, 33.5, query));
+  const SearchOutcome hit = Search(engine, query);
+  ASSERT_TRUE(hit.Found());
+  const QStringList fields = HistoryLine(hit, index_).split('\t');
+  ASSERT_EQ(fields.size(), 12);
+  EXPECT_EQ(fields[0], query.TimeStamp());
+  EXPECT_EQ(fields[4], "0:00:33");
+  EXPECT_EQ(fields[5], "2");
+  EXPECT_EQ(fields[6], "Песня 3 для теста");
+  EXPECT_FALSE(fields[9].isEmpty());
+  const auto rows = ParameterRows(hit, index_);
+  EXPECT_EQ(rows[0], qMakePair(QString("Позиция="), QString("0:00:33")));
+  EXPECT_EQ(rows[9], qMakePair(QString("Аудио дорожка="), QString("1 из 2")));
+  EXPECT_EQ(rows.last().first, "Время поиска=");
+  EXPECT_EQ(ResultRows(hit, index_)[0].mid(2), QStringList({"0:00:33", "1 из 2", "Песня 3 для теста"}));
+  EXPECT_EQ(ResultRows(hit, index_)[9], QStringList(5));
+
+  const auto stranger = synth::MusicLikeSignal(999, 4 * kRate);
+  ASSERT_TRUE(query.Create(stranger.data(), 4 * kRate));
+  const SearchOutcome nothing = Search(engine, query);
+  EXPECT_FALSE(nothing.Found());
+  const QStringList empty = HistoryLine(nothing, index_).split('\t');
+  ASSERT_EQ(empty.size(), 12);
+  EXPECT_TRUE(empty[2].isEmpty() && empty[3].isEmpty() && empty[6].isEmpty() && empty[9].isEmpty());
+  EXPECT_TRUE(empty[7].contains("% "));
+  EXPECT_TRUE(ParameterRows(nothing, index_).isEmpty());
+}
+
+TEST(DisplayTitle, TagsFirstThenThePath) {
+  TrackInfo t;
+  EXPECT_EQ(DisplayTitle(t), "");
+  t.info = "Artist: Кино\r\nTitle: Звезда по имени Солнце\r\nAlbum:\r\nYear: 1989\r\nTrack: 0\r\nGenre:\r\n";
+  EXPECT_EQ(DisplayTitle(t), "Кино - Звезда по имени Солнце - 1989 - 0");
+  t.info = "Artist: A\r\nTitle:\r\n";
+  EXPECT_EQ(DisplayTitle(t), "Artist: A - Title: - ");  // too short: the text itself
+  t.info.clear();
+  t.source_path = "C:\\Музыка\\Сборник хитов\\01.mp3";
+  EXPECT_EQ(DisplayTitle(t), "Сборник хитов");  // the file name has too few letters
+  t.source_path = "/home/u/Music/a b/01.mp3";
+  EXPECT_EQ(DisplayTitle(t), "Music/a b/01");
+}
+
+TEST(AudioQuery, CreateLoadSaveAndHistory) {
+  testing::TempDir dir;
+  AudioQuery query;
+  const auto music = synth::MusicLikeSignal(7, 4 * kRate);
+  EXPECT_FALSE(query.Create(music.data(), 24000));
+  ASSERT_TRUE(query.Create(music.data(), 4 * kRate));
+  EXPECT_TRUE(query.TimeStamp().endsWith(' '));
+  const QString wav = AudioQuery::FileNameFor(dir.Path("my queries"), "2024-05-01 13:45:10 ", ".wav");
+  EXPECT_EQ(wav, dir.Path("my queries/query_2024-05-01_13-45-10_.wav"));
+  ASSERT_TRUE(QDir().mkpath(dir.Path("my queries")));
+  ASSERT_TRUE(query.SaveWav(wav));
+  AudioQuery loaded;
+  EXPECT_EQ(loaded.Load(wav), "");
+  EXPECT_EQ(loaded.Samples(), query.Samples());
+  EXPECT_EQ(loaded.Keypoints().size(), query.Keypoints().size());
+  EXPECT_EQ(loaded.Load(dir.Path("none.dat")), "Файл не найден!");
+  EXPECT_EQ(loaded.Load(dir.Write("q.mp3", "x")), "Неизвестный тип файла!");
+  EXPECT_EQ(loaded.Load(dir.Write("short.dat", QByteArray(1000, 0))), "Ошибка создания запроса!");
+
+  QueryHistory history;
+  for (int i = 0; i < 51; ++i) history.Add(QString::number(i), {static_cast<int16_t>(i)});
+  EXPECT_EQ(history.Filled(), 50);
+  EXPECT_EQ(history.Find("0"), -1);
+  EXPECT_EQ(history.Find("50"), 0);  // the 51st overwrote slot 0
+  EXPECT_EQ(history.Samples(history.Find("7")), std::vector<int16_t>{7});
+}
+
+}  // namespace
+}  // namespace melo
