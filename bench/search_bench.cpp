@@ -10,10 +10,10 @@
 //   memory  resident memory added by the load, per hour of audio
 #include "base/sample_files.h"
 #include "fingerprint/index_record.h"
-#include "indexer/database/schema.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/load_data.h"
 #include "searcher/engine/search_engine.h"
+#include "trackdb/schema.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

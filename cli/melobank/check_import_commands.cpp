@@ -2,8 +2,8 @@
 
 #include "base/dialogs.h"
 #include "cli/common/subcommands.h"
-#include "indexer/database/data_module1.h"
-#include "indexer/database/data_module2.h"
+#include "indexer/database/import_source.h"
+#include "indexer/database/record_store.h"
 #include "indexer/pipeline/check_database.h"
 #include "indexer/pipeline/import_database.h"
 

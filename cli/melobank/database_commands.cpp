@@ -3,7 +3,7 @@
 #include "base/dialogs.h"
 #include "cli/common/subcommands.h"
 #include "indexer/app/record_fields.h"
-#include "indexer/database/data_module1.h"
+#include "indexer/database/record_store.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 #include "indexer/app/indexer_settings.h"
 #include "indexer/app/indexing_messages.h"
 #include "indexer/app/indexing_run.h"
-#include "indexer/database/data_module1.h"
+#include "indexer/database/record_store.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

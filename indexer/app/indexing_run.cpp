@@ -6,7 +6,7 @@
 #include "indexer/app/file_queue.h"
 #include "indexer/app/indexing_messages.h"
 #include "indexer/app/work_directory.h"
-#include "indexer/database/data_module1.h"
+#include "indexer/database/record_store.h"
 
 #include <QFileInfo>
 #include <algorithm>

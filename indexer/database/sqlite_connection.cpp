@@ -25,6 +25,16 @@ std::unique_ptr<SQLite::Database> OpenSqliteFile(const QString& path) {
   }
 }
 
+bool RunStatement(SQLite::Database* db, const char* sql) {
+  if (!db) return false;
+  try {
+    db->exec(sql);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 QString ColumnText(const SQLite::Column& column) {
   return QString::fromUtf8(static_cast<const char*>(column.getBlob()), column.getBytes());
 }

@@ -18,6 +18,10 @@ namespace melo {
 // instead of failing at once. Null on any error.
 std::unique_ptr<SQLite::Database> OpenSqliteFile(const QString& path);
 
+// Runs a statement (or several) that returns no rows; false on any error, and
+// without a connection.
+bool RunStatement(SQLite::Database* db, const char* sql);
+
 // Text helpers for SQLite's UTF-8 columns and parameters.
 QString ColumnText(const SQLite::Column& column);
 void BindText(SQLite::Statement& statement, const char* name, const QString& value);

@@ -1,8 +1,9 @@
 #include "indexer/pipeline/check_database.h"
 
-#include "indexer/database/data_module1.h"
-#include "indexer/database/schema.h"
+#include "indexer/database/database_lock.h"
+#include "indexer/database/record_store.h"
 #include "indexer/database/sqlite_connection.h"
+#include "trackdb/schema.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -74,7 +75,7 @@ void CheckDatabase::FindDuplicates() {
   try {
     SQLite::Statement rows(Connection(store_), sql::kFindDuplicates);
     while (!Terminated() && rows.executeStep()) {
-      Report(RowPrefix(rows.getColumn("id").getInt64()) +
+      Report(RowPrefix(rows.getColumn(sql::column::kId).getInt64()) +
              QStringLiteral("Найдены  дубликаты (%1)").arg(rows.getColumn("n").getInt()));
     }
   } catch (const std::exception&) {
@@ -83,28 +84,30 @@ void CheckDatabase::FindDuplicates() {
 }
 
 void CheckDatabase::FindEmptyFields() {
+  using namespace sql::column;
+  // Texts must not be empty, numbers must be 1 or more; audio_track may be 0.
+  enum class Rule { Text, Positive };
+  static constexpr struct {
+    const char* name;
+    Rule rule;
+  } kRequired[] = {
+      {kSourceSize, Rule::Text},     {kSha2, Rule::Text},      {kMd5, Rule::Text},
+      {kDuration, Rule::Positive},   {kSourcePath, Rule::Text}, {kSourceFileName, Rule::Text},
+      {kExtension, Rule::Text},      {kType, Rule::Text},      {kAllTracks, Rule::Positive},
+      {kCreated, Rule::Text},        {kInfo, Rule::Text},      {kRecords, Rule::Positive},
+  };
   try {
     SQLite::Statement rows(Connection(store_), sql::kDescriptiveColumns);
     while (!Terminated() && rows.executeStep()) {
-      auto empty = [&](const char* column) { return ColumnText(rows.getColumn(column)).isEmpty(); };
-      auto below1 = [&](const char* column) { return rows.getColumn(column).getInt64() < 1; };
-      const struct {
-        const char* name;
-        bool isEmpty;
-      } columns[] = {
-          {"source_size", empty("source_size")}, {"sha2", empty("sha2")}, {"md5", empty("md5")},
-          {"duration", below1("duration")}, {"source_path", empty("source_path")},
-          {"source_file_name", empty("source_file_name")}, {"extension", empty("extension")},
-          {"type", empty("type")}, {"all_tracks", below1("all_tracks")}, {"created", empty("created")},
-          {"info", empty("info")}, {"records", below1("records")},
-      };
       QString list;
-      for (const auto& c : columns) {
-        if (c.isEmpty) list += QLatin1String(c.name) + QStringLiteral(", ");
+      for (const auto& c : kRequired) {
+        const SQLite::Column value = rows.getColumn(c.name);
+        const bool missing = c.rule == Rule::Text ? ColumnText(value).isEmpty() : value.getInt64() < 1;
+        if (missing) list += QLatin1String(c.name) + QStringLiteral(", ");
       }
-      const int64_t id = rows.getColumn("id").getInt64();
+      const int64_t id = rows.getColumn(kId).getInt64();
       if (!list.isEmpty()) Report(RowPrefix(id) + QStringLiteral("Найдены пустые поля (%1)").arg(list.chopped(2)));
-      const int64_t records = rows.getColumn("records").getInt64();
+      const int64_t records = rows.getColumn(kRecords).getInt64();
       if (records < 61) Report(RowPrefix(id) + QStringLiteral("Найдены короткие индексы (%1)").arg(records));
     }
   } catch (const std::exception&) {
@@ -116,9 +119,9 @@ void CheckDatabase::FindMissingSources() {
   try {
     SQLite::Statement rows(Connection(store_), sql::kSourcePaths);
     while (!Terminated() && rows.executeStep()) {
-      const QString path = ColumnText(rows.getColumn("source_path"));
+      const QString path = ColumnText(rows.getColumn(sql::column::kSourcePath));
       if (!QFileInfo(path).isFile()) {
-        Report(RowPrefix(rows.getColumn("id").getInt64()) + QStringLiteral("Исходный файл не найден: ") + path);
+        Report(RowPrefix(rows.getColumn(sql::column::kId).getInt64()) + QStringLiteral("Исходный файл не найден: ") + path);
       }
     }
   } catch (const std::exception&) {
@@ -130,9 +133,9 @@ void CheckDatabase::CheckFingerprints() {
   try {
     SQLite::Statement rows(Connection(store_), sql::kIndexData);
     while (!Terminated() && rows.executeStep()) {
-      const int64_t id = rows.getColumn("id").getInt64();
-      const int64_t records = rows.getColumn("records").getInt64();
-      const SQLite::Column blob = rows.getColumn("index_data");
+      const int64_t id = rows.getColumn(sql::column::kId).getInt64();
+      const int64_t records = rows.getColumn(sql::column::kRecords).getInt64();
+      const SQLite::Column blob = rows.getColumn(sql::column::kIndexData);
       const int64_t size = blob.getBytes();
       if (records * 12 != size) {
         Report(RowPrefix(id) + QStringLiteral("Реальный размер индексных данных (%1) отличен от значения поля records (%2)")

@@ -11,6 +11,7 @@ namespace melo {
 
 class TDataModule1;
 class TDataModule2;
+struct SourceTrack;
 
 // Merges the rows of another database (open on TDataModule2) into the current one:
 // every source row whose track (md5, size, audio track) is new is copied with all
@@ -50,13 +51,21 @@ class ImportDatabase : public Thread {
   void Execute() override;
 
  private:
+  class Batch;
+
   void Add(const QString& line);
   void Show(const QString& text);
+  void AddAndShow(const QString& text);
   void Summary();
+  // Copies the rows (the caller holds the database lock); false when an error ended
+  // the import early (it has been reported).
+  bool ImportRows();
+  // One source row: copied, ignored or replaced; false on an error that ends the
+  // import.
+  bool ImportRow(const SourceTrack& row, Batch& batch);
   void CopyNew(int32_t sourceId);
   // Deletes the old row and inserts the source row in its place, or changes nothing.
-  void Replace(int32_t sourceId, const QString& md5, int64_t size, int32_t track,
-               const std::function<bool(const std::function<bool()>&)>& atomically);
+  void Replace(const SourceTrack& row, Batch& batch);
 
   TDataModule1& store_;
   TDataModule2& source_;

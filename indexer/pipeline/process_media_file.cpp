@@ -6,7 +6,8 @@
 #include "base/sample_files.h"
 #include "base/text_format.h"
 #include "fingerprint/fingerprint_builder.h"
-#include "indexer/database/data_module1.h"
+#include "indexer/database/database_lock.h"
+#include "indexer/database/record_store.h"
 #include "indexer/pipeline/file_hashes.h"
 #include "indexer/pipeline/media_tools.h"
 #include "indexer/pipeline/media_types.h"
@@ -217,7 +218,7 @@ bool ProcessMediaFile::InsertRecord(const std::vector<uint8_t>& records, const Q
       result = store_.InsertSQL(info_, records);
       if (result == 0) indexedRecordsTotal.fetch_add(info_.records);
     });
-    if (result == TDataModule1::kNotFound) {
+    if (result == TDataModule1::kAlreadyStored) {
       message_ = QStringLiteral(
           "Запись с таким же MD5 хешем, размером файла и номером аудио трека уже существует!");
     } else if (result != 0) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/thread.h"
-#include "indexer/database/track_info.h"
+#include "trackdb/track_info.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "indexer/database/track_info.h"
+#include "trackdb/track_info.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "indexer/database/track_info.h"
 #include "searcher/engine/search_engine.h"
+#include "trackdb/track_info.h"
 
 #include <QList>
 #include <QPair>

@@ -1,5 +1,5 @@
 #include "base/sample_files.h"
-#include "indexer/database/data_module1.h"
+#include "indexer/database/record_store.h"
 #include "synth/music_like_signal.h"
 #include "tests/support/media_files.h"
 #include "tests/support/program_run.h"

@@ -2,7 +2,7 @@
 #include "indexer/app/file_queue.h"
 #include "indexer/app/indexing_messages.h"
 #include "indexer/app/indexing_run.h"
-#include "indexer/database/data_module1.h"
+#include "indexer/database/record_store.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/media_files.h"
 #include "tests/support/recording_dialogs.h"

@@ -1,6 +1,6 @@
 #include "base/log_writer.h"
-#include "indexer/database/data_module1.h"
-#include "indexer/database/data_module2.h"
+#include "indexer/database/import_source.h"
+#include "indexer/database/record_store.h"
 #include "indexer/pipeline/check_database.h"
 #include "indexer/pipeline/import_database.h"
 #include "tests/support/program_run.h"

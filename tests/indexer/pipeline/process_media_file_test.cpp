@@ -1,5 +1,5 @@
 #include "base/log_writer.h"
-#include "indexer/database/data_module1.h"
+#include "indexer/database/record_store.h"
 #include "indexer/pipeline/process_media_file.h"
 #include "tests/support/media_files.h"
 #include "tests/support/recording_dialogs.h"

@@ -1,4 +1,4 @@
-#include "indexer/database/data_module1.h"
+#include "indexer/database/record_store.h"
 #include "searcher/engine/load_data.h"
 #include "tests/support/program_run.h"
 #include "tests/support/recording_dialogs.h"

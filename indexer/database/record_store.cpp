@@ -1,11 +1,11 @@
-#include "indexer/database/data_module1.h"
+#include "indexer/database/record_store.h"
 
 #include "base/dialogs.h"
 #include "base/log_writer.h"
 #include "fingerprint/index_record.h"
-#include "indexer/database/schema.h"
 #include "indexer/database/sqlite_connection.h"
-#include "indexer/database/track_row.h"
+#include "trackdb/schema.h"
+#include "trackdb/track_row.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
@@ -20,11 +20,10 @@ namespace {
 // never produces them, so they hint at a problem upstream.
 constexpr int32_t kUsualMinimumRecords = 60;
 
-void BindTrackIdentity(SQLite::Statement& statement, const QString& md5, int64_t sourceSize,
-                       int32_t audioTrack) {
-  BindText(statement, ":MD5", md5);
-  statement.bind(":SOURCESIZE", static_cast<int64_t>(sourceSize));
-  statement.bind(":AUDIOTRACK", audioTrack);
+void BindTrackIdentity(SQLite::Statement& statement, const TrackIdentity& track) {
+  BindText(statement, ":MD5", track.md5);
+  statement.bind(":SOURCESIZE", static_cast<int64_t>(track.source_size));
+  statement.bind(":AUDIOTRACK", track.audio_track);
 }
 
 }  // namespace
@@ -52,18 +51,8 @@ bool TDataModule1::CloseDatabase() {
 
 bool TDataModule1::IsConnected() const { return db_ != nullptr; }
 
-bool TDataModule1::Execute(const char* sql) {
-  if (!db_) return false;
-  try {
-    db_->exec(sql);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
 bool TDataModule1::CreateTable() {
-  if (Execute(sql::kCreateTable)) {
+  if (RunStatement(db_.get(), sql::kCreateTable)) {
     EnsureLookupIndexes();
     return true;
   }
@@ -72,16 +61,16 @@ bool TDataModule1::CreateTable() {
 }
 
 bool TDataModule1::ClearTable() {
-  if (Execute(sql::kClearTable)) return true;
+  if (RunStatement(db_.get(), sql::kClearTable)) return true;
   dialogs_.ShowMessage(QStringLiteral("Ошибка очистки таблицы!"));
   return false;
 }
 
-int64_t TDataModule1::FindRecord(const QString& md5, int64_t sourceSize, int32_t audioTrack) {
+int64_t TDataModule1::FindRecord(const TrackIdentity& track) {
   if (!db_) return kError;
   try {
     SQLite::Statement query(*db_, sql::kFindTrack);
-    BindTrackIdentity(query, md5, sourceSize, audioTrack);
+    BindTrackIdentity(query, track);
     return query.executeStep() ? query.getColumn(0).getInt64() : kNotFound;
   } catch (const std::exception&) {
     return kError;
@@ -91,14 +80,14 @@ int64_t TDataModule1::FindRecord(const QString& md5, int64_t sourceSize, int32_t
 void TDataModule1::EnsureLookupIndexes() {
   if (lookupIndexesEnsured_) return;
   // Fails harmlessly without a table or on a read-only file; tried again next time.
-  lookupIndexesEnsured_ = Execute(sql::kCreateLookupIndexes);
+  lookupIndexesEnsured_ = RunStatement(db_.get(), sql::kCreateLookupIndexes);
 }
 
 int32_t TDataModule1::InsertSQL(const TrackInfo& info, std::span<const uint8_t> records) {
   EnsureLookupIndexes();
-  const int64_t found = FindRecord(info.md5, info.source_size, info.audio_track);
+  const int64_t found = FindRecord(info.Identity());
   if (found == kError) return kError;
-  if (found != kNotFound) return kNotFound;
+  if (found != kNotFound) return kAlreadyStored;
   if (info.records < kUsualMinimumRecords) {
     WriteMyLog(QStringLiteral("InsertSQL Info.IndexSize=%1").arg(info.records));
   }
@@ -143,9 +132,9 @@ int32_t TDataModule1::CheckSourcePath(const TrackInfo& info) {
   }
 }
 
-bool TDataModule1::Vacuum() { return Execute(sql::kVacuum); }
+bool TDataModule1::Vacuum() { return RunStatement(db_.get(), sql::kVacuum); }
 
-void TDataModule1::Commit() { Execute(sql::kCommit); }
+void TDataModule1::Commit() { RunStatement(db_.get(), sql::kCommit); }
 
 int64_t TDataModule1::QueryScalar(const QString& sql) {
   if (!db_) return 0;
@@ -195,18 +184,14 @@ bool TDataModule1::ListRecords(QStringList& names, QStringList& ids) {
 
 bool TDataModule1::GetRecord(int32_t id, TrackInfo& info, std::vector<uint8_t>& buffer) {
   if (!db_) return false;
-  try {
-    return ReadTrackRow(*db_, id, info, buffer);
-  } catch (const std::exception&) {
-    return false;
-  }
+  return ReadTrackRow(db_->getHandle(), id, info, buffer);
 }
 
-int32_t TDataModule1::DeleteRecord(const QString& md5, int64_t sourceSize, int32_t audioTrack) {
+int32_t TDataModule1::DeleteRecord(const TrackIdentity& track) {
   if (!db_) return kError;
   try {
     SQLite::Statement del(*db_, sql::kDeleteTrack);
-    BindTrackIdentity(del, md5, sourceSize, audioTrack);
+    BindTrackIdentity(del, track);
     del.exec();
     return 0;
   } catch (const std::exception&) {

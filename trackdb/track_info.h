@@ -5,9 +5,19 @@
 
 namespace melo {
 
-// One row of table Data without its binary columns. A track is identified by
-// (md5, source_size, audio_track): the same content under another path or name is
-// the same track. The fingerprint records travel beside it as records x 12 bytes.
+// What makes a row's track the same track as another's: the same content (the
+// source file's MD5 and size) and the same audio stream of it. The same content
+// under another path or name is the same track.
+struct TrackIdentity {
+  QString md5;
+  int64_t source_size = 0;
+  int32_t audio_track = 0;
+
+  bool operator==(const TrackIdentity&) const = default;
+};
+
+// One row of table Data without its binary columns. The fingerprint records travel
+// beside it as records x 12 bytes.
 struct TrackInfo {
   int32_t id = 0;
   int64_t source_size = 0;
@@ -23,6 +33,8 @@ struct TrackInfo {
   QString created;           // the source file's modification time as text
   QString info;              // tag text, empty when none
   int32_t records = 0;       // 12-byte records in index_data
+
+  TrackIdentity Identity() const { return {md5, source_size, audio_track}; }
 
   bool operator==(const TrackInfo&) const = default;
 };

@@ -1,6 +1,6 @@
 #include "base/log_writer.h"
-#include "indexer/database/data_module1.h"
-#include "indexer/database/data_module2.h"
+#include "indexer/database/import_source.h"
+#include "indexer/database/record_store.h"
 #include "tests/support/program_run.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_dir.h"
@@ -61,14 +61,14 @@ TEST_F(DataModuleTest, ATrackIsItsContentNotItsPath) {
   ASSERT_EQ(store.InsertSQL(Track("film", "m1", 0, 2), RecordBytes(60)), 0);
   TrackInfo moved = Track("renamed", "m1", 0, 2);
   moved.source_path = "/elsewhere/renamed.mkv";
-  EXPECT_EQ(store.InsertSQL(moved, RecordBytes(60)), TDataModule1::kNotFound);
+  EXPECT_EQ(store.InsertSQL(moved, RecordBytes(60)), TDataModule1::kAlreadyStored);
   EXPECT_EQ(Rows(), 1);
   EXPECT_EQ(store.InsertSQL(Track("film", "m1", 1, 2), RecordBytes(60)), 0);  // its second stream
-  EXPECT_EQ(store.FindRecord("m1", 123456789012LL, 1), 2);
-  EXPECT_EQ(store.FindRecord("m1", 123456789012LL, 2), TDataModule1::kNotFound);
+  EXPECT_EQ(store.FindRecord({"m1", 123456789012LL, 1}), 2);
+  EXPECT_EQ(store.FindRecord({"m1", 123456789012LL, 2}), TDataModule1::kNotFound);
   EXPECT_EQ(store.CheckSourcePath(Track("film", "x")), 1);
   EXPECT_EQ(store.CheckSourcePath(moved), 0);
-  EXPECT_EQ(store.DeleteRecord("m1", 123456789012LL, 0), 0);
+  EXPECT_EQ(store.DeleteRecord({"m1", 123456789012LL, 0}), 0);
   EXPECT_EQ(Rows(), 1);
 }
 
@@ -108,7 +108,7 @@ TEST_F(DataModuleTest, IdsAreNeverReusedAfterClearing) {
   ASSERT_TRUE(store.ClearTable());
   EXPECT_EQ(Rows(), 0);
   ASSERT_EQ(store.InsertSQL(Track("t", "d"), RecordBytes(60)), 0);
-  EXPECT_EQ(store.FindRecord("d", 123456789012LL, 0), 4);
+  EXPECT_EQ(store.FindRecord({"d", 123456789012LL, 0}), 4);
 }
 
 TEST_F(DataModuleTest, ListNamesTracksOfMultiStreamFiles) {
@@ -157,7 +157,7 @@ TEST(DataModule1, ReadsADatabaseMadeByTheSqliteShell) {
   EXPECT_EQ(info.source_size, 5000000000LL);
   EXPECT_EQ(info.source_path, "C:\\m\\a.mp3");
   EXPECT_EQ(buffer.size(), 12u);
-  EXPECT_EQ(store.InsertSQL(info, buffer), TDataModule1::kNotFound);
+  EXPECT_EQ(store.InsertSQL(info, buffer), TDataModule1::kAlreadyStored);
   info.audio_track = 1;
   EXPECT_EQ(store.InsertSQL(info, buffer), 0);
   EXPECT_EQ(Sqlite3(db, "SELECT max(id) FROM Data"), "8");
@@ -186,13 +186,13 @@ TEST(DataModule1, FilesThatAreNotDatabasesFailCleanly) {
   // A new path becomes an empty database without a table.
   ASSERT_TRUE(store.OpenDatabase(dir.Path("new.db")));
   EXPECT_TRUE(QFile::exists(dir.Path("new.db")));
-  EXPECT_EQ(store.FindRecord("m", 1, 0), TDataModule1::kError);
+  EXPECT_EQ(store.FindRecord({"m", 1, 0}), TDataModule1::kError);
   EXPECT_EQ(store.InsertSQL(Track("t", "m"), RecordBytes(60)), TDataModule1::kError);
   QStringList names, ids;
   EXPECT_FALSE(store.ListRecords(names, ids));
   EXPECT_EQ(store.QueryScalar("SELECT count(*) AS res FROM Data"), 0);
   ASSERT_TRUE(store.CreateTable());
-  EXPECT_EQ(store.FindRecord("m", 1, 0), TDataModule1::kNotFound);
+  EXPECT_EQ(store.FindRecord({"m", 1, 0}), TDataModule1::kNotFound);
   EXPECT_FALSE(store.CreateTable());
   EXPECT_TRUE(dialogs.messages.endsWith("Ошибка создания таблицы!"));
 
@@ -265,11 +265,11 @@ TEST(DataModule2, ListsAndReadsTheImportedDatabase) {
     ASSERT_EQ(source.InsertSQL(Track("a", "m1", 1, 2, 61), RecordBytes(61)), 0);
   }
   TDataModule2 import(dialogs);
-  QStringList lines;
-  EXPECT_FALSE(import.GetRecordList2(lines));  // not connected
+  std::vector<SourceTrack> rows;
+  EXPECT_FALSE(import.GetRecordList2(rows));  // not connected
   ASSERT_TRUE(import.OpenDatabase(dir.Path("source.db")));
-  ASSERT_TRUE(import.GetRecordList2(lines));
-  EXPECT_EQ(lines, QStringList({"1\t123456789012\tm1\t0", "2\t123456789012\tm1\t1"}));
+  ASSERT_TRUE(import.GetRecordList2(rows));
+  EXPECT_EQ(rows, (std::vector<SourceTrack>{{1, {"m1", 123456789012, 0}}, {2, {"m1", 123456789012, 1}}}));
   TrackInfo info;
   std::vector<uint8_t> buffer;
   ASSERT_TRUE(import.GetRecord2(2, info, buffer));

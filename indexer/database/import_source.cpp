@@ -1,9 +1,9 @@
-#include "indexer/database/data_module2.h"
+#include "indexer/database/import_source.h"
 
 #include "base/dialogs.h"
-#include "indexer/database/schema.h"
 #include "indexer/database/sqlite_connection.h"
-#include "indexer/database/track_row.h"
+#include "trackdb/schema.h"
+#include "trackdb/track_row.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
@@ -58,17 +58,16 @@ bool TDataModule2::Acquire() {
   return false;
 }
 
-bool TDataModule2::GetRecordList2(QStringList& lines) {
+bool TDataModule2::GetRecordList2(std::vector<SourceTrack>& rows) {
   if (!Acquire()) return false;
   BusyGuard guard(busy_);
-  lines.clear();
+  rows.clear();
   if (!db_) return false;
   try {
     SQLite::Statement query(*db_, sql::kListTracks);
     while (query.executeStep()) {
-      lines.append(QStringLiteral("%1\t%2\t%3\t%4")
-                       .arg(QString::number(query.getColumn(0).getInt()), QString::number(query.getColumn(1).getInt64()),
-                            ColumnText(query.getColumn(2)), QString::number(query.getColumn(3).getInt())));
+      rows.push_back({query.getColumn(0).getInt(),
+                      {ColumnText(query.getColumn(2)), query.getColumn(1).getInt64(), query.getColumn(3).getInt()}});
     }
     return true;
   } catch (const std::exception&) {
@@ -80,11 +79,7 @@ bool TDataModule2::GetRecord2(int32_t id, TrackInfo& info, std::vector<uint8_t>&
   if (!Acquire()) return false;
   BusyGuard guard(busy_);
   if (!db_) return false;
-  try {
-    return ReadTrackRow(*db_, id, info, buffer);
-  } catch (const std::exception&) {
-    return false;
-  }
+  return ReadTrackRow(db_->getHandle(), id, info, buffer);
 }
 
 }  // namespace melo

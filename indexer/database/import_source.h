@@ -1,9 +1,8 @@
 #pragma once
 
-#include "indexer/database/track_info.h"
+#include "trackdb/track_info.h"
 
 #include <QString>
-#include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -17,6 +16,14 @@ namespace melo {
 
 class Dialogs;
 
+// One row of the database being imported, as the import walks it.
+struct SourceTrack {
+  int32_t id = 0;
+  TrackIdentity track;
+
+  bool operator==(const SourceTrack&) const = default;
+};
+
 // The second connection, to a database being imported. Its two reads are guarded by
 // Busy: each waits up to about a second for the other to finish, then gives up.
 class TDataModule2 {
@@ -28,8 +35,8 @@ class TDataModule2 {
   bool CloseDatabase();
   bool IsConnected() const;
 
-  // One line per row: id TAB source_size TAB md5 TAB audio_track.
-  bool GetRecordList2(QStringList& lines);
+  // Every row's id and track, in the order SQLite returns them.
+  bool GetRecordList2(std::vector<SourceTrack>& rows);
   // As TDataModule1::GetRecord, on the imported database.
   bool GetRecord2(int32_t id, TrackInfo& info, std::vector<uint8_t>& buffer);
 

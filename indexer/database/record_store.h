@@ -1,6 +1,6 @@
 #pragma once
 
-#include "indexer/database/track_info.h"
+#include "trackdb/track_info.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,8 +30,9 @@ class TDataModule1 {
   // Lock owner id of the check and import threads and of the reading windows;
   // media workers use their slot numbers.
   static constexpr int32_t kSharedOwner = 1000;
-  static constexpr int32_t kNotFound = -3;
   static constexpr int32_t kError = -1;
+  static constexpr int32_t kNotFound = -3;       // FindRecord: no row has the track
+  static constexpr int32_t kAlreadyStored = -3;  // InsertSQL: a row has the track already
 
   explicit TDataModule1(Dialogs& dialogs);
   ~TDataModule1();
@@ -49,13 +50,15 @@ class TDataModule1 {
   void EnsureLookupIndexes();
   bool ClearTable();   // "Ошибка очистки таблицы!" on failure
 
-  // The id of the first row with this track identity; kNotFound; kError.
-  int64_t FindRecord(const QString& md5, int64_t sourceSize, int32_t audioTrack);
-  // 0 inserted; kNotFound (-3) when a row with the same identity exists; kError.
+  // The id of the first row of this track; kNotFound; kError.
+  int64_t FindRecord(const TrackIdentity& track);
+  // 0 inserted; kAlreadyStored when a row of the same track exists; kError.
   int32_t InsertSQL(const TrackInfo& info, std::span<const uint8_t> records);
   // 1 when a row has info.source_path, 0 when none, kError.
   int32_t CheckSourcePath(const TrackInfo& info);
   bool Vacuum();
+  // Ends a transaction left open on the connection. With none open (every
+  // statement commits itself) SQLite refuses it, and that is ignored.
   void Commit();
   // Column "res" of the first row; 0 on any error.
   int64_t QueryScalar(const QString& sql);
@@ -66,7 +69,7 @@ class TDataModule1 {
   // Row `id` into info and buffer; true also when there is no such row (nothing
   // is changed then).
   bool GetRecord(int32_t id, TrackInfo& info, std::vector<uint8_t>& buffer);
-  int32_t DeleteRecord(const QString& md5, int64_t sourceSize, int32_t audioTrack);  // 0 or kError
+  int32_t DeleteRecord(const TrackIdentity& track);  // 0 or kError
 
   // Waits (polling every millisecond, without time limit) until the lock is free,
   // takes it for `owner` and returns `owner`.
@@ -79,24 +82,10 @@ class TDataModule1 {
   SQLite::Database* Connection() { return db_.get(); }
 
  private:
-  bool Execute(const char* sql);
-
   Dialogs& dialogs_;
   std::unique_ptr<SQLite::Database> db_;
   bool lookupIndexesEnsured_ = false;
   std::atomic<int32_t> lockId_{-1};
-};
-
-// Holds the database lock for `owner` until the end of the scope, however it ends.
-class DatabaseLock {
- public:
-  DatabaseLock(TDataModule1& store, int32_t owner) : store_(store) { store_.LockDatabase(owner); }
-  ~DatabaseLock() { store_.UnlockDatabase(); }
-  DatabaseLock(const DatabaseLock&) = delete;
-  DatabaseLock& operator=(const DatabaseLock&) = delete;
-
- private:
-  TDataModule1& store_;
 };
 
 }  // namespace melo

@@ -15,6 +15,30 @@ inline constexpr char kCreateTable[] =
     "info\tTEXT,records\tINTEGER NOT NULL,index_data BLOB NOT NULL,envelope_data BLOB,"
     "PRIMARY KEY(id AUTOINCREMENT));";
 
+// The table's columns, in table order. envelope_data, never written and never
+// read, is left out.
+namespace column {
+inline constexpr char kId[] = "id";
+inline constexpr char kSourceSize[] = "source_size";
+inline constexpr char kSha2[] = "sha2";
+inline constexpr char kMd5[] = "md5";
+inline constexpr char kDuration[] = "duration";
+inline constexpr char kSourcePath[] = "source_path";
+inline constexpr char kSourceFileName[] = "source_file_name";
+inline constexpr char kExtension[] = "extension";
+inline constexpr char kType[] = "type";
+inline constexpr char kAudioTrack[] = "audio_track";
+inline constexpr char kAllTracks[] = "all_tracks";
+inline constexpr char kCreated[] = "created";
+inline constexpr char kInfo[] = "info";
+inline constexpr char kRecords[] = "records";
+inline constexpr char kIndexData[] = "index_data";
+}  // namespace column
+
+// 1 when the file holds table Data, 0 when not (column "res", for QueryScalar).
+inline constexpr char kHasDataTable[] =
+    "SELECT count(*) AS res FROM sqlite_master WHERE type = 'table' AND name = 'Data'";
+
 inline constexpr char kClearTable[] = "DELETE FROM Data;";
 
 // Lookups by track identity and by source path run once per indexed or imported
@@ -49,6 +73,9 @@ inline constexpr char kDeleteTrack[] =
 inline constexpr char kListTracks[] = "SELECT id, source_size, md5, audio_track FROM data";
 
 inline constexpr char kCountRows[] = "SELECT count(*) AS RECORDS_COUNT FROM Data";
+
+// The searcher's load: every row, in the order the rows are numbered as tracks.
+inline constexpr char kSelectAllRows[] = "SELECT * FROM Data";
 
 // The database check.
 inline constexpr char kFindDuplicates[] =
