@@ -1,6 +1,7 @@
 #include "base/text_format.h"
 
 #include <QLocale>
+#include <algorithm>
 
 namespace melo {
 
@@ -16,29 +17,14 @@ QString FormatThousands(int64_t n) {
   return negative ? QLatin1Char('-') + out : out;
 }
 
-namespace {
-
-QString Clock(int64_t seconds) {
-  if (seconds < 0) seconds = 0;
-  const int64_t hours = seconds / 3600;
-  const int64_t minutes = seconds % 3600 / 60;
-  const int64_t rest = seconds % 60;
-  return QStringLiteral("%1:%2:%3")
-      .arg(hours)
-      .arg(minutes, 2, 10, QLatin1Char('0'))
-      .arg(rest, 2, 10, QLatin1Char('0'));
-}
-
-}  // namespace
-
 QString FormatDuration(int64_t seconds, bool withTotal) {
-  const QString clock = Clock(seconds);
+  const int64_t shown = std::max<int64_t>(seconds, 0);
+  const QString clock = QStringLiteral("%1:%2:%3")
+                            .arg(shown / 3600)
+                            .arg(shown % 3600 / 60, 2, 10, QLatin1Char('0'))
+                            .arg(shown % 60, 2, 10, QLatin1Char('0'));
   if (!withTotal) return clock;
   return clock + QStringLiteral(" (") + FormatThousands(seconds) + QStringLiteral(" сек)");
-}
-
-QString FormatDurationEn(int64_t seconds) {
-  return Clock(seconds) + QStringLiteral(" (") + FormatThousands(seconds) + QStringLiteral(" sec)");
 }
 
 QString FormatLocalDateTime(const QDateTime& moment) {

@@ -13,9 +13,6 @@ QString FormatThousands(int64_t n);
 // "0:01:15 (75 сек)", 3725 -> "1:02:05 (3 725 сек)".
 QString FormatDuration(int64_t seconds, bool withTotal);
 
-// As FormatDuration with the total, in English: "1:02:05 (3 725 sec)".
-QString FormatDurationEn(int64_t seconds);
-
 // A moment as the programs show it: the locale's short date and the time with
 // seconds, "05.03.2024 14:07:09" in a Russian locale.
 QString FormatLocalDateTime(const QDateTime& moment);

@@ -61,14 +61,4 @@ void FftPlan::Butterflies(double* re, double* im) const {
   }
 }
 
-void FftMagnitudes(const double* input, int32_t n, int32_t count, double* output) {
-  FftPlan plan(n);
-  std::vector<double> re(n), im(n);
-  plan.LoadReal(input, re.data(), im.data());
-  plan.Butterflies(re.data(), im.data());
-  for (int32_t k = 0; k < count; ++k) {
-    output[k] = (2.0 * std::sqrt(re[k] * re[k] + im[k] * im[k])) / static_cast<double>(n);
-  }
-}
-
 }  // namespace melo

@@ -35,8 +35,4 @@ class FftPlan {
   std::vector<double> twiddleIm_;
 };
 
-// Magnitudes of the shifted transform: output[k] = 2 * |z[k]| / n for k < count.
-// n must be a power of two and count <= n.
-void FftMagnitudes(const double* input, int32_t n, int32_t count, double* output);
-
 }  // namespace melo

@@ -35,9 +35,7 @@ bool FrameInsideTrack(int32_t frameStart, int32_t count) {
 FingerprintBuilder::FingerprintBuilder(int32_t capacity)
     : analyzer_(kFrameSize),
       records_(static_cast<size_t>(std::max(capacity, int32_t{0})) * IndexRecord::kSize),
-      capacity_(std::max(capacity, int32_t{0})) {
-  analyzer_.SelectRectangularWindow();
-}
+      capacity_(std::max(capacity, int32_t{0})) {}
 
 void FingerprintBuilder::FrameBandBytes(const int16_t* samples, int32_t frameStart,
                                         uint8_t* out) {
@@ -51,11 +49,6 @@ void FingerprintBuilder::FrameBandBytes(const int16_t* samples, int32_t frameSta
     const int32_t level = static_cast<int32_t>(energy * 255.0 / ceiling);
     out[c] = static_cast<uint8_t>(std::min(level, int32_t{255}));
   }
-}
-
-void FingerprintBuilder::ProcessWindow(const int16_t* samples, int32_t count, int32_t start,
-                                       int32_t length) {
-  StoreRecord(samples, count, FindDominantPeak(samples, count, start, start + length));
 }
 
 void FingerprintBuilder::ProcessWindow(const PeakScanner& scanner, int32_t start, int32_t length) {

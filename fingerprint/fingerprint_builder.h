@@ -39,12 +39,11 @@ class FingerprintBuilder {
  public:
   explicit FingerprintBuilder(int32_t capacity);
 
-  // Writes one record for the dominant peak of samples [start, start + length) into
-  // slot Current() and advances it, wrapping to slot 0 at capacity. A window without
-  // a peak gives a zero record; a peak whose frame leaves the track keeps its
-  // position and amplitude with zero bands.
-  void ProcessWindow(const int16_t* samples, int32_t count, int32_t start, int32_t length);
-  // The same, with the peak search reusing block peaks prepared once for the buffer.
+  // Writes one record for the dominant peak of the scanner's samples [start,
+  // start + length) into slot Current() and advances it, wrapping to slot 0 at
+  // capacity. A window without a peak gives a zero record; a peak whose frame leaves
+  // the track keeps its position and amplitude with zero bands. The scanner's block
+  // peaks are prepared once for the whole buffer and serve every window.
   void ProcessWindow(const PeakScanner& scanner, int32_t start, int32_t length);
 
   // Band bytes of the frame centred on `position`. Outside the track: all 255, false.

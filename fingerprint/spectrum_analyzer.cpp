@@ -8,13 +8,10 @@ namespace melo {
 
 SpectrumAnalyzer::SpectrumAnalyzer(int32_t size)
     : plan_(size),
-      window_(size, 1.0),
       magnitudes_(size / 2, 0.0),
       frame_(size),
       re_(size),
       im_(size) {}
-
-void SpectrumAnalyzer::SelectRectangularWindow() { std::fill(window_.begin(), window_.end(), 1.0); }
 
 void SpectrumAnalyzer::ComputeSpectrum(const int16_t* samples, int32_t start) {
   ComputeSpectrum(samples, start, Half());
@@ -29,11 +26,12 @@ void SpectrumAnalyzer::ComputeSpectrum(const int16_t* samples, int32_t start, in
   for (int32_t i = 0; i < n; ++i) level += std::abs(int32_t{x[i]});
   const double s = static_cast<double>(level);
 
-  // The order of operations is part of the stored format: weight first, then the
-  // sample times the weight, then the division.
+  // The order of operations is part of the stored format: the sample times the
+  // scale, then the division. (The rectangular window's weight, 1.0, multiplies
+  // the scale exactly and is left out.)
   const double scale = static_cast<double>(n) * 10000.0;
   for (int32_t i = 0; i < n; ++i) {
-    frame_[i] = static_cast<double>(x[i]) * (window_[i] * scale) / s;
+    frame_[i] = static_cast<double>(x[i]) * scale / s;
   }
 
   plan_.LoadReal(frame_.data(), re_.data(), im_.data());

@@ -10,14 +10,12 @@ namespace melo {
 
 // Magnitude spectrum of one frame of `size` consecutive samples, level-normalised so
 // that the frame's mean absolute value becomes 10000: loud and quiet copies of the
-// same sound give the same spectrum. Bin k holds DFT index k + 1 (see FftPlan).
+// same sound give the same spectrum. Bin k holds DFT index k + 1 (see FftPlan). The
+// window is rectangular: every sample enters with weight 1.0.
 // One analyser per thread; it keeps no state between calls besides the result.
 class SpectrumAnalyzer {
  public:
   explicit SpectrumAnalyzer(int32_t size = 2048);
-
-  // Every window coefficient 1.0; the only window either program uses.
-  void SelectRectangularWindow();
 
   // Reads samples[start] ... samples[start + size - 1] and fills Magnitudes().
   // The frame must hold at least one non-zero sample.
@@ -32,7 +30,6 @@ class SpectrumAnalyzer {
 
  private:
   FftPlan plan_;
-  std::vector<double> window_;
   std::vector<double> magnitudes_;
   std::vector<double> frame_;
   std::vector<double> re_;

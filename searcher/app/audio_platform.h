@@ -16,8 +16,6 @@ class AudioPlatform {
 
   virtual ~AudioPlatform() = default;
 
-  // The library version check; a platform of our own always passes it.
-  virtual bool VersionIsSupported() const { return true; }
   // Prepares playback; false when there is no output.
   virtual bool Init() = 0;
   virtual QStringList RecordingDevices() = 0;

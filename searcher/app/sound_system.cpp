@@ -22,16 +22,11 @@ void SoundSystem::Log(const QString& line) const {
   if (log_) log_(line);
 }
 
-bool SoundSystem::InitSound() {
+void SoundSystem::InitSound() {
   Log(QStringLiteral("Init sound"));
-  if (!platform_.VersionIsSupported()) {
-    dialogs_.ShowMessage(QStringLiteral("An incorrect version of BASS.DLL was loaded"));
-    return false;
-  }
   platform_.Init();
   ring_ = std::make_unique<CaptureRing>();
   UpdateInputList();
-  return true;
 }
 
 QStringList SoundSystem::UpdateInputList() {

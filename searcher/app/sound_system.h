@@ -23,9 +23,9 @@ class SoundSystem {
               std::function<void(const QString&)> log = {});
   ~SoundSystem();
 
-  // Checks the platform, prepares playback, creates the ring and fills the source
-  // list (selecting entry 0). False without sound at all.
-  bool InitSound();
+  // Prepares playback, creates the ring and fills the source list (selecting
+  // entry 0).
+  void InitSound();
   // Refills the source list, selects entry 0 and applies it.
   QStringList UpdateInputList();
   // Stops the current source and starts entry `entry`; false when it could not be

@@ -44,7 +44,6 @@ TEST(TextFormat, ThousandsAndDurations) {
   EXPECT_EQ(FormatDuration(600, false), "0:10:00");
   EXPECT_EQ(FormatDuration(0, false), "0:00:00");
   EXPECT_EQ(FormatDuration(360000, false), "100:00:00");
-  EXPECT_EQ(FormatDurationEn(3725), "1:02:05 (3 725 sec)");
 }
 
 }  // namespace

@@ -57,8 +57,9 @@ TEST(ProcessWindow, RecordBytesAtTheStartOfATrack) {
   for (int i = 0; i < 5; ++i) x[1021 + i] = shape[i];     // peak at 1023: frame starts at -1
   for (int i = 0; i < 5; ++i) x[25022 + i] = shape[i];    // peak at 25024: inside
   FingerprintBuilder builder(2);
-  builder.ProcessWindow(x.data(), 48000, 0, 24000);
-  builder.ProcessWindow(x.data(), 48000, 24000, 24000);
+  const PeakScanner scanner(x.data(), 48000);
+  builder.ProcessWindow(scanner, 0, 24000);
+  builder.ProcessWindow(scanner, 24000, 24000);
   const auto r = builder.Records();
   const std::vector<uint8_t> first(r.begin(), r.begin() + 12);
   // position 1023, mean -260 stored as FC FE, no bands.
@@ -74,10 +75,11 @@ TEST(ProcessWindow, SilenceGivesAZeroRecordAndSlotsWrapAround) {
   const std::vector<int16_t> silence(72000, 0);
   const auto music = synth::MusicLikeSignal(4, 72000);
   FingerprintBuilder builder(2);
-  builder.ProcessWindow(music.data(), 72000, 0, 24000);
-  builder.ProcessWindow(music.data(), 72000, 24000, 24000);
+  const PeakScanner musicScanner(music.data(), 72000), silenceScanner(silence.data(), 72000);
+  builder.ProcessWindow(musicScanner, 0, 24000);
+  builder.ProcessWindow(musicScanner, 24000, 24000);
   EXPECT_EQ(builder.Current(), 0);
-  builder.ProcessWindow(silence.data(), 72000, 48000, 24000);  // overwrites slot 0
+  builder.ProcessWindow(silenceScanner, 48000, 24000);  // overwrites slot 0
   EXPECT_EQ(builder.Current(), 1);
   EXPECT_EQ(IndexRecord::Decode(builder.Records().data()), IndexRecord{});
   EXPECT_NE(IndexRecord::Decode(builder.Records().data() + 12), IndexRecord{});
