@@ -1,16 +1,13 @@
 #include "base/dialogs.h"
 
-#include <cstdio>
+#include "base/console.h"
 
 namespace melo {
 
-void StderrDialogs::ShowMessage(const QString& text) {
-  std::fprintf(stderr, "%s\n", text.toUtf8().constData());
-}
+void StderrDialogs::ShowMessage(const QString& text) { WriteErrorLine(text); }
 
 bool StderrDialogs::AskYesNo(const QString& caption, const QString& question) {
-  std::fprintf(stderr, "%s: %s %s\n", caption.toUtf8().constData(), question.toUtf8().constData(),
-               answer_ ? "yes" : "no");
+  WriteErrorLine(caption + QStringLiteral(": ") + question + (answer_ ? QStringLiteral(" yes") : QStringLiteral(" no")));
   return answer_;
 }
 

@@ -75,7 +75,7 @@ int32_t LoadDecodedPcm(const QString& path, SampleBuffer& mono) {
     const int16_t* in = stereo.data();
     int16_t* dst = out.data() + done;
     for (qint64 i = 0; i < n; ++i) {
-      dst[i] = static_cast<int16_t>((int32_t{in[2 * i]} + int32_t{in[2 * i + 1]}) / 2);
+      dst[i] = MixToMono(in[2 * i], in[2 * i + 1]);
     }
     done += n;
   }

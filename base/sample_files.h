@@ -15,7 +15,7 @@ inline constexpr int32_t kPcmReadError = -3;      // exists but cannot be opened
 inline constexpr int32_t kPcmFileTooLong = -4;    // more stereo frames than a 32-bit count holds
 
 // Reads the converter's headerless stereo 16-bit little-endian file and mixes it
-// down to mono: sample = (left + right) / 2, truncated toward zero. Trailing bytes
+// down to mono (MixToMono: the channels' mean, truncated toward zero). Trailing bytes
 // that do not make a whole frame are ignored. The file size is taken in 64 bits,
 // so files of 2 GiB and more are read whole; only a frame count beyond 2^31 - 1 is
 // refused. The stereo data is streamed in chunks, so memory holds the mono

@@ -27,7 +27,9 @@ struct IndexRecord {
   static constexpr int32_t kBands = 8;
 
   uint16_t position = 0;
-  uint16_t amplitude = 0;  // readers take it unsigned; a negative mean reads large
+  // The signed mean as 16 bits: a peak on a negative half-wave stores a negative
+  // mean. The matcher compares its magnitude, |(int16_t)amplitude|.
+  uint16_t amplitude = 0;
   std::array<uint8_t, kBands> bands{};
 
   static IndexRecord Decode(const uint8_t* bytes) noexcept;

@@ -19,4 +19,10 @@ struct SampleBuffer {
   std::span<const int16_t> span() const noexcept { return samples; }
 };
 
+// The mono sample of one stereo frame, as every stereo source is mixed down: the
+// mean of the two channels, truncated toward zero.
+inline int16_t MixToMono(int16_t left, int16_t right) noexcept {
+  return static_cast<int16_t>((int32_t{left} + int32_t{right}) / 2);
+}
+
 }  // namespace melo

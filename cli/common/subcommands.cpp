@@ -1,10 +1,11 @@
 #include "cli/common/subcommands.h"
 
+#include "base/console.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <atomic>
 #include <csignal>
-#include <cstdio>
 
 namespace melo::cli {
 
@@ -16,12 +17,6 @@ extern "C" void OnInterrupt(int) { interrupted.store(true); }
 
 QString ProgramName() {
   return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-}
-
-void PrintTo(FILE* stream, const QString& text) {
-  const QByteArray bytes = text.toUtf8();
-  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-  std::fflush(stream);
 }
 
 QString Usage(const QString& description, std::span<const Subcommand> commands) {
@@ -42,7 +37,7 @@ int RunSubcommands(const QStringList& arguments, const QString& description,
                    std::span<const Subcommand> commands) {
   if (arguments.size() < 2 || arguments[1] == QLatin1String("--help") ||
       arguments[1] == QLatin1String("-h")) {
-    PrintTo(stdout, Usage(description, commands));
+    WriteText(stdout, Usage(description, commands));
     return arguments.size() < 2 ? kExitFailure : kExitOk;
   }
   for (const Subcommand& c : commands) {
@@ -52,8 +47,8 @@ int RunSubcommands(const QStringList& arguments, const QString& description,
       return c.run(rest);
     }
   }
-  PrintTo(stderr, QStringLiteral("%1: error: unknown command '%2'\n\n").arg(ProgramName(), arguments[1]));
-  PrintTo(stderr, Usage(description, commands));
+  WriteText(stderr, QStringLiteral("%1: error: unknown command '%2'\n\n").arg(ProgramName(), arguments[1]));
+  WriteText(stderr, Usage(description, commands));
   return kExitFailure;
 }
 
@@ -70,7 +65,7 @@ bool ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments, 
     if (text.startsWith(QLatin1String("Usage: ")) && options > 0) {
       text.replace(7, options - 7, arguments.constFirst());
     }
-    PrintTo(stdout, text);
+    WriteText(stdout, text);
     *exitCode = kExitOk;
     return false;
   }
@@ -78,11 +73,11 @@ bool ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments, 
 }
 
 int Fail(const QString& message) {
-  PrintTo(stderr, QStringLiteral("%1: error: %2\n").arg(ProgramName(), message));
+  WriteText(stderr, QStringLiteral("%1: error: %2\n").arg(ProgramName(), message));
   return kExitFailure;
 }
 
-void Print(const QString& text) { PrintTo(stdout, text); }
+void Print(const QString& text) { WriteText(stdout, text); }
 
 void CatchInterrupts() {
   std::signal(SIGINT, OnInterrupt);

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <span>
 
 namespace melo::cli {
@@ -32,6 +33,23 @@ bool ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments, 
 
 // "<program>: error: <message>" on stderr; returns kExitFailure for `return Fail(...)`.
 int Fail(const QString& message);
+
+// Parses `arguments` with the options an OptionSet declares (its AddTo(parser) adds
+// them) and reads their values into *options with `read(parser, set, options)`,
+// which gives the message of the first bad value or nothing. False with *exitCode
+// set after --help, a parse error or a bad value (the message printed).
+template <typename OptionSet, typename Options, typename Reader>
+bool ParseOptions(const QStringList& arguments, Options* options, int* exitCode, Reader read) {
+  QCommandLineParser parser;
+  const OptionSet set;
+  set.AddTo(parser);
+  if (!ParseCommandLine(parser, arguments, exitCode)) return false;
+  if (const std::optional<QString> problem = read(parser, set, options)) {
+    *exitCode = Fail(*problem);
+    return false;
+  }
+  return true;
+}
 
 // Writes text to stdout as UTF-8.
 void Print(const QString& text);

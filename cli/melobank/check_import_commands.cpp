@@ -1,7 +1,9 @@
 #include "cli/melobank/check_import_commands.h"
 
+#include "base/console.h"
 #include "base/dialogs.h"
 #include "cli/common/subcommands.h"
+#include "cli/melobank/database_commands.h"
 #include "indexer/database/import_source.h"
 #include "indexer/database/record_store.h"
 #include "indexer/pipeline/check_database.h"
@@ -11,25 +13,10 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
-#include <cstdio>
 
 namespace melo::cli {
 
 namespace {
-
-void ToStderr(const QString& text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
-
-bool OpenExistingDatabase(TDataModule1& store, const QString& path) {
-  if (!QFileInfo(path).isFile()) {
-    Fail(QStringLiteral("%1: no such database file").arg(path));
-    return false;
-  }
-  if (!store.OpenDatabase(path)) {
-    Fail(QStringLiteral("%1: cannot open the database").arg(path));
-    return false;
-  }
-  return true;
-}
 
 // --name / --no-name switches with a default.
 struct Switch {
@@ -74,7 +61,7 @@ int RunCheckCommand(const QStringList& arguments) {
     ++findings;
   };
   check.onError = [&](const QString& text) {
-    ToStderr(text);
+    WriteErrorLine(text);
     failed = true;
   };
   check.Start();
@@ -108,7 +95,7 @@ int RunImportCommand(const QStringList& arguments) {
   ImportDatabase import(store, source,
                         parser.isSet(replace) ? ImportDatabase::Policy::Replace : ImportDatabase::Policy::KeepOld);
   import.onAdd = [](const QString& line) { Print(line + QLatin1Char('\n')); };
-  import.onShow = [](const QString& text) { ToStderr(text); };
+  import.onShow = [](const QString& text) { WriteErrorLine(text); };
   import.onSummary = [](const QStringList& lines) { Print(lines.join(QLatin1Char('\n')) + QLatin1Char('\n')); };
 
   CatchInterrupts();

@@ -4,6 +4,7 @@
 #include "cli/common/subcommands.h"
 #include "indexer/app/record_fields.h"
 #include "indexer/database/record_store.h"
+#include "trackdb/schema.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -33,19 +34,6 @@ bool ParseDatabaseArguments(const QStringList& arguments, const QString& descrip
   return true;
 }
 
-// Opens an existing database; a missing file is refused rather than created.
-bool OpenExisting(TDataModule1& store, const QString& path, int* exitCode) {
-  if (!QFileInfo(path).isFile()) {
-    *exitCode = Fail(QStringLiteral("%1: no such database file").arg(path));
-    return false;
-  }
-  if (!store.OpenDatabase(path)) {
-    *exitCode = Fail(QStringLiteral("%1: cannot open the database").arg(path));
-    return false;
-  }
-  return true;
-}
-
 // Parses "DB [extra arguments]", opens the existing database and runs `body` on it.
 int WithExistingDatabase(const QStringList& arguments, const QString& description, const QStringList& extraNames,
                          const std::function<int(TDataModule1&, const QString&, const QStringList&)>& body) {
@@ -55,11 +43,23 @@ int WithExistingDatabase(const QStringList& arguments, const QString& descriptio
   if (!ParseDatabaseArguments(arguments, description, extraNames, &path, &extra, &exitCode)) return exitCode;
   StderrDialogs dialogs;
   TDataModule1 store(dialogs);
-  if (!OpenExisting(store, path, &exitCode)) return exitCode;
+  if (!OpenExistingDatabase(store, path)) return kExitFailure;
   return body(store, path, extra);
 }
 
 }  // namespace
+
+bool OpenExistingDatabase(TDataModule1& store, const QString& path) {
+  if (!QFileInfo(path).isFile()) {
+    Fail(QStringLiteral("%1: no such database file").arg(path));
+    return false;
+  }
+  if (!store.OpenDatabase(path)) {
+    Fail(QStringLiteral("%1: cannot open the database").arg(path));
+    return false;
+  }
+  return true;
+}
 
 int RunCreateCommand(const QStringList& arguments) {
   QString path;
@@ -72,9 +72,7 @@ int RunCreateCommand(const QStringList& arguments) {
   StderrDialogs dialogs;
   TDataModule1 store(dialogs);
   if (!store.OpenDatabase(path)) return Fail(QStringLiteral("%1: cannot open the database").arg(path));
-  const QString hasTable = QStringLiteral(
-      "SELECT count(*) AS res FROM sqlite_master WHERE type = 'table' AND name = 'Data'");
-  if (store.QueryScalar(hasTable) > 0) {
+  if (store.QueryScalar(sql::kHasDataTable) > 0) {
     return Fail(QStringLiteral("%1 already holds the table Data").arg(path));
   }
   if (!store.CreateTable()) return Fail(QStringLiteral("%1: cannot create the table").arg(path));

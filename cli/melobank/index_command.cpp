@@ -1,5 +1,6 @@
 #include "cli/melobank/index_command.h"
 
+#include "base/console.h"
 #include "base/dialogs.h"
 #include "base/file_listing.h"
 #include "base/text_format.h"
@@ -9,6 +10,7 @@
 #include "indexer/app/indexing_messages.h"
 #include "indexer/app/indexing_run.h"
 #include "indexer/database/record_store.h"
+#include "trackdb/schema.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -16,7 +18,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 namespace melo::cli {
@@ -29,74 +31,76 @@ struct IndexOptions {
   QString listFile;
 };
 
-bool ParseIndexOptions(const QStringList& arguments, const IndexerPaths& paths, IndexOptions* options,
-                       int* exitCode) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "Indexes audio and video files into a fingerprint database, with the same run the "
-      "indexer's window drives. Folders are walked with their subfolders. Defaults come from "
-      "the indexer's settings file when there is one."));
-  const QCommandLineOption db(QStringLiteral("db"), QStringLiteral("The database (created when missing)."),
-                              QStringLiteral("DB"));
-  const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Files processed at once."),
-                                   QStringLiteral("N"));
-  const QCommandLineOption workDir(QStringLiteral("work-dir"),
-                                   QStringLiteral("Work directory (default: a temporary one)."),
-                                   QStringLiteral("DIR"));
-  const QCommandLineOption ffmpeg(QStringLiteral("ffmpeg"), QStringLiteral("Path of ffmpeg."),
-                                  QStringLiteral("PATH"));
-  const QCommandLineOption sox(QStringLiteral("sox"), QStringLiteral("Path of sox."), QStringLiteral("PATH"));
-  const QCommandLineOption noCopy(QStringLiteral("no-copy"),
-                                  QStringLiteral("Work on the files in place, without a copy."));
-  const QCommandLineOption list(QStringLiteral("list"), QStringLiteral("Also index the files of a .list file."),
-                                QStringLiteral("FILE.list"));
-  parser.addOptions({db, threads, workDir, ffmpeg, sox, noCopy, list});
-  parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Files and folders to index."),
-                               QStringLiteral("PATH..."));
-  if (!ParseCommandLine(parser, arguments, exitCode)) return false;
+// The command's options, declared once for the parser and for reading the values.
+struct IndexOptionSet {
+  QCommandLineOption db{QStringLiteral("db"), QStringLiteral("The database (created when missing)."),
+                        QStringLiteral("DB")};
+  QCommandLineOption threads{QStringLiteral("threads"), QStringLiteral("Files processed at once."),
+                             QStringLiteral("N")};
+  QCommandLineOption workDir{QStringLiteral("work-dir"), QStringLiteral("Work directory (default: a temporary one)."),
+                             QStringLiteral("DIR")};
+  QCommandLineOption ffmpeg{QStringLiteral("ffmpeg"), QStringLiteral("Path of ffmpeg."), QStringLiteral("PATH")};
+  QCommandLineOption sox{QStringLiteral("sox"), QStringLiteral("Path of sox."), QStringLiteral("PATH")};
+  QCommandLineOption noCopy{QStringLiteral("no-copy"), QStringLiteral("Work on the files in place, without a copy.")};
+  QCommandLineOption list{QStringLiteral("list"), QStringLiteral("Also index the files of a .list file."),
+                          QStringLiteral("FILE.list")};
 
-  const int32_t processors = QThread::idealThreadCount();
-  if (!ReadIndexerSettings(paths.settingsFile, processors, options->settings)) {
-    *exitCode = Fail(QStringLiteral("cannot read %1").arg(paths.settingsFile));
-    return false;
+  void AddTo(QCommandLineParser& parser) const {
+    parser.setApplicationDescription(QStringLiteral(
+        "Indexes audio and video files into a fingerprint database, with the same run the "
+        "indexer's window drives. Folders are walked with their subfolders. Defaults come from "
+        "the indexer's settings file when there is one."));
+    parser.addOptions({db, threads, workDir, ffmpeg, sox, noCopy, list});
+    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Files and folders to index."),
+                                 QStringLiteral("PATH..."));
+  }
+};
+
+// The settings file's values with the command line's on top; the message of a bad
+// --threads, or nothing.
+std::optional<QString> ApplyOverrides(const QCommandLineParser& parser, const IndexOptionSet& o,
+                                      IndexerSettings& s) {
+  if (parser.isSet(o.db)) s.dbPath = parser.value(o.db);
+  if (parser.isSet(o.workDir)) s.workDir = parser.value(o.workDir);
+  if (parser.isSet(o.ffmpeg)) s.ffmpeg = parser.value(o.ffmpeg);
+  if (parser.isSet(o.sox)) s.sox = parser.value(o.sox);
+  if (parser.isSet(o.noCopy)) s.copyToWorkDir = false;
+  if (!parser.isSet(o.threads)) return std::nullopt;
+  bool isNumber = false;
+  s.threads = parser.value(o.threads).toInt(&isNumber);
+  if (!isNumber || s.threads < 1) return QStringLiteral("--threads needs a number of 1 or more");
+  s.threads = std::min(s.threads, QThread::idealThreadCount());
+  return std::nullopt;
+}
+
+// The message when there is nothing to index into or from, or nothing.
+std::optional<QString> CheckIndexOptions(const IndexOptions& options) {
+  if (options.settings.dbPath.isEmpty()) return QStringLiteral("no database: give --db DB");
+  if (options.paths.isEmpty() && options.listFile.isEmpty()) {
+    return QStringLiteral("nothing to index: give files, folders or --list");
+  }
+  for (const QString& path : options.paths) {
+    if (!QFileInfo::exists(path)) return QStringLiteral("%1: no such file or folder").arg(path);
+  }
+  return std::nullopt;
+}
+
+// The message of the first problem with the parsed options, or nothing.
+std::optional<QString> ReadIndexOptions(const QCommandLineParser& parser, const IndexOptionSet& o,
+                                        const IndexerPaths& paths, IndexOptions* options) {
+  if (!ReadIndexerSettings(paths.settingsFile, QThread::idealThreadCount(), options->settings)) {
+    return QStringLiteral("cannot read %1").arg(paths.settingsFile);
   }
   IndexerSettings& s = options->settings;
-  if (parser.isSet(db)) s.dbPath = parser.value(db);
-  if (parser.isSet(workDir)) s.workDir = parser.value(workDir);
-  if (parser.isSet(ffmpeg)) s.ffmpeg = parser.value(ffmpeg);
-  if (parser.isSet(sox)) s.sox = parser.value(sox);
-  if (parser.isSet(noCopy)) s.copyToWorkDir = false;
-  if (parser.isSet(threads)) {
-    bool isNumber = false;
-    s.threads = parser.value(threads).toInt(&isNumber);
-    if (!isNumber || s.threads < 1) {
-      *exitCode = Fail(QStringLiteral("--threads needs a number of 1 or more"));
-      return false;
-    }
-    s.threads = std::min(s.threads, processors);
-  }
+  if (auto problem = ApplyOverrides(parser, o, s)) return problem;
   FillToolPathsFromSearchPath(s);
   // The tools run in the work directory: every path they get must be absolute.
   auto absolute = [](const QString& path) { return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath(); };
   s.dbPath = absolute(s.dbPath);
   s.workDir = absolute(s.workDir);
   for (const QString& path : parser.positionalArguments()) options->paths.append(absolute(path));
-  options->listFile = parser.value(list);
-  if (s.dbPath.isEmpty()) {
-    *exitCode = Fail(QStringLiteral("no database: give --db DB"));
-    return false;
-  }
-  if (options->paths.isEmpty() && options->listFile.isEmpty()) {
-    *exitCode = Fail(QStringLiteral("nothing to index: give files, folders or --list"));
-    return false;
-  }
-  for (const QString& path : options->paths) {
-    if (!QFileInfo::exists(path)) {
-      *exitCode = Fail(QStringLiteral("%1: no such file or folder").arg(path));
-      return false;
-    }
-  }
-  return true;
+  options->listFile = parser.value(o.list);
+  return CheckIndexOptions(*options);
 }
 
 // Adds the list file's entries and every file or folder given, the way the
@@ -126,9 +130,7 @@ qsizetype FillQueue(const IndexOptions& options, FileQueue& queue, int* exitCode
 // Opens the database, creating the file or its table where they are missing.
 bool PrepareDatabase(TDataModule1& store, const QString& path) {
   if (!store.OpenDatabase(path)) return false;
-  const QString hasTable =
-      QStringLiteral("SELECT count(*) AS res FROM sqlite_master WHERE type = 'table' AND name = 'Data'");
-  return store.QueryScalar(hasTable) > 0 || store.CreateTable();
+  return store.QueryScalar(sql::kHasDataTable) > 0 || store.CreateTable();
 }
 
 QString ProgressLine(const FileQueue& queue, const IndexingMessages& messages) {
@@ -162,40 +164,13 @@ QString Summary(const FileQueue& queue, const IndexingMessages& messages) {
   return out;
 }
 
-}  // namespace
-
-int RunIndexCommand(const QStringList& arguments) {
-  const IndexerPaths paths =
-      IndexerPaths::For(QCoreApplication::applicationDirPath(), QStringLiteral("melobank"));
-  IndexOptions options;
-  int exitCode = kExitOk;
-  if (!ParseIndexOptions(arguments, paths, &options, &exitCode)) return exitCode;
-
-  QTemporaryDir temporaryWorkDir;
-  if (options.settings.workDir.isEmpty()) options.settings.workDir = temporaryWorkDir.path();
-
-  FileQueue queue;
-  const qsizetype refused = FillQueue(options, queue, &exitCode);
-  if (refused < 0) return exitCode;
-  if (refused > 0) {
-    std::fprintf(stderr, "%s\n", QStringLiteral("Не добавлено в очередь (повтор или неподходящий тип): %1")
-                                     .arg(refused).toUtf8().constData());
-  }
-
-  StderrDialogs dialogs;
-  TDataModule1 store(dialogs);
-  if (!PrepareDatabase(store, options.settings.dbPath)) {
-    return Fail(QStringLiteral("%1: cannot open or create the database").arg(options.settings.dbPath));
-  }
-  IndexingMessages messages;
-  IndexingRun run(queue, options.settings, paths, store, dialogs, messages, QThread::idealThreadCount());
-  if (run.Start() != IndexingRun::StartOutcome::Started) return kExitFailure;
-
+// Runs the event loop until the run has finished or Ctrl+C has stopped it, with a
+// progress line on a terminal.
+void RunUntilFinished(IndexingRun& run, const FileQueue& queue, const IndexingMessages& messages) {
   const bool onTerminal = isatty(STDERR_FILENO) != 0;
   QTimer progress;
-  QObject::connect(&progress, &QTimer::timeout, [&] {
-    std::fprintf(stderr, "\r%s\033[K", ProgressLine(queue, messages).toUtf8().constData());
-  });
+  QObject::connect(&progress, &QTimer::timeout,
+                   [&] { WriteText(stderr, QLatin1Char('\r') + ProgressLine(queue, messages) + "\033[K"); });
   if (onTerminal) progress.start(1000);
   run.onFinished = [] { QCoreApplication::quit(); };
   // Ctrl+C stops the run the way the window's stop button does: running files are
@@ -210,7 +185,40 @@ int RunIndexCommand(const QStringList& arguments) {
   interruptPoll.start(100);
   QCoreApplication::exec();
   RestoreInterrupts();
-  if (onTerminal) std::fprintf(stderr, "\r\033[K");
+  if (onTerminal) WriteText(stderr, QStringLiteral("\r\033[K"));
+}
+
+}  // namespace
+
+int RunIndexCommand(const QStringList& arguments) {
+  const IndexerPaths paths =
+      IndexerPaths::For(QCoreApplication::applicationDirPath(), QStringLiteral("melobank"));
+  IndexOptions options;
+  int exitCode = kExitOk;
+  const auto read = [&paths](const QCommandLineParser& parser, const IndexOptionSet& set, IndexOptions* o) {
+    return ReadIndexOptions(parser, set, paths, o);
+  };
+  if (!ParseOptions<IndexOptionSet>(arguments, &options, &exitCode, read)) return exitCode;
+
+  QTemporaryDir temporaryWorkDir;
+  if (options.settings.workDir.isEmpty()) options.settings.workDir = temporaryWorkDir.path();
+
+  FileQueue queue;
+  const qsizetype refused = FillQueue(options, queue, &exitCode);
+  if (refused < 0) return exitCode;
+  if (refused > 0) {
+    WriteErrorLine(QStringLiteral("Не добавлено в очередь (повтор или неподходящий тип): %1").arg(refused));
+  }
+
+  StderrDialogs dialogs;
+  TDataModule1 store(dialogs);
+  if (!PrepareDatabase(store, options.settings.dbPath)) {
+    return Fail(QStringLiteral("%1: cannot open or create the database").arg(options.settings.dbPath));
+  }
+  IndexingMessages messages;
+  IndexingRun run(queue, options.settings, paths, store, dialogs, messages, QThread::idealThreadCount());
+  if (run.Start() != IndexingRun::StartOutcome::Started) return kExitFailure;
+  RunUntilFinished(run, queue, messages);
 
   Print(Summary(queue, messages));
   const qsizetype fine = queue.CountWithStatus(kStatusDone) + queue.CountWithStatus(kStatusIndexedBefore);

@@ -1,5 +1,6 @@
 #include "cli/melodar/listen_command.h"
 
+#include "base/console.h"
 #include "base/dialogs.h"
 #include "cli/common/subcommands.h"
 #include "cli/melodar/result_json.h"
@@ -18,7 +19,7 @@
 #include <QFileInfo>
 #include <QThread>
 #include <QTimer>
-#include <cstdio>
+#include <optional>
 
 namespace melo::cli {
 
@@ -33,55 +34,87 @@ struct ListenOptions {
   bool json = false;
 };
 
-bool ParseListenOptions(const QStringList& arguments, ListenOptions* o, int* exitCode) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "Listens to a sound source and identifies what it hears every S seconds, as the searcher's "
-      "automatic search does, printing one search history line (or JSON object) per search until "
-      "Ctrl+C or the given duration."));
-  const QCommandLineOption db(QStringLiteral("db"), QStringLiteral("The database."), QStringLiteral("DB"));
-  const QCommandLineOption source(QStringLiteral("source"),
-                                  QStringLiteral("loopback (what the computer plays, default) or N, a recording "
-                                                 "device of --list-sources."),
-                                  QStringLiteral("SOURCE"), QStringLiteral("loopback"));
-  const QCommandLineOption seconds(QStringLiteral("seconds"), QStringLiteral("Query length Q, 3 to 7 (default 4)."),
-                                   QStringLiteral("Q"), QStringLiteral("4"));
-  const QCommandLineOption interval(QStringLiteral("interval"), QStringLiteral("Seconds between searches (default 1)."),
-                                    QStringLiteral("S"), QStringLiteral("1"));
-  const QCommandLineOption mode(QStringLiteral("mode"), QStringLiteral("fast (default), thorough or scrupulous."),
-                                QStringLiteral("MODE"), QStringLiteral("fast"));
-  const QCommandLineOption duration(QStringLiteral("duration"), QStringLiteral("Stop after S seconds."),
-                                    QStringLiteral("S"));
-  const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("One JSON object per search."));
-  parser.addOptions({db, source, seconds, interval, mode, duration, json});
-  if (!ParseCommandLine(parser, arguments, exitCode)) return false;
-  auto fail = [&](const QString& message) {
-    *exitCode = Fail(message);
-    return false;
-  };
-  o->database = parser.value(db);
-  if (!QFileInfo(o->database).isFile()) return fail(QStringLiteral("give an existing database with --db DB"));
+// The command's options, declared once for the parser and for reading the values.
+struct ListenOptionSet {
+  QCommandLineOption db{QStringLiteral("db"), QStringLiteral("The database."), QStringLiteral("DB")};
+  QCommandLineOption source{QStringLiteral("source"),
+                            QStringLiteral("loopback (what the computer plays, default) or N, a recording "
+                                           "device of --list-sources."),
+                            QStringLiteral("SOURCE"), QStringLiteral("loopback")};
+  QCommandLineOption seconds{QStringLiteral("seconds"), QStringLiteral("Query length Q, 3 to 7 (default 4)."),
+                             QStringLiteral("Q"), QStringLiteral("4")};
+  QCommandLineOption interval{QStringLiteral("interval"), QStringLiteral("Seconds between searches (default 1)."),
+                              QStringLiteral("S"), QStringLiteral("1")};
+  QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("fast (default), thorough or scrupulous."),
+                          QStringLiteral("MODE"), QStringLiteral("fast")};
+  QCommandLineOption duration{QStringLiteral("duration"), QStringLiteral("Stop after S seconds."),
+                              QStringLiteral("S")};
+  QCommandLineOption json{QStringLiteral("json"), QStringLiteral("One JSON object per search.")};
+
+  void AddTo(QCommandLineParser& parser) const {
+    parser.setApplicationDescription(QStringLiteral(
+        "Listens to a sound source and identifies what it hears every S seconds, as the searcher's "
+        "automatic search does, printing one search history line (or JSON object) per search until "
+        "Ctrl+C or the given duration."));
+    parser.addOptions({db, source, seconds, interval, mode, duration, json});
+  }
+};
+
+// The message of the first problem with the parsed options, or nothing.
+std::optional<QString> ReadListenOptions(const QCommandLineParser& parser, const ListenOptionSet& set,
+                                         ListenOptions* o) {
+  o->database = parser.value(set.db);
+  if (!QFileInfo(o->database).isFile()) return QStringLiteral("give an existing database with --db DB");
   bool ok = true;
-  const QString s = parser.value(source);
+  const QString s = parser.value(set.source);
   o->source = s == QLatin1String("loopback") ? 0 : s.toInt(&ok);
-  if (!ok || o->source < 0) return fail(QStringLiteral("--source must be loopback or a device number"));
-  o->params.querySeconds = parser.value(seconds).toInt(&ok);
-  if (!ok || o->params.querySeconds < 3 || o->params.querySeconds > 7) return fail(QStringLiteral("--seconds must be 3 to 7"));
-  const double intervalSeconds = parser.value(interval).toDouble(&ok);
-  if (!ok || intervalSeconds < 0.1) return fail(QStringLiteral("--interval must be 0.1 seconds or more"));
+  if (!ok || o->source < 0) return QStringLiteral("--source must be loopback or a device number");
+  o->params.querySeconds = parser.value(set.seconds).toInt(&ok);
+  if (!ok || o->params.querySeconds < 3 || o->params.querySeconds > 7) return QStringLiteral("--seconds must be 3 to 7");
+  const double intervalSeconds = parser.value(set.interval).toDouble(&ok);
+  if (!ok || intervalSeconds < 0.1) return QStringLiteral("--interval must be 0.1 seconds or more");
   o->intervalMs = static_cast<int>(intervalSeconds * 1000);
-  if (!ApplySearchMode(parser.value(mode), o->params)) {
-    return fail(QStringLiteral("--mode must be fast, thorough or scrupulous"));
+  if (!ApplySearchMode(parser.value(set.mode), o->params)) {
+    return QStringLiteral("--mode must be fast, thorough or scrupulous");
   }
-  if (parser.isSet(duration)) {
-    o->durationSeconds = parser.value(duration).toDouble(&ok);
-    if (!ok || o->durationSeconds <= 0) return fail(QStringLiteral("--duration must be a number of seconds"));
+  if (parser.isSet(set.duration)) {
+    o->durationSeconds = parser.value(set.duration).toDouble(&ok);
+    if (!ok || o->durationSeconds <= 0) return QStringLiteral("--duration must be a number of seconds");
   }
-  o->json = parser.isSet(json);
+  o->json = parser.isSet(set.json);
+  return std::nullopt;
+}
+
+// Starts the sound system on the chosen source; false (with the message printed)
+// when that source does not exist or cannot record.
+bool StartSource(SoundSystem& sound, int32_t source) {
+  sound.InitSound();
+  if (source >= sound.Sources().size()) {
+    Fail(QStringLiteral("no source %1; see melodar-cli --list-sources").arg(source));
+    return false;
+  }
+  if (source != 0 && !sound.ApplySelection(source)) {
+    Fail(QStringLiteral("cannot record from %1").arg(sound.Sources()[source]));
+    return false;
+  }
+  WriteErrorLine(QStringLiteral("Источник: ") + sound.Sources()[source]);
   return true;
 }
 
-void Note(const QString& text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
+// Runs the event loop until Ctrl+C or the end of the given duration.
+void RunUntilStopped(double durationSeconds) {
+  CatchInterrupts();
+  QTimer stopper;
+  QObject::connect(&stopper, &QTimer::timeout, [&] {
+    if (Interrupted()) QCoreApplication::quit();
+  });
+  stopper.start(100);
+  if (durationSeconds > 0) {
+    QTimer::singleShot(static_cast<int>(durationSeconds * 1000), [] { QCoreApplication::quit(); });
+  }
+  QCoreApplication::exec();
+  RestoreInterrupts();
+}
 
 }  // namespace
 
@@ -96,24 +129,17 @@ int ListSources() {
 int RunListenCommand(const QStringList& arguments) {
   ListenOptions options;
   int exitCode = kExitOk;
-  if (!ParseListenOptions(arguments, &options, &exitCode)) return exitCode;
+  if (!ParseOptions<ListenOptionSet>(arguments, &options, &exitCode, ReadListenOptions)) return exitCode;
 
   SearchIndex index;
-  LoadIndex(options.database, index, Note);
+  LoadIndex(options.database, index, WriteErrorLine);
   if (index.recordsCount < 0) return Fail(QStringLiteral("%1: cannot read table Data").arg(options.database));
-  Note(LoadStatusTexts(index).join(QStringLiteral(", ")));
+  WriteErrorLine(LoadStatusTexts(index).join(QStringLiteral(", ")));
 
   QtAudioPlatform platform;
   StderrDialogs dialogs;
   SoundSystem sound(platform, dialogs, QCoreApplication::applicationDirPath());
-  sound.InitSound();
-  if (options.source >= sound.Sources().size()) {
-    return Fail(QStringLiteral("no source %1; see melodar-cli --list-sources").arg(options.source));
-  }
-  if (options.source != 0 && !sound.ApplySelection(options.source)) {
-    return Fail(QStringLiteral("cannot record from %1").arg(sound.Sources()[options.source]));
-  }
-  Note(QStringLiteral("Источник: ") + sound.Sources()[options.source]);
+  if (!StartSource(sound, options.source)) return kExitFailure;
 
   SearchEngine engine(index, QThread::idealThreadCount());
   AudioQuery query;
@@ -126,22 +152,11 @@ int RunListenCommand(const QStringList& arguments) {
   QString lastWarning;
   live.onOutcome = [&](LiveSearch::Outcome outcome) {
     const QString warning = LiveSearch::SignalWarning(outcome);
-    if (warning != lastWarning && !warning.isEmpty()) Note(warning);
+    if (warning != lastWarning && !warning.isEmpty()) WriteErrorLine(warning);
     if (outcome == LiveSearch::Outcome::Started || !warning.isEmpty()) lastWarning = warning;
   };
   live.StartAutomatic(options.intervalMs, [&] { return sound.Ring(); }, [&] { return options.params; }, [] { return true; });
-
-  CatchInterrupts();
-  QTimer stopper;
-  QObject::connect(&stopper, &QTimer::timeout, [&] {
-    if (Interrupted()) QCoreApplication::quit();
-  });
-  stopper.start(100);
-  if (options.durationSeconds > 0) {
-    QTimer::singleShot(static_cast<int>(options.durationSeconds * 1000), [] { QCoreApplication::quit(); });
-  }
-  QCoreApplication::exec();
-  RestoreInterrupts();
+  RunUntilStopped(options.durationSeconds);
   live.StopAutomatic();
   engine.Wait();
   const bool heard = sound.Ring()->Total() > 0;

@@ -1,6 +1,6 @@
 #include "cli/melodar/search_command.h"
 
-#include "base/text_format.h"
+#include "base/console.h"
 #include "cli/common/subcommands.h"
 #include "cli/melodar/query_input.h"
 #include "cli/melodar/result_json.h"
@@ -16,7 +16,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <optional>
 
 namespace melo::cli {
 
@@ -35,65 +35,73 @@ struct SearchOptions {
   QStringList queries;
 };
 
-bool ParseSearchOptions(const QStringList& arguments, SearchOptions* o, int* exitCode) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "Identifies each QUERY (a 48 kHz mono .wav/.dat, or any media ffmpeg decodes) against a "
-      "fingerprint database, as the searcher's one-shot search does, and prints one line per "
-      "query: the search history line, or a JSON object with --json."));
-  const QCommandLineOption db(QStringLiteral("db"), QStringLiteral("The database."), QStringLiteral("DB"));
-  const QCommandLineOption mode(QStringLiteral("mode"), QStringLiteral("fast (default), thorough or scrupulous."),
-                                QStringLiteral("MODE"), QStringLiteral("fast"));
-  const QCommandLineOption seconds(QStringLiteral("seconds"),
-                                   QStringLiteral("Query length Q, 3 to 7 (default 4; with a whole file, its length)."),
-                                   QStringLiteral("Q"));
-  const QCommandLineOption start(QStringLiteral("start"), QStringLiteral("Take Q seconds from S seconds in."),
-                                 QStringLiteral("S"));
-  const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Search threads (default: processors)."),
-                                   QStringLiteral("N"));
-  const QCommandLineOption top(QStringLiteral("top"), QStringLiteral("Ranked results in the JSON (default 10)."),
-                               QStringLiteral("K"));
-  const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("One JSON object per query."));
-  parser.addOptions({db, mode, seconds, start, threads, top, json});
-  parser.addPositionalArgument(QStringLiteral("QUERY"), QStringLiteral("Query files."), QStringLiteral("QUERY..."));
-  if (!ParseCommandLine(parser, arguments, exitCode)) return false;
+// The command's options, declared once for the parser and for reading the values.
+struct SearchOptionSet {
+  QCommandLineOption db{QStringLiteral("db"), QStringLiteral("The database."), QStringLiteral("DB")};
+  QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("fast (default), thorough or scrupulous."),
+                          QStringLiteral("MODE"), QStringLiteral("fast")};
+  QCommandLineOption seconds{QStringLiteral("seconds"),
+                             QStringLiteral("Query length Q, 3 to 7 (default 4; with a whole file, its length)."),
+                             QStringLiteral("Q")};
+  QCommandLineOption start{QStringLiteral("start"), QStringLiteral("Take Q seconds from S seconds in."),
+                           QStringLiteral("S")};
+  QCommandLineOption threads{QStringLiteral("threads"), QStringLiteral("Search threads (default: processors)."),
+                             QStringLiteral("N")};
+  QCommandLineOption top{QStringLiteral("top"), QStringLiteral("Ranked results in the JSON (default 10)."),
+                         QStringLiteral("K")};
+  QCommandLineOption json{QStringLiteral("json"), QStringLiteral("One JSON object per query.")};
 
-  auto fail = [&](const QString& message) {
-    *exitCode = Fail(message);
-    return false;
-  };
-  o->database = parser.value(db);
-  if (o->database.isEmpty()) return fail(QStringLiteral("give the database with --db DB"));
-  if (!QFileInfo(o->database).isFile()) return fail(QStringLiteral("%1: no such database file").arg(o->database));
-  if (!ApplySearchMode(parser.value(mode), o->params)) {
-    return fail(QStringLiteral("--mode must be fast, thorough or scrupulous"));
+  void AddTo(QCommandLineParser& parser) const {
+    parser.setApplicationDescription(QStringLiteral(
+        "Identifies each QUERY (a 48 kHz mono .wav/.dat, or any media ffmpeg decodes) against a "
+        "fingerprint database, as the searcher's one-shot search does, and prints one line per "
+        "query: the search history line, or a JSON object with --json."));
+    parser.addOptions({db, mode, seconds, start, threads, top, json});
+    parser.addPositionalArgument(QStringLiteral("QUERY"), QStringLiteral("Query files."), QStringLiteral("QUERY..."));
   }
+};
+
+// The numeric options; the message of the first bad one, or nothing.
+std::optional<QString> ReadNumbers(const QCommandLineParser& parser, const SearchOptionSet& set, SearchOptions* o) {
   bool ok = true;
-  if (parser.isSet(seconds)) {
-    o->params.querySeconds = parser.value(seconds).toInt(&ok);
-    if (!ok || o->params.querySeconds < 3 || o->params.querySeconds > 7) return fail(QStringLiteral("--seconds must be 3 to 7"));
+  if (parser.isSet(set.seconds)) {
+    o->params.querySeconds = parser.value(set.seconds).toInt(&ok);
+    if (!ok || o->params.querySeconds < 3 || o->params.querySeconds > 7) return QStringLiteral("--seconds must be 3 to 7");
     o->secondsGiven = true;
   }
-  if (parser.isSet(start)) {
-    o->start = parser.value(start).toDouble(&ok);
-    if (!ok || o->start < 0) return fail(QStringLiteral("--start must be a number of seconds"));
+  if (parser.isSet(set.start)) {
+    o->start = parser.value(set.start).toDouble(&ok);
+    if (!ok || o->start < 0) return QStringLiteral("--start must be a number of seconds");
   }
   o->threads = QThread::idealThreadCount();
-  if (parser.isSet(threads)) {
-    o->threads = parser.value(threads).toInt(&ok);
-    if (!ok || o->threads < 1) return fail(QStringLiteral("--threads must be 1 or more"));
+  if (parser.isSet(set.threads)) {
+    o->threads = parser.value(set.threads).toInt(&ok);
+    if (!ok || o->threads < 1) return QStringLiteral("--threads must be 1 or more");
   }
-  if (parser.isSet(top)) {
-    o->top = parser.value(top).toInt(&ok);
-    if (!ok || o->top < 0) return fail(QStringLiteral("--top must be 0 or more"));
+  if (parser.isSet(set.top)) {
+    o->top = parser.value(set.top).toInt(&ok);
+    if (!ok || o->top < 0) return QStringLiteral("--top must be 0 or more");
   }
-  o->json = parser.isSet(json);
+  return std::nullopt;
+}
+
+// The message of the first problem with the parsed options, or nothing.
+std::optional<QString> ReadSearchOptions(const QCommandLineParser& parser, const SearchOptionSet& set,
+                                         SearchOptions* o) {
+  o->database = parser.value(set.db);
+  if (o->database.isEmpty()) return QStringLiteral("give the database with --db DB");
+  if (!QFileInfo(o->database).isFile()) return QStringLiteral("%1: no such database file").arg(o->database);
+  if (!ApplySearchMode(parser.value(set.mode), o->params)) {
+    return QStringLiteral("--mode must be fast, thorough or scrupulous");
+  }
+  if (auto problem = ReadNumbers(parser, set, o)) return problem;
+  o->json = parser.isSet(set.json);
   o->queries = parser.positionalArguments();
-  if (o->queries.isEmpty()) return fail(QStringLiteral("give at least one QUERY"));
+  if (o->queries.isEmpty()) return QStringLiteral("give at least one QUERY");
   for (const QString& q : o->queries) {
-    if (!QFileInfo::exists(q)) return fail(QStringLiteral("%1: no such file").arg(q));
+    if (!QFileInfo::exists(q)) return QStringLiteral("%1: no such file").arg(q);
   }
-  return true;
+  return std::nullopt;
 }
 
 // Q seconds from `start`, or the whole file.
@@ -105,53 +113,67 @@ std::vector<int16_t> Excerpt(const std::vector<int16_t>& samples, const SearchOp
           samples.begin() + static_cast<std::ptrdiff_t>(first + length)};
 }
 
+// The line (or JSON object) of a query that yields no search.
+QString FailedQueryLine(const QString& path, const QString& reason, const SearchOptions& options,
+                        const SearchIndex& index) {
+  return options.json ? ResultJson(path, nullptr, reason, index, 0)
+                      : QStringList({"", "", "", "", "", "", reason, "", "", "", "", ""}).join('\t');
+}
+
+// Searches one query file and prints its line; false (with the message printed)
+// when the file cannot be a query, which ends the command.
+bool SearchOne(const QString& path, const SearchOptions& options, const QString& ffmpeg, const SearchIndex& index,
+               SearchEngine& engine, AudioQuery& query) {
+  const QueryInput input = ReadQueryMedia(path, ffmpeg);
+  if (!input.error.isEmpty()) {
+    Fail(QStringLiteral("%1: %2").arg(path, input.error));
+    return false;
+  }
+  // A whole file is the query only while it is short; each of its samples gets a
+  // band cache of its own.
+  if (options.start < 0 && input.samples.size() > kLongestWholeQuery * 48000u) {
+    Fail(QStringLiteral("%1 lasts more than %2 s: give --start S to search Q seconds of it")
+             .arg(path, QString::number(kLongestWholeQuery)));
+    return false;
+  }
+  const std::vector<int16_t> samples = Excerpt(input.samples, options);
+  SearchParameters params = options.params;
+  if (options.start < 0 && !options.secondsGiven) {
+    params.querySeconds = std::clamp(static_cast<int32_t>(std::lround(samples.size() / 48000.0)), 3, 7);
+  }
+  // Each file is a search of its own: no tracking of an unrelated earlier file.
+  engine.ResetTracking();
+  if (!query.Create(samples.data(), static_cast<int32_t>(samples.size()))) {
+    const QString reason = QStringLiteral("Ошибка создания запроса!");
+    WriteErrorLine(path + QStringLiteral(": ") + reason);
+    Print(FailedQueryLine(path, reason, options, index) + QLatin1Char('\n'));
+    return true;
+  }
+  SearchOutcome result;
+  engine.onFinished = [&](const SearchOutcome& outcome) { result = outcome; };
+  engine.Start(query, params);
+  engine.Wait();
+  Print((options.json ? ResultJson(path, &result, {}, index, options.top) : HistoryLine(result, index)) +
+        QLatin1Char('\n'));
+  return true;
+}
+
 }  // namespace
 
 int RunSearchCommand(const QStringList& arguments) {
   SearchOptions options;
   int exitCode = kExitOk;
-  if (!ParseSearchOptions(arguments, &options, &exitCode)) return exitCode;
+  if (!ParseOptions<SearchOptionSet>(arguments, &options, &exitCode, ReadSearchOptions)) return exitCode;
 
   SearchIndex index;
-  LoadIndex(options.database, index, [](const QString& line) {
-    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
-  });
+  LoadIndex(options.database, index, WriteErrorLine);
   if (index.recordsCount < 0) return Fail(QStringLiteral("%1: cannot read table Data").arg(options.database));
   const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
 
   SearchEngine engine(index, options.threads);
   AudioQuery query;
   for (const QString& path : options.queries) {
-    const QueryInput input = ReadQueryMedia(path, ffmpeg);
-    if (!input.error.isEmpty()) return Fail(QStringLiteral("%1: %2").arg(path, input.error));
-    // A whole file is the query only while it is short; each of its samples gets a
-    // band cache of its own.
-    if (options.start < 0 && input.samples.size() > kLongestWholeQuery * 48000u) {
-      return Fail(QStringLiteral("%1 lasts more than %2 s: give --start S to search Q seconds of it")
-                      .arg(path, QString::number(kLongestWholeQuery)));
-    }
-    const std::vector<int16_t> samples = Excerpt(input.samples, options);
-    SearchParameters params = options.params;
-    if (options.start < 0 && !options.secondsGiven) {
-      params.querySeconds = std::clamp(static_cast<int32_t>(std::lround(samples.size() / 48000.0)), 3, 7);
-    }
-    // Each file is a search of its own: no tracking of an unrelated earlier file.
-    engine.ResetTracking();
-    if (!query.Create(samples.data(), static_cast<int32_t>(samples.size()))) {
-      const QString reason = QStringLiteral("Ошибка создания запроса!");
-      std::fprintf(stderr, "%s: %s\n", path.toUtf8().constData(), reason.toUtf8().constData());
-      Print((options.json ? ResultJson(path, nullptr, reason, index, 0)
-                          : QStringList({"", "", "", "", "", "", reason, "", "", "", "", ""}).join('\t')) +
-            QLatin1Char('\n'));
-      continue;
-    }
-    SearchOutcome result;
-    engine.onFinished = [&](const SearchOutcome& outcome) { result = outcome; };
-    engine.Start(query, params);
-    engine.Wait();
-    Print((options.json ? ResultJson(path, &result, {}, index, options.top)
-                        : HistoryLine(result, index)) +
-          QLatin1Char('\n'));
+    if (!SearchOne(path, options, ffmpeg, index, engine, query)) return kExitFailure;
   }
   return kExitOk;
 }

@@ -110,59 +110,67 @@ void IndexingRun::Collect(std::unique_ptr<ProcessMediaFile>& slot, const QDateTi
   slot.reset();
 }
 
+int32_t IndexingRun::CollectWorkers(const QDateTime& now) {
+  int32_t collected = 0;
+  for (auto& slot : slots_) {
+    if (!slot) continue;
+    if (slot->Finished()) {
+      Collect(slot, now);
+      ++collected;
+      continue;
+    }
+    const int64_t silentSeconds = (now.toMSecsSinceEpoch() - slot->LastActivityMs()) / 1000;
+    if (slot->LastActivityMs() > 0 && silentSeconds > kHungAfterSeconds) {
+      messages_.indexedBefore.append(QStringLiteral("Завис - ") + slot->SourcePath());
+      queue_.SetStatus(slot->SourcePath(), kStatusHung);
+      slot->Terminate();
+      Pause(100);
+      Dispose(std::move(slot));
+      ++collected;
+    }
+  }
+  return collected;
+}
+
+void IndexingRun::StartWorkers() {
+  const int32_t threads = std::min(settings_.threads, Slots());
+  for (int32_t i = 0; i < threads; ++i) {
+    if (slots_[i] || SlotStillHeld(i)) continue;
+    const QString path = queue_.NextWaiting();
+    if (path.isEmpty()) break;
+    WorkerSettings worker{settings_.ffmpeg, settings_.sox, settings_.workDir, settings_.copyToWorkDir,
+                          paths_.programDir, paths_.programLog};
+    slots_[i] = std::make_unique<ProcessMediaFile>(store_, worker, path, i);
+    // A finished worker is collected (and its slot refilled) at once instead of
+    // at the next second: short files would otherwise wait for the clock.
+    slots_[i]->SetFinishedCallback([this] {
+      QMetaObject::invokeMethod(&timer_, [this] { Tick(); }, Qt::QueuedConnection);
+    });
+    slots_[i]->Start();
+    queue_.SetStatus(path, kStatusProcessing);
+  }
+}
+
+void IndexingRun::FinishIfDone() {
+  // Done when no worker runs, unless files wait for a slot that a worker given
+  // up on still holds.
+  if (BusySlots() > 0 || (!abandoned_.empty() && !queue_.NextWaiting().isEmpty())) return;
+  timer_.stop();
+  running_ = false;
+  store_.Commit();
+  dialogs_.ShowMessage(QStringLiteral("Задание выполнено!"));
+  if (onFinished) onFinished();
+}
+
 void IndexingRun::Tick() {
   if (inTick_ || !running_) return;
   inTick_ = true;
   try {
-    const QDateTime now = clock();
-    int32_t counted = 0;
-    for (auto& slot : slots_) {
-      if (!slot) continue;
-      if (slot->Finished()) {
-        Collect(slot, now);
-        ++counted;
-        continue;
-      }
-      const int64_t silentSeconds = (now.toMSecsSinceEpoch() - slot->LastActivityMs()) / 1000;
-      if (slot->LastActivityMs() > 0 && silentSeconds > kHungAfterSeconds) {
-        messages_.indexedBefore.append(QStringLiteral("Завис - ") + slot->SourcePath());
-        queue_.SetStatus(slot->SourcePath(), kStatusHung);
-        slot->Terminate();
-        Pause(100);
-        Dispose(std::move(slot));
-        ++counted;
-      }
-    }
     // Every slot's worker was collected at once: nobody can still hold the lock.
-    if (counted == Slots()) store_.UnlockDatabase();
+    if (CollectWorkers(clock()) == Slots()) store_.UnlockDatabase();
     std::erase_if(abandoned_, [](const auto& w) { return w->Finished(); });
-
-    const int32_t threads = std::min(settings_.threads, Slots());
-    for (int32_t i = 0; i < threads; ++i) {
-      if (slots_[i] || SlotStillHeld(i)) continue;
-      const QString path = queue_.NextWaiting();
-      if (path.isEmpty()) break;
-      WorkerSettings worker{settings_.ffmpeg, settings_.sox, settings_.workDir, settings_.copyToWorkDir,
-                            paths_.programDir, paths_.programLog};
-      slots_[i] = std::make_unique<ProcessMediaFile>(store_, worker, path, i);
-      // A finished worker is collected (and its slot refilled) at once instead of
-      // at the next second: short files would otherwise wait for the clock.
-      slots_[i]->SetFinishedCallback([this] {
-        QMetaObject::invokeMethod(&timer_, [this] { Tick(); }, Qt::QueuedConnection);
-      });
-      slots_[i]->Start();
-      queue_.SetStatus(path, kStatusProcessing);
-    }
-
-    // Done when no worker runs, unless files wait for a slot that a worker given
-    // up on still holds.
-    if (BusySlots() == 0 && (abandoned_.empty() || queue_.NextWaiting().isEmpty())) {
-      timer_.stop();
-      running_ = false;
-      store_.Commit();
-      dialogs_.ShowMessage(QStringLiteral("Задание выполнено!"));
-      if (onFinished) onFinished();
-    }
+    StartWorkers();
+    FinishIfDone();
   } catch (const std::exception&) {
     WriteMyLog(QStringLiteral("Timer2Timer"));
     dialogs_.ShowMessage(QStringLiteral("Timer2Timer"));

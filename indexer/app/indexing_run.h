@@ -51,6 +51,12 @@ class IndexingRun {
   std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
  private:
+  // The tick's steps: collect finished workers and give up on hung ones (how many
+  // slots were emptied), fill free slots from the queue, end the run when nothing
+  // is left to do.
+  int32_t CollectWorkers(const QDateTime& now);
+  void StartWorkers();
+  void FinishIfDone();
   void Collect(std::unique_ptr<ProcessMediaFile>& slot, const QDateTime& now);
   void Dispose(std::unique_ptr<ProcessMediaFile> worker);
   // A worker given up on still runs in its slot's work folder: the slot takes no

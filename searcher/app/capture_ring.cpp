@@ -1,5 +1,7 @@
 #include "searcher/app/capture_ring.h"
 
+#include "fingerprint/sample_buffer.h"
+
 #include <algorithm>
 
 namespace melo {
@@ -11,7 +13,7 @@ void CaptureRing::Append(const int16_t* values, size_t count) {
   {
     std::lock_guard guard(levelsLock_);
     for (size_t t = 0; t < frames; ++t) {
-      const auto mono = static_cast<int16_t>((int32_t{values[2 * t]} + int32_t{values[2 * t + 1]}) / 2);
+      const int16_t mono = MixToMono(values[2 * t], values[2 * t + 1]);
       samples_[writeIndex_] = mono;
       levels_.PushSample(mono);
       writeIndex_ = writeIndex_ + 1 == kCapacity ? 0 : writeIndex_ + 1;

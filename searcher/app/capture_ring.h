@@ -27,7 +27,7 @@ class CaptureRing {
   CaptureRing();
 
   // Appends count / 2 stereo frames (left, right interleaved) as mono samples
-  // (left + right) / 2, truncated toward zero. An odd last value is dropped.
+  // (MixToMono). An odd last value is dropped.
   void Append(const int16_t* values, size_t count);
   // Copies the samples at stream positions start ... start + count - 1.
   int32_t Read(uint64_t start, uint32_t count, int16_t* out) const;

@@ -3,6 +3,7 @@
 #include "base/path_utils.h"
 #include "base/process_runner.h"
 #include "searcher/app/capture_ring.h"
+#include "searcher/app/echoline_layout.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,11 +51,11 @@ EcholineInterface::EcholineInterface(const QString& programDir, const QString& m
   const QByteArray name = ShmName(mappingName);
   shm_unlink(name.constData());  // a leftover of an earlier process of the same number
   fd_ = shm_open(name.constData(), O_CREAT | O_RDWR, 0600);
-  if (fd_ < 0 || ftruncate(fd_, kMappingSize) != 0) {
+  if (fd_ < 0 || ftruncate(fd_, echoline::kMappingSize) != 0) {
     errorText_ = QStringLiteral("Can't create file mapping");
     return;
   }
-  view_ = mmap(nullptr, kMappingSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
+  view_ = mmap(nullptr, echoline::kMappingSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
   if (view_ == MAP_FAILED) {
     view_ = nullptr;
     errorText_ = QStringLiteral("Can't create file mapping");
@@ -105,10 +106,9 @@ int32_t EcholineInterface::ReadAudio(CaptureRing& ring) {
     errorText_ = QStringLiteral("Capture program ended");
     return kNotRunning;
   }
-  const auto* index = reinterpret_cast<const uint32_t*>(view_);
-  const uint32_t written = __atomic_load_n(index, __ATOMIC_ACQUIRE);
-  if (written >= kRingValues) return kReadFailed;
-  const auto* values = reinterpret_cast<const int16_t*>(View() + 8);
+  const uint32_t written = echoline::LoadWriteIndex(View());
+  if (written >= echoline::kRingValues) return kReadFailed;
+  const int16_t* values = echoline::Values(View());
   const uint32_t previous = lastIndex_;
   lastIndex_ = written;
   if (written == previous) return 0;
@@ -116,9 +116,9 @@ int32_t EcholineInterface::ReadAudio(CaptureRing& ring) {
     ring.Append(values + previous, written - previous);
     return static_cast<int32_t>(written - previous);
   }
-  ring.Append(values + previous, kRingValues - previous);
+  ring.Append(values + previous, echoline::kRingValues - previous);
   ring.Append(values, written);
-  return static_cast<int32_t>(kRingValues - previous + written);
+  return static_cast<int32_t>(echoline::kRingValues - previous + written);
 }
 
 EcholineInterface::~EcholineInterface() {
@@ -132,7 +132,7 @@ EcholineInterface::~EcholineInterface() {
       waitpid(pid_, nullptr, 0);
     }
   }
-  if (view_) munmap(view_, kMappingSize);
+  if (view_) munmap(view_, echoline::kMappingSize);
   if (fd_ >= 0) close(fd_);
   shm_unlink(ShmName(mappingName_).constData());
 }

@@ -9,18 +9,10 @@ namespace melo {
 class CaptureRing;
 
 // The searcher's side of the Echoline helper, which captures what the computer
-// plays: a shared memory area the searcher creates, owns and unlinks, and the
-// helper process writing into it.
-//
-// Layout of the 192004 bytes:
-//   0  uint32  write index: 16-bit values written so far, modulo 96000 (the slot
-//              the helper writes next); advanced only after the values are in place
-//   4  4 bytes unused
-//   8  96000 int16 values: 48000 Hz stereo frames (left, right), circular
+// plays: the shared memory (see echoline_layout.h) the searcher creates, owns and
+// unlinks, and the helper process writing into it.
 class EcholineInterface {
  public:
-  static constexpr uint32_t kMappingSize = 192004;
-  static constexpr uint32_t kRingValues = 96000;
   static constexpr int32_t kNotRunning = -1;
   static constexpr int32_t kReadFailed = -2;
 

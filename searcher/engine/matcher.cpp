@@ -28,6 +28,10 @@ inline int32_t Amplitude(const uint8_t* record) {
   return std::abs(int32_t{static_cast<int16_t>(record[2] | (record[3] << 8))});
 }
 inline const uint8_t* Bands(const uint8_t* record) { return record + 4; }
+
+inline void Reach(BreakPoint stage, ScanDiagnostics& diagnostics) {
+  diagnostics.breakPoint.store(static_cast<int32_t>(stage), std::memory_order_relaxed);
+}
 inline const uint8_t* Record(const uint8_t* records, int32_t j) { return records + IndexRecord::kSize * j; }
 
 // Aligned query position of record j for a query starting at track sample `offset`.
@@ -80,7 +84,7 @@ void QueryMatcher::FullScan(int32_t track, const TrackIndex& index, SearchResult
   const int32_t n = index.count;
   const int32_t frames = n - 2 * params_.querySeconds;
   if (frames <= 0) {
-    scratch.diagnostics->breakPoint.store(10, std::memory_order_relaxed);
+    Reach(BreakPoint::kTrackTooShort, *scratch.diagnostics);
     return;
   }
   const auto& keypoints = query_.Keypoints();
@@ -103,20 +107,21 @@ void QueryMatcher::FullScan(int32_t track, const TrackIndex& index, SearchResult
       int32_t sum = 0, largest = 0;
       CoarseTest(b, keypoints[k].bands.data(), params_.bandTolerance, &sum, &largest);
       if (sum > params_.sumTolerance) continue;
-      EvaluateCoarseMatch(track, index, i, k, sum, largest, results, scratch);
+      EvaluateCoarseMatch(track, index, {i, k, sum, largest}, results, scratch);
     }
   }
 }
 
-void QueryMatcher::EvaluateCoarseMatch(int32_t track, const TrackIndex& index, int32_t i, int32_t k, int32_t sum,
-                                       int32_t maxDifference, SearchResults& results, ScanScratch& scratch) const {
+void QueryMatcher::EvaluateCoarseMatch(int32_t track, const TrackIndex& index, const CoarseMatch& match,
+                                       SearchResults& results, ScanScratch& scratch) const {
   ++scratch.counters->coarseMatches;
   const Tolerances full{params_.bandTolerance, params_.sumTolerance, params_.sumTolerance, true};
-  if (track == params_.debugTrack && std::abs(params_.debugFrame - i) < 10) {
-    scratch.diagnostics->trace1 += query_.TimeStamp() +
-                                   QStringLiteral("\tKeypoint found RealPos=%1\ti=%2\r\n").arg(params_.debugFrame).arg(i);
+  if (track == params_.debugTrack && std::abs(params_.debugFrame - match.frame) < 10) {
+    scratch.diagnostics->trace1 +=
+        query_.TimeStamp() +
+        QStringLiteral("\tKeypoint found RealPos=%1\ti=%2\r\n").arg(params_.debugFrame).arg(match.frame);
   }
-  Evaluate(full, track, index, i, k, sum, maxDifference, results, scratch);
+  Evaluate(full, track, index, match, results, scratch);
 }
 
 void QueryMatcher::TrackingScan(int32_t track, const TrackIndex& index, SearchResults& results, int32_t first,
@@ -133,104 +138,113 @@ void QueryMatcher::TrackingScan(int32_t track, const TrackIndex& index, SearchRe
       int32_t sum = 0, largest = 0;
       if (!CoarseTest(Bands(r), keypoints[k].bands.data(), relaxed.band, &sum, &largest)) continue;
       if (sum > relaxed.sum) continue;
-      Evaluate(relaxed, track, index, i, k, sum, largest, results, scratch);
+      Evaluate(relaxed, track, index, {i, k, sum, largest}, results, scratch);
     }
   }
 }
 
-void QueryMatcher::Evaluate(const Tolerances& t, int32_t track, const TrackIndex& index, int32_t i, int32_t k,
-                            int32_t sum, int32_t maxDifference, SearchResults& results,
-                            ScanScratch& scratch) const {
-  ScanDiagnostics* diagnostics = scratch.diagnostics;
-  auto reach = [&](int32_t stage) {
-    if (t.full) diagnostics->breakPoint.store(stage, std::memory_order_relaxed);
-  };
-  const int32_t n = index.count;
+std::optional<AlignedWindow> QueryMatcher::WindowAround(const TrackIndex& index, const CoarseMatch& match) const {
   const int32_t span = 2 * params_.querySeconds;
-  const int32_t lo = std::max(int32_t{0}, i - span);
-  const int32_t hi = std::min(i + span, n - 1);
-  if (hi < lo) {
-    reach(0);
-    return;
-  }
+  const int32_t lo = std::max(int32_t{0}, match.frame - span);
+  const int32_t hi = std::min(match.frame + span, index.count - 1);
+  if (hi < lo) return std::nullopt;
   const uint8_t* records = index.records.data();
-  const QueryKeypoint& key = query_.Keypoints()[k];
-  const int64_t offset = int64_t{i} * kFrameSamples + Position(Record(records, i)) - key.position;
+  const int64_t keyPosition = query_.Keypoints()[match.keypoint].position;
+  AlignedWindow window;
+  window.offset = int64_t{match.frame} * kFrameSamples + Position(Record(records, match.frame)) - keyPosition;
   const int32_t length = query_.Length();
-
-  // The window: frames whose aligned point has a whole frame of query around it.
   int32_t j = lo;
-  while (j <= hi && Aligned(records, j, offset) <= kEdge - 1) ++j;
-  int32_t f = j;
-  int32_t c = 0;
-  while (j <= hi && Aligned(records, j, offset) <= length - kEdge) {
-    ++c;
+  while (j <= hi && Aligned(records, j, window.offset) <= kEdge - 1) ++j;
+  window.first = j;
+  while (j <= hi && Aligned(records, j, window.offset) <= length - kEdge) {
+    ++window.frames;
     ++j;
   }
-  if (c == 0) f = lo;  // an empty window (tracking scan only) passes the envelope with 0
-  reach(0);
-  if (t.full && c < kMinimumWindowFrames) return;
-  reach(1);
-  const int32_t envelope = EnvelopeCheck(records, n, f, c, offset);
-  if (envelope < 0) return;
-  reach(2);
-  if (t.full) ++scratch.counters->windowsPassed;
+  if (window.frames == 0) window.first = lo;  // an empty window (tracking scan only) passes the envelope with 0
+  return window;
+}
 
-  const bool traced = t.full && track == params_.debugTrack && std::abs(params_.debugFrame - i) < 16;
-  QString trace;
-  if (traced) trace = query_.TimeStamp() + QStringLiteral("\t%1\t%2\r\n").arg(i / 2).arg(c);
-
+QueryMatcher::FineComparison QueryMatcher::CompareBands(const TrackIndex& index, const AlignedWindow& window,
+                                                        int32_t largest, ScanScratch& scratch,
+                                                        QString* trace) const {
+  FineComparison fine;
+  fine.largest = largest;
+  const uint8_t* records = index.records.data();
   const int16_t* x = query_.Samples().data();
-  int32_t bandSum = 0;
-  bool spoiled = false;
-  for (int32_t w = f; w < f + c; ++w) {
+  for (int32_t w = window.first; w < window.first + window.frames; ++w) {
     const uint8_t* r = Record(records, w);
-    const auto p = static_cast<int32_t>(Aligned(records, w, offset));
+    const auto p = static_cast<int32_t>(Aligned(records, w, window.offset));
     if (std::abs(int32_t{x[p]}) < params_.minimumAmplitude || Amplitude(r) < params_.minimumAmplitude) continue;
     uint8_t cached[IndexRecord::kBands];
     query_.BandsAt(p, scratch.builder, cached);
-    if (traced) {
-      trace += QStringLiteral("\tqpos=%1\tqamp=%2\tdbpos=%3\tdbamp=%4")
-                   .arg(p)
-                   .arg(x[p])
-                   .arg(int64_t{w} * kFrameSamples + Position(r))
-                   .arg(Amplitude(r));
+    if (trace) {
+      *trace += QStringLiteral("\tqpos=%1\tqamp=%2\tdbpos=%3\tdbamp=%4")
+                    .arg(p)
+                    .arg(x[p])
+                    .arg(int64_t{w} * kFrameSamples + Position(r))
+                    .arg(Amplitude(r));
     }
     for (int32_t m = 0; m < IndexRecord::kBands; ++m) {
       const int32_t e = std::abs(int32_t{Bands(r)[m]} - int32_t{cached[m]});
-      bandSum += e;
-      maxDifference = std::max(maxDifference, e);
-      if (e > params_.bandTolerance) spoiled = true;
-      if (traced) trace += QStringLiteral("\t%1").arg(e);
+      fine.bandSum += e;
+      fine.largest = std::max(fine.largest, e);
+      if (e > params_.bandTolerance) fine.spoiled = true;
+      if (trace) *trace += QStringLiteral("\t%1").arg(e);
     }
-    if (traced) trace += QStringLiteral("\r\n");
+    if (trace) *trace += QStringLiteral("\r\n");
   }
-  if (traced) diagnostics->trace2 += trace + QStringLiteral("\r\n");
+  return fine;
+}
 
-  const int32_t score = c > 0 ? std::max(sum, bandSum / c) : sum;
-  if (spoiled || score > t.finalScore) return;
-  reach(4);
-  ResultEntry entry;
-  entry.track = track;
-  entry.position = offset + length;
-  entry.maxBandDifference = maxDifference;
-  entry.envelope = envelope;
-  entry.score = score;
-  entry.trackAmplitude = Amplitude(Record(records, i));
-  entry.queryAmplitude = key.amplitude;
-  entry.insideFrames = c;
-  entry.frame = i;
-  entry.keypoint = k;
-  const int32_t place = results.Offer(entry);
+void QueryMatcher::Evaluate(const Tolerances& t, int32_t track, const TrackIndex& index, const CoarseMatch& match,
+                            SearchResults& results, ScanScratch& scratch) const {
+  ScanDiagnostics& diagnostics = *scratch.diagnostics;
+  auto reach = [&](BreakPoint stage) {
+    if (t.full) Reach(stage, diagnostics);
+  };
+  const std::optional<AlignedWindow> window = WindowAround(index, match);
+  reach(BreakPoint::kNoUsableWindow);
+  if (!window || (t.full && window->frames < kMinimumWindowFrames)) return;
+  reach(BreakPoint::kWindowLargeEnough);
+  const int32_t envelope = EnvelopeCheck(index, *window);
+  if (envelope < 0) return;
+  reach(BreakPoint::kEnvelopePassed);
+  if (t.full) ++scratch.counters->windowsPassed;
+
+  const bool traced = t.full && track == params_.debugTrack && std::abs(params_.debugFrame - match.frame) < 16;
+  QString trace;
+  if (traced) trace = query_.TimeStamp() + QStringLiteral("\t%1\t%2\r\n").arg(match.frame / 2).arg(window->frames);
+  const FineComparison fine = CompareBands(index, *window, match.largest, scratch, traced ? &trace : nullptr);
+  if (traced) diagnostics.trace2 += trace + QStringLiteral("\r\n");
+
+  const int32_t score = window->frames > 0 ? std::max(match.sum, fine.bandSum / window->frames) : match.sum;
+  if (fine.spoiled || score > t.finalScore) return;
+  reach(BreakPoint::kCandidateOffered);
+  const int32_t place = results.Offer({
+      .track = track,
+      .position = window->offset + query_.Length(),
+      .trackAmplitude = Amplitude(Record(index.records.data(), match.frame)),
+      .queryAmplitude = query_.Keypoints()[match.keypoint].amplitude,
+      .maxBandDifference = fine.largest,
+      .envelope = envelope,
+      .score = score,
+      .insideFrames = window->frames,
+      .frame = match.frame,
+      .keypoint = match.keypoint,
+  });
   if (t.full) {
     ++scratch.counters->offered;
     if (place >= 0) ++scratch.counters->accepted;
   }
-  reach(6);
+  reach(BreakPoint::kCandidateFinished);
 }
 
-int32_t QueryMatcher::EnvelopeCheck(const uint8_t* records, int32_t n, int32_t f, int32_t c, int64_t offset) const {
-  if (int64_t{f} + c >= n) return -2;
+int32_t QueryMatcher::EnvelopeCheck(const TrackIndex& index, const AlignedWindow& window) const {
+  const uint8_t* records = index.records.data();
+  const int32_t f = window.first;
+  const int32_t c = window.frames;
+  const int64_t offset = window.offset;
+  if (int64_t{f} + c >= index.count) return -2;
   if (c < 1) return 0;
   // Bounded by the query's own length: a query opened from a file need not be
   // Q seconds long, and no sample past its end may be read.

@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 namespace melo {
 
@@ -26,13 +27,39 @@ struct ScanCounters {
   ScanCounters& operator+=(const ScanCounters& o);
 };
 
+// The stages a full scan's evaluation of a coarse match gets through, by the
+// numbers the debug window shows.
+enum class BreakPoint : int32_t {
+  kNoUsableWindow = 0,  // a coarse match was found; its window is empty or small
+  kWindowLargeEnough = 1,
+  kEnvelopePassed = 2,
+  kCandidateOffered = 4,
+  kCandidateFinished = 6,
+  kTrackTooShort = 10,  // the track holds no more frames than the query
+};
+
 // Where full scans last got to, and the traces of the debug track.
 struct ScanDiagnostics {
-  // BreakPoint: 10 track too short, 0 coarse match without usable window, 1 window
-  // large enough, 2 envelope passed, 4 candidate offered, 6 candidate finished.
-  std::atomic<int32_t> breakPoint{0};
+  std::atomic<int32_t> breakPoint{0};  // a BreakPoint
   QString trace1;  // coarse matches near the debug frame
   QString trace2;  // candidates near the debug frame, frame by frame
+};
+
+// Key point `keypoint` passed the coarse test at frame `frame` with band sum `sum`
+// and largest band difference `largest`.
+struct CoarseMatch {
+  int32_t frame = 0;
+  int32_t keypoint = 0;
+  int32_t sum = 0;
+  int32_t largest = 0;
+};
+
+// Frames first ... first + frames - 1 of a track, aligned with the query so that
+// track sample s meets query sample s - offset.
+struct AlignedWindow {
+  int32_t first = 0;
+  int32_t frames = 0;
+  int64_t offset = 0;
 };
 
 // What one scanning thread brings to a scan: its own band analyser (threads must
@@ -59,23 +86,39 @@ class QueryMatcher {
   void TrackingScan(int32_t track, const TrackIndex& index, SearchResults& results, int32_t first,
                     int32_t end, ScanScratch& scratch) const;
 
-  // The full scan's steps after key point k passed the coarse test at frame i with
-  // band sum S and largest difference D: window, envelope, fine comparison, offer.
-  void EvaluateCoarseMatch(int32_t track, const TrackIndex& index, int32_t i, int32_t k, int32_t sum,
-                           int32_t maxDifference, SearchResults& results, ScanScratch& scratch) const;
+  // The full scan's steps after a coarse match: window, envelope, fine comparison,
+  // offer.
+  void EvaluateCoarseMatch(int32_t track, const TrackIndex& index, const CoarseMatch& match,
+                           SearchResults& results, ScanScratch& scratch) const;
 
-  // >= 0 the worst envelope error (percent) of frames f .. f + c - 1 aligned at
-  // track sample `offset`; -1 rejected (also for a silent window); -2 the window
-  // reaches the track's last record; -3 a frame falls outside the query.
-  int32_t EnvelopeCheck(const uint8_t* records, int32_t n, int32_t f, int32_t c, int64_t offset) const;
+  // >= 0 the worst envelope error (percent) of the window's frames; -1 rejected
+  // (also for a silent window); -2 the window reaches the track's last record;
+  // -3 a frame falls outside the query.
+  int32_t EnvelopeCheck(const TrackIndex& index, const AlignedWindow& window) const;
 
  private:
   struct Tolerances {
     int32_t band, sum, finalScore;
     bool full;  // full scan: counters, diagnostics, minimum window
   };
-  void Evaluate(const Tolerances& t, int32_t track, const TrackIndex& index, int32_t i, int32_t k,
-                int32_t sum, int32_t maxDifference, SearchResults& results, ScanScratch& scratch) const;
+  // The band comparison at every aligned point of a window.
+  struct FineComparison {
+    int32_t bandSum = 0;
+    int32_t largest = 0;    // the largest band difference, the coarse match's included
+    bool spoiled = false;   // some band differed by more than Tb
+  };
+
+  void Evaluate(const Tolerances& t, int32_t track, const TrackIndex& index, const CoarseMatch& match,
+                SearchResults& results, ScanScratch& scratch) const;
+  // Aligns the track so that the matched frame's peak meets the key point, and
+  // takes the frames among i - 2Q ... i + 2Q whose aligned point has a whole frame
+  // of query around it (none: first = max(0, i - 2Q), frames = 0). Nothing when
+  // that range holds no frame at all.
+  std::optional<AlignedWindow> WindowAround(const TrackIndex& index, const CoarseMatch& match) const;
+  // Band differences at the window's loud enough points, starting from the coarse
+  // match's largest; each point's differences go to `trace` when it is not null.
+  FineComparison CompareBands(const TrackIndex& index, const AlignedWindow& window, int32_t largest,
+                              ScanScratch& scratch, QString* trace) const;
 
   AudioQuery& query_;
   const SearchParameters params_;

@@ -14,7 +14,8 @@ namespace {
 
 constexpr int64_t kSampleRate = 48000;
 
-QString Clock(int64_t samples) { return FormatDuration(samples / kSampleRate, false); }
+// A track position as H:MM:SS.
+QString PositionText(int64_t samples) { return FormatDuration(samples / kSampleRate, false); }
 
 qsizetype LetterCount(const QString& text) {
   qsizetype n = 0;
@@ -80,7 +81,7 @@ QList<QPair<QString, QString>> ParameterRows(const SearchOutcome& outcome, const
   const ResultEntry& best = outcome.entries.front();
   const TrackInfo& info = InfoOf(index, best.track);
   QList<QPair<QString, QString>> rows = {
-      {QStringLiteral("Позиция="), Clock(best.position)},
+      {QStringLiteral("Позиция="), PositionText(best.position)},
       {QStringLiteral("Продолжительность="), FormatDuration(info.duration, false)},
       {QStringLiteral("Имя файла="), info.source_file_name},
       {QStringLiteral("Путь="), info.source_path},
@@ -115,7 +116,7 @@ QString HistoryLine(const SearchOutcome& outcome, const SearchIndex& index) {
   if (outcome.Found()) {
     const ResultEntry& best = outcome.entries.front();
     fields << (outcome.confirmed ? QStringLiteral("OK") : QString()) << QString::number(best.position)
-           << Clock(best.position) << QString::number(best.track) << DisplayTitle(InfoOf(index, best.track))
+           << PositionText(best.position) << QString::number(best.track) << DisplayTitle(InfoOf(index, best.track))
            << CounterSummary(outcome.totals) << QString::number(best.maxBandDifference)
            << QString::number(best.envelope) << QString::number(best.score) << QString::number(best.insideFrames);
   } else {
@@ -131,7 +132,7 @@ QList<QStringList> ResultRows(const SearchOutcome& outcome, const SearchIndex& i
     if (r < static_cast<int32_t>(outcome.entries.size())) {
       const ResultEntry& e = outcome.entries[r];
       const TrackInfo& info = InfoOf(index, e.track);
-      rows.append({QString::number(r + 1), QString::number(e.score), Clock(e.position),
+      rows.append({QString::number(r + 1), QString::number(e.score), PositionText(e.position),
                    QStringLiteral("%1 из %2").arg(info.audio_track + 1).arg(info.all_tracks), DisplayTitle(info)});
     } else {
       rows.append(QStringList(5));

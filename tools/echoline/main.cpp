@@ -1,12 +1,13 @@
 // Echoline MAPPING: the searcher's capture helper. Records what the computer plays
 // (the monitor of the default PulseAudio/PipeWire output) and writes it into the
-// searcher's shared memory MAPPING as 48000 Hz 16-bit stereo frames:
-//   offset 0: uint32 write index (values written modulo 96000), advanced only after
-//             the values are in place; offset 8: 96000 int16 values, circular.
+// searcher's shared memory MAPPING as 48000 Hz 16-bit stereo frames (the layout is
+// in searcher/app/echoline_layout.h).
 // With ECHOLINE_SOURCE=FILE.wav (48000 Hz 16-bit PCM, mono or stereo) it plays that
 // file into the mapping in real time instead, looping at its end.
 // It ends on SIGTERM/SIGINT (after finishing the write in progress) and when the
 // searcher that started it is gone.
+#include "searcher/app/echoline_layout.h"
+
 #include <pulse/error.h>
 #include <pulse/simple.h>
 
@@ -29,8 +30,9 @@
 
 namespace {
 
-constexpr uint32_t kMappingSize = 192004;
-constexpr uint32_t kRingValues = 96000;
+using melo::echoline::kMappingSize;
+using melo::echoline::kRingValues;
+
 constexpr int kRate = 48000;
 
 std::atomic<bool> stopping{false};
@@ -56,14 +58,13 @@ class Mapping {
 
   // Copies whole frames into the ring, then publishes the new write index.
   void Write(const int16_t* values, size_t count) {
-    auto* index = reinterpret_cast<uint32_t*>(view_);
-    auto* ring = reinterpret_cast<int16_t*>(view_ + 8);
-    uint32_t at = __atomic_load_n(index, __ATOMIC_RELAXED) % kRingValues;
+    int16_t* ring = melo::echoline::Values(view_);
+    uint32_t at = __atomic_load_n(melo::echoline::WriteIndex(view_), __ATOMIC_RELAXED) % kRingValues;
     for (size_t i = 0; i < count; ++i) {
       ring[at] = values[i];
       at = at + 1 == kRingValues ? 0 : at + 1;
     }
-    __atomic_store_n(index, at, __ATOMIC_RELEASE);
+    melo::echoline::PublishWriteIndex(view_, at);
   }
 
  private:

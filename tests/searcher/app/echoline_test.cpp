@@ -1,6 +1,7 @@
 #include "base/sample_files.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/app/echoline_interface.h"
+#include "searcher/app/echoline_layout.h"
 #include "searcher/app/echoline_thread.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/media_files.h"
@@ -22,7 +23,7 @@ using testing::TempDir;
 // What a helper does: values into the ring, then the index.
 void HelperWrites(EcholineInterface& echoline, uint32_t from, uint32_t to, int16_t base) {
   auto* values = reinterpret_cast<int16_t*>(echoline.View() + 8);
-  for (uint32_t i = from; i != to; i = (i + 1) % EcholineInterface::kRingValues) {
+  for (uint32_t i = from; i != to; i = (i + 1) % echoline::kRingValues) {
     values[i] = static_cast<int16_t>(base + static_cast<int16_t>(i % 100));
   }
   std::memcpy(echoline.View(), &to, 4);

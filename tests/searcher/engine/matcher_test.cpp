@@ -62,7 +62,7 @@ void PlainFullScan(const QueryMatcher& matcher, const AudioQuery& query, const S
         largest = std::max(largest, d);
       }
       if (!within || sum > p.sumTolerance) continue;
-      matcher.EvaluateCoarseMatch(track, index, i, k, sum, largest, scan.results, scan.scratch);
+      matcher.EvaluateCoarseMatch(track, index, {i, k, sum, largest}, scan.results, scan.scratch);
     }
   }
 }
@@ -234,18 +234,18 @@ TEST(EnvelopeCheck, AnErrorEqualToTheToleranceTriesTheNeighbours) {
   // Expected loudness at both points: 1000 * 1700 / 2000 = 850; errors 15 % each.
   SearchParameters params;  // Ta = 15
   const auto good = query(800);  // p2 + 1 gives 5 %
-  EXPECT_EQ(QueryMatcher(*good, params).EnvelopeCheck(track.records.data(), 10, 3, 2, 0), 5);
+  EXPECT_EQ(QueryMatcher(*good, params).EnvelopeCheck(track, {3, 2, 0}), 5);
   const auto bad = query(0);
-  EXPECT_EQ(QueryMatcher(*bad, params).EnvelopeCheck(track.records.data(), 10, 3, 2, 0), -1);
+  EXPECT_EQ(QueryMatcher(*bad, params).EnvelopeCheck(track, {3, 2, 0}), -1);
   params.amplitudeTolerance = 16;
-  EXPECT_EQ(QueryMatcher(*bad, params).EnvelopeCheck(track.records.data(), 10, 3, 2, 0), 15);
+  EXPECT_EQ(QueryMatcher(*bad, params).EnvelopeCheck(track, {3, 2, 0}), 15);
 
   const QueryMatcher matcher(*good, SearchParameters{});
-  EXPECT_EQ(matcher.EnvelopeCheck(track.records.data(), 10, 8, 2, 0), -2);        // reaches the last record
-  EXPECT_EQ(matcher.EnvelopeCheck(track.records.data(), 10, 3, 2, 100000), -3);   // before the query
-  EXPECT_EQ(matcher.EnvelopeCheck(track.records.data(), 10, 3, 0, 0), 0);
+  EXPECT_EQ(matcher.EnvelopeCheck(track, {8, 2, 0}), -2);        // reaches the last record
+  EXPECT_EQ(matcher.EnvelopeCheck(track, {3, 2, 100000}), -3);   // before the query
+  EXPECT_EQ(matcher.EnvelopeCheck(track, {3, 0, 0}), 0);
   TrackIndex silent = EmptyTrack(10);
-  EXPECT_EQ(matcher.EnvelopeCheck(silent.records.data(), 10, 3, 2, 0), -1);         // nothing to divide by
+  EXPECT_EQ(matcher.EnvelopeCheck(silent, {3, 2, 0}), -1);         // nothing to divide by
 }
 
 TEST(Matcher, NegativeHalfWavePeaksCountByTheirMagnitude) {
@@ -259,7 +259,7 @@ TEST(Matcher, NegativeHalfWavePeaksCountByTheirMagnitude) {
   TrackIndex track = EmptyTrack(10);
   SetRecord(track, 3, 100, 1000, {});
   SetRecord(track, 4, 200, static_cast<uint16_t>(-1000), {});
-  EXPECT_EQ(QueryMatcher(q, SearchParameters{}).EnvelopeCheck(track.records.data(), 10, 3, 2, 0), 0);
+  EXPECT_EQ(QueryMatcher(q, SearchParameters{}).EnvelopeCheck(track, {3, 2, 0}), 0);
 }
 
 }  // namespace
