@@ -81,7 +81,14 @@ void EcholineInterface::StartHelper(const QString& programDir) {
   posix_spawn_file_actions_addchdir_np(&actions, programDir.toLocal8Bit().constData());
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  const int failed = posix_spawn(&pid_, argv[0], &actions, nullptr, argv, environ);
+  // A group of its own (numbered by its own process id): a stop reaches whatever
+  // the helper started too, a wrapper script's children included.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  const int failed = posix_spawn(&pid_, argv[0], &actions, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) {
     pid_ = -1;
@@ -125,10 +132,11 @@ EcholineInterface::~EcholineInterface() {
   running_ = false;
   if (pid_ > 0) {
     // The helper ends between two writes; one stuck in its sound server is killed.
-    kill(pid_, SIGTERM);
+    // The signals go to its whole group (-pid).
+    kill(-pid_, SIGTERM);
     for (int wait = 0; wait < 100 && waitpid(pid_, nullptr, WNOHANG) == 0; ++wait) usleep(10000);
     if (waitpid(pid_, nullptr, WNOHANG) == 0) {
-      kill(pid_, SIGKILL);
+      kill(-pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
     }
   }

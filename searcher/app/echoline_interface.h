@@ -10,7 +10,8 @@ class CaptureRing;
 
 // The searcher's side of the Echoline helper, which captures what the computer
 // plays: the shared memory (see echoline_layout.h) the searcher creates, owns and
-// unlinks, and the helper process writing into it.
+// unlinks, and the helper process writing into it. The helper runs in a process
+// group of its own, so that ending it also ends whatever it started.
 class EcholineInterface {
  public:
   static constexpr int32_t kNotRunning = -1;

@@ -12,7 +12,7 @@ using testing::TempDir;
 
 // A script that prints each of its arguments on a line of its own.
 QString ArgumentPrinter(const TempDir& dir, const QString& name) {
-  return testing::MakeScript(dir, name, "printf '%s\\n' \"$@\"");
+  return testing::MakeScript(dir, name, "exec printf '%s\\n' \"$@\"");
 }
 
 TEST(RunProcessWithFiles, CapturesBothStreamsAndReplacesEarlierCaptures) {

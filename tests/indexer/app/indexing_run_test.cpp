@@ -141,7 +141,7 @@ TEST_F(IndexingRunTest, StopMarksRunningFilesAndAStartContinuesWithTheWaitingOne
 
 TEST_F(IndexingRunTest, AWorkerSilentForTwoHoursIsGivenUpButKeepsItsSlot) {
   // The first call hangs for 3 s, later ones fail at once.
-  settings.sox = testing::MakeScript(dir, "slow-sox", "[ -e slept ] || { touch slept; sleep 3; }");
+  settings.sox = testing::MakeScript(dir, "slow-sox", "[ -e slept ] || { touch slept; exec sleep 3; }");
   queue.AddFile(testing::MakeTone(dir, "slow.ogg", 31, 440));
   queue.AddFile(testing::MakeTone(dir, "next.ogg", 31, 550));
   IndexingRun run(queue, settings, paths, store, dialogs, messages, 1);

@@ -64,7 +64,7 @@ class ReadTagsTest : public ::testing::Test {
   // A stand-in tag tool that prints `output` whatever it is given.
   std::optional<QString> TagsPrinted(const QByteArray& output) {
     dir.Write("printed.txt", output);
-    const QString tool = testing::MakeScript(dir, "tool", "cat '" + dir.Path("printed.txt").toUtf8() + "'");
+    const QString tool = testing::MakeScript(dir, "tool", "exec cat '" + dir.Path("printed.txt").toUtf8() + "'");
     return ReadTags(tool, "/music/a.mp3", dir.Path());
   }
   TempDir dir;

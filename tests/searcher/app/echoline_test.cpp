@@ -31,7 +31,7 @@ void HelperWrites(EcholineInterface& echoline, uint32_t from, uint32_t to, int16
 
 TEST(EcholineInterface, ReadsWhatTheHelperWroteAcrossTheRingsEnd) {
   TempDir dir;
-  testing::MakeScript(dir, "Echoline", "sleep 30");  // a helper that only keeps running
+  testing::MakeScript(dir, "Echoline", "exec sleep 30");  // a helper that only keeps running
   EcholineInterface echoline(dir.Path(), QStringLiteral("MelodarTest%1").arg(QCoreApplication::applicationPid()));
   ASSERT_TRUE(echoline.Running()) << echoline.ErrorText().toStdString();
   CaptureRing ring;
@@ -52,7 +52,7 @@ TEST(EcholineInterface, TheHelperGetsItsNameAndAQuotedPath) {
   EXPECT_EQ(EcholineInterface::CommandLine("/opt/my melodar/Echoline", "M1"), "\"/opt/my melodar/Echoline\"  M1");
   TempDir dir;
   const QString programDir = dir.Path("program dir");
-  testing::MakeScript(dir, "program dir/Echoline", "printf '%s|' \"$@\" > arguments.txt; pwd >> arguments.txt; sleep 30");
+  testing::MakeScript(dir, "program dir/Echoline", "printf '%s|' \"$@\" > arguments.txt; pwd >> arguments.txt; exec sleep 30");
   {
     EcholineInterface echoline(programDir, "MelodarArgs");
     ASSERT_TRUE(echoline.Running());
