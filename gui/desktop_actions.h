@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace melo {
+
+// What the programs hand to the desktop: web pages, help pages and folders open in
+// the user's own applications; the other program starts beside this one.
+
+// Opens a web address or a local file (a path) with the desktop's default
+// application. False when the desktop could not be asked.
+bool OpenWithDesktop(const QString& addressOrPath);
+
+// Starts `programName` from this program's folder, detached, so it outlives us.
+bool StartProgramBeside(const QString& programName, const QStringList& arguments = {});
+
+// Starts this program anew with its arguments and asks the running one to quit.
+bool RestartProgram();
+
+}  // namespace melo
