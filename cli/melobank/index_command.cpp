@@ -87,7 +87,7 @@ std::optional<QString> CheckIndexOptions(const IndexOptions& options) {
 
 // The message of the first problem with the parsed options, or nothing.
 std::optional<QString> ReadIndexOptions(const QCommandLineParser& parser, const IndexOptionSet& o,
-                                        const IndexerPaths& paths, IndexOptions* options) {
+                                        const ProgramPaths& paths, IndexOptions* options) {
   if (!ReadIndexerSettings(paths.settingsFile, QThread::idealThreadCount(), options->settings)) {
     return QStringLiteral("cannot read %1").arg(paths.settingsFile);
   }
@@ -191,8 +191,8 @@ void RunUntilFinished(IndexingRun& run, const FileQueue& queue, const IndexingMe
 }  // namespace
 
 int RunIndexCommand(const QStringList& arguments) {
-  const IndexerPaths paths =
-      IndexerPaths::For(QCoreApplication::applicationDirPath(), QStringLiteral("melobank"));
+  const ProgramPaths paths =
+      ProgramPaths::For(QCoreApplication::applicationDirPath(), QStringLiteral("melobank"));
   IndexOptions options;
   int exitCode = kExitOk;
   const auto read = [&paths](const QCommandLineParser& parser, const IndexOptionSet& set, IndexOptions* o) {

@@ -10,17 +10,6 @@
 
 namespace melo {
 
-IndexerPaths IndexerPaths::For(const QString& programDir, const QString& programName) {
-  QString dir = programDir;
-  if (!IsDirWritable(dir)) {
-    dir = JoinPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
-                   QStringLiteral("Melodar"));
-    EnsureDirectory(dir);
-  }
-  const QString base = JoinPath(dir, programName);
-  return {programDir, base + QStringLiteral(".ini"), base + QStringLiteral(".log")};
-}
-
 bool ReadIndexerSettings(const QString& iniPath, int32_t processors, IndexerSettings& settings) {
   if (!QFileInfo::exists(iniPath)) return true;
   QSettings ini(iniPath, QSettings::IniFormat);

@@ -20,16 +20,6 @@ struct IndexerSettings {
   bool copyToWorkDir = true;
 };
 
-// Where the settings file and the program log live: beside the program when its
-// folder is writable, otherwise in the user's data folder under "Melodar".
-struct IndexerPaths {
-  QString programDir;
-  QString settingsFile;  // <name>.ini
-  QString programLog;    // <name>.log
-
-  static IndexerPaths For(const QString& programDir, const QString& programName);
-};
-
 // Reads every key that is present (others keep their defaults) and lowers Threads
 // to `processors`. False when the file exists but cannot be read.
 bool ReadIndexerSettings(const QString& iniPath, int32_t processors, IndexerSettings& settings);

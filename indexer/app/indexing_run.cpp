@@ -27,7 +27,7 @@ void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::millisec
 
 }  // namespace
 
-IndexingRun::IndexingRun(FileQueue& queue, const IndexerSettings& settings, const IndexerPaths& paths,
+IndexingRun::IndexingRun(FileQueue& queue, const IndexerSettings& settings, const ProgramPaths& paths,
                          TDataModule1& store, Dialogs& dialogs, IndexingMessages& messages, int32_t slotCount)
     : queue_(queue),
       settings_(settings),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/program_paths.h"
 #include "indexer/app/indexer_settings.h"
 #include "indexer/pipeline/process_media_file.h"
 
@@ -32,7 +33,7 @@ class IndexingRun {
     EmptyQueue,
   };
 
-  IndexingRun(FileQueue& queue, const IndexerSettings& settings, const IndexerPaths& paths,
+  IndexingRun(FileQueue& queue, const IndexerSettings& settings, const ProgramPaths& paths,
               TDataModule1& store, Dialogs& dialogs, IndexingMessages& messages, int32_t slotCount);
   ~IndexingRun();
 
@@ -65,7 +66,7 @@ class IndexingRun {
 
   FileQueue& queue_;
   const IndexerSettings& settings_;
-  const IndexerPaths paths_;
+  const ProgramPaths paths_;
   TDataModule1& store_;
   Dialogs& dialogs_;
   IndexingMessages& messages_;

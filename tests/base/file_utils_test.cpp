@@ -1,4 +1,5 @@
 #include "base/file_utils.h"
+#include "base/program_paths.h"
 #include "tests/support/temp_dir.h"
 
 #include <QDir>
@@ -69,6 +70,19 @@ TEST(DeleteDirToRecycleBin, MovesTheFolderIntoTheUsersTrash) {
   EXPECT_TRUE(QFile::exists(dir.Path("data-home/Trash/files/doomed/inside/file.txt")));
   EXPECT_FALSE(DeleteDirToRecycleBin(dir.Path("doomed")));  // gone already
   qputenv("XDG_DATA_HOME", previous);
+}
+
+TEST(ProgramPaths, BesideTheProgramOrInTheDataFolder) {
+  TempDir dir;
+  const ProgramPaths here = ProgramPaths::For(dir.Path(), "melobank");
+  EXPECT_EQ(here.settingsFile, dir.Path("melobank.ini"));
+  EXPECT_EQ(here.programLog, dir.Path("melobank.log"));
+  const QByteArray previous = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", dir.Path("data").toUtf8());
+  const ProgramPaths fallback = ProgramPaths::For(dir.Path("not-writable/missing"), "melobank");
+  qputenv("XDG_DATA_HOME", previous);
+  EXPECT_EQ(fallback.settingsFile, dir.Path("data/Melodar/melobank.ini"));
+  EXPECT_TRUE(QFileInfo(dir.Path("data/Melodar")).isDir());
 }
 
 }  // namespace

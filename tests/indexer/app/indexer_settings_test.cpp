@@ -53,19 +53,6 @@ TEST(IndexerSettings, ToolsFoundOnThePathNeverReplaceConfiguredOnes) {
   EXPECT_EQ(configured.sox, "/my/sox");
 }
 
-TEST(IndexerPaths, BesideTheProgramOrInTheDataFolder) {
-  TempDir dir;
-  const IndexerPaths here = IndexerPaths::For(dir.Path(), "melobank");
-  EXPECT_EQ(here.settingsFile, dir.Path("melobank.ini"));
-  EXPECT_EQ(here.programLog, dir.Path("melobank.log"));
-  const QByteArray previous = qgetenv("XDG_DATA_HOME");
-  qputenv("XDG_DATA_HOME", dir.Path("data").toUtf8());
-  const IndexerPaths fallback = IndexerPaths::For(dir.Path("not-writable/missing"), "melobank");
-  qputenv("XDG_DATA_HOME", previous);
-  EXPECT_EQ(fallback.settingsFile, dir.Path("data/Melodar/melobank.ini"));
-  EXPECT_TRUE(QFileInfo(dir.Path("data/Melodar")).isDir());
-}
-
 TEST(WorkDirectory, OnlyTheSlotFoldersGoAndAnEmptySettingDoesNothing) {
   TempDir dir;
   const QByteArray previous = qgetenv("XDG_DATA_HOME");

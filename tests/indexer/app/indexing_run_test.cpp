@@ -27,7 +27,7 @@ class IndexingRunTest : public ::testing::Test {
     SetMyLogPath(dir.Path("my.log"));
     QDir().mkpath(dir.Path("work"));
     settings = {"/usr/bin/ffmpeg", "/usr/bin/sox", dir.Path("work"), dir.Path("base.db"), 1, true};
-    paths = {TOOLS_DIR, dir.Path("melobank.ini"), dir.Path("melobank.log")};
+    paths = {TOOLS_DIR, dir.Path(), dir.Path("melobank.ini"), dir.Path("melobank.log")};
     ASSERT_TRUE(store.OpenDatabase(settings.dbPath));
     ASSERT_TRUE(store.CreateTable());
   }
@@ -64,7 +64,7 @@ class IndexingRunTest : public ::testing::Test {
   FileQueue queue;
   IndexingMessages messages;
   IndexerSettings settings;
-  IndexerPaths paths;
+  ProgramPaths paths;
 };
 
 TEST_F(IndexingRunTest, StartRefusesWhatCannotWork) {
