@@ -1,6 +1,7 @@
 #include "gui/desktop_actions.h"
 
 #include "base/path_utils.h"
+#include "gui/content_files.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -14,6 +15,14 @@ bool OpenWithDesktop(const QString& addressOrPath) {
   const QUrl url = addressOrPath.contains(QLatin1String("://"))
                        ? QUrl(addressOrPath)
                        : QUrl::fromLocalFile(QFileInfo(addressOrPath).absoluteFilePath());
+  return QDesktopServices::openUrl(url);
+}
+
+bool OpenHelpPage(const QString& page, const QString& section) {
+  const QString path = ContentFile(page);
+  if (!QFileInfo(path).isFile()) return false;
+  QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+  if (!section.isEmpty()) url.setFragment(section);
   return QDesktopServices::openUrl(url);
 }
 

@@ -12,6 +12,11 @@ namespace melo {
 // application. False when the desktop could not be asked.
 bool OpenWithDesktop(const QString& addressOrPath);
 
+// Opens a page of the program's own help (a file under the content folder, e.g.
+// "help/melobank.html"), at `section` when one is given. False, with nothing
+// opened, when the page is missing.
+bool OpenHelpPage(const QString& page, const QString& section = {});
+
 // Starts `programName` from this program's folder, detached, so it outlives us.
 bool StartProgramBeside(const QString& programName, const QStringList& arguments = {});
 
