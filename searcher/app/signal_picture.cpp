@@ -15,6 +15,8 @@ namespace {
 const QColor kRelative(0x19, 0x19, 0x19);
 const QColor kAbsolute(0x00, 0x00, 0xFF);
 const QColor kMiddle(0x80, 0x80, 0x80);
+const QString kNoSignal = QStringLiteral("Нет аудио сигнала!");
+const QString kWeakSignal = QStringLiteral("Слабый аудио сигнал!");
 
 }  // namespace
 
@@ -47,22 +49,19 @@ QString DrawSignalPicture(QImage& picture, CaptureRing& ring) {
   }
   painter.setPen(kMiddle);
   painter.drawLine(0, middle, width - 1, middle);
+  painter.end();
 
-  QString warning;
-  QColor colour;
-  if (loudest < 2) {
-    warning = QStringLiteral("Нет аудио сигнала!");
-    colour = Qt::red;
-  } else if (loudest < 2000) {
-    warning = QStringLiteral("Слабый аудио сигнал!");
-    colour = Qt::yellow;
-  }
-  if (!warning.isEmpty()) {
-    painter.setPen(colour);
-    painter.setFont(QFont(QStringLiteral("Arial"), 14));
-    painter.drawText(10, 10 + painter.fontMetrics().ascent(), warning);
-  }
+  const QString warning = loudest < 2 ? kNoSignal : loudest < 2000 ? kWeakSignal : QString();
+  DrawSignalWarning(picture, warning);
   return warning;
+}
+
+void DrawSignalWarning(QImage& picture, const QString& warning) {
+  if (warning.isEmpty()) return;
+  QPainter painter(&picture);
+  painter.setPen(warning == kNoSignal ? QColor(Qt::red) : QColor(Qt::yellow));
+  painter.setFont(QFont(QStringLiteral("Arial"), 14));
+  painter.drawText(10, 10 + painter.fontMetrics().ascent(), warning);
 }
 
 }  // namespace melo
