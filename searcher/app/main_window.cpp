@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -63,7 +64,7 @@ TForm1::TForm1(SearcherSession& session, Dialogs& dialogs, FileChooser& chooser,
   session_.onSearchAttempt = [this](LiveSearch::Outcome outcome) { SearchAttempted(outcome); };
   session_.AddSearchListener([this](const SearchReport& report) { ShowReport(report); });
   session_.Start();
-  if (session_.Settings().DatabaseExists()) setWindowTitle(QStringLiteral("Melodar - ") + session_.Settings().databasePath);
+  if (session_.DatabaseConnected()) setWindowTitle(QStringLiteral("Melodar - ") + session_.Settings().databasePath);
   FillSources();
   menu_->debug->menuAction()->setVisible(session_.Settings().debugMode);
   ShowStatus();
@@ -73,7 +74,11 @@ TForm1::TForm1(SearcherSession& session, Dialogs& dialogs, FileChooser& chooser,
   QTimer::singleShot(kFollowUpMs, this, &TForm1::StartUpFollowUp);
 }
 
-TForm1::~TForm1() { session_.Shutdown(); }
+TForm1::~TForm1() {
+  session_.Shutdown();
+  HelpVideoPanel::SetProgramLog({});
+  HelpVideoPanel::SetDialogs(nullptr);
+}
 
 void TForm1::BuildControls() {
   auto* central = new QWidget(this);
@@ -84,6 +89,10 @@ void TForm1::BuildControls() {
   BuildStatusBar();
   setMinimumSize(860, 580);
   setMaximumSize(860, 600);
+  resize(minimumSize());
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
 }
 
 QWidget* TForm1::BuildTopRow() {
@@ -181,13 +190,17 @@ QWidget* TForm1::BuildButtons() {
 }
 
 void TForm1::BuildStatusBar() {
-  // The first four panels hold the database load's figures.
+  // The first four panels hold the database load's figures; a panel grows when its
+  // text needs more room than its width. The last two stay empty.
   for (const int width : {340, 150, 130, 130, 0, 50}) {
     auto* panel = new QLabel;
-    if (width > 0) panel->setFixedWidth(width);
+    panel->setMinimumWidth(width);
+    panel->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+    if (status_.size() < 4) panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     statusBar()->addWidget(panel, width > 0 ? 0 : 1);
     status_.append(panel);
   }
+  statusBar()->setSizeGripEnabled(false);
 }
 
 void TForm1::ConnectMenu() {
@@ -237,7 +250,8 @@ void TForm1::ConnectMenu() {
 void TForm1::StartUpFollowUp() {
   session_.Log(QStringLiteral("Load info images"));
   video_->LoadPicture();
-  if (!session_.Settings().DatabaseExists()) ChooseDatabase();
+  // A missing file, or one that turned out to be no database, is chosen anew.
+  if (!session_.DatabaseConnected()) ChooseDatabase();
 }
 
 void TForm1::DrawSignal() {

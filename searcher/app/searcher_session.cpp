@@ -62,10 +62,15 @@ void SearcherSession::Shutdown() {
 
 bool SearcherSession::ConnectDataBase() {
   // SQLite opens any file; whether it is a fingerprint database shows on the
-  // first statement: it must read, and find table Data.
+  // first statement: it must read, and find table Data. A file another program
+  // holds locked is left to the loader, which waits for it in the background
+  // rather than here, before the window shows.
   const ReadOnlyDatabase db(settings_.databasePath);
+  if (db.get()) sqlite3_busy_timeout(db.get(), 0);
   const SqliteStatement probe(db.get(), sql::kHasDataTable);
-  if (!probe.get() || sqlite3_step(probe.get()) != SQLITE_ROW || sqlite3_column_int(probe.get(), 0) < 1) {
+  const int step = probe.get() ? sqlite3_step(probe.get()) : (db.get() ? sqlite3_errcode(db.get()) : SQLITE_ERROR);
+  if (step == SQLITE_BUSY) return true;
+  if (step != SQLITE_ROW || sqlite3_column_int(probe.get(), 0) < 1) {
     dialogs_.ShowMessage(QStringLiteral("Ошибка подключения к базе данных!"));
     return false;
   }

@@ -64,6 +64,8 @@ class SearcherSession {
   // Opens the chosen file as a fingerprint database; "Ошибка подключения к базе
   // данных!" when it is none (or cannot be read).
   bool ConnectDataBase();
+  // A database was connected at start-up and its load begun.
+  bool DatabaseConnected() const { return load_ != nullptr; }
   // The load has ended: the index may be searched (never while it is written).
   bool IndexLoaded() const;
   // The first four status panels: the load's progress while it runs, its figures

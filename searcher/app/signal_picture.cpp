@@ -3,8 +3,10 @@
 #include "searcher/app/capture_ring.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <algorithm>
 #include <vector>
 
@@ -59,9 +61,14 @@ QString DrawSignalPicture(QImage& picture, CaptureRing& ring) {
 void DrawSignalWarning(QImage& picture, const QString& warning) {
   if (warning.isEmpty()) return;
   QPainter painter(&picture);
-  painter.setPen(warning == kNoSignal ? QColor(Qt::red) : QColor(Qt::yellow));
-  painter.setFont(QFont(QStringLiteral("Arial"), 14));
-  painter.drawText(10, 10 + painter.fontMetrics().ascent(), warning);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QFont font(QStringLiteral("Arial"), 14);
+  QPainterPath text;
+  text.addText(10, 10 + QFontMetrics(font).ascent(), font, warning);
+  // Yellow alone is all but invisible on the white picture: a dark edge keeps
+  // either colour readable over the bars and the background alike.
+  painter.strokePath(text, QPen(QColor(0x30, 0x30, 0x30), 2));
+  painter.fillPath(text, warning == kNoSignal ? QColor(Qt::red) : QColor(Qt::yellow));
 }
 
 }  // namespace melo
