@@ -33,7 +33,8 @@ void DatabaseMenu::Disconnect() {
 }
 
 void DatabaseMenu::OpenAtStartup() {
-  if (settings_.dbPath.isEmpty()) return;
+  // Connected already when the user was quicker than the start-up.
+  if (settings_.dbPath.isEmpty() || store_.IsConnected()) return;
   if (QFileInfo(settings_.dbPath).isFile()) {
     Connect(settings_.dbPath);
   } else {

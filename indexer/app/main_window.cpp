@@ -126,7 +126,7 @@ TForm1::TForm1(const ProgramPaths& paths, Dialogs& dialogs, FileChooser& chooser
   resourcesTimer_.start(1000);
   QueueStatusTick();
 
-  resize(1400, 800);
+  resize(1480, 820);
   if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
 }
 
@@ -149,6 +149,9 @@ QWidget* TForm1::MakeQueueGroup() {
   grid_->verticalHeader()->hide();
   grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
   for (int c = 0; c < QueueTableModel::kColumnCount; ++c) grid_->setColumnWidth(c, QueueTableModel::kColumnWidths[c]);
+  grid_->horizontalHeader()->setStretchLastSection(true);
+  grid_->setWordWrap(false);
+  grid_->setTextElideMode(Qt::ElideMiddle);  // a long path keeps its file name in view
   grid_->setContextMenuPolicy(Qt::CustomContextMenu);
 
   popup_ = new QMenu(this);
@@ -279,7 +282,8 @@ void TForm1::FollowUpTimerTick() {
   WriteProgramLog(QStringLiteral("Load info images"));
   HelpVideoPanel::LoadAllPictures();
   database_->OpenAtStartup();
-  if (!settings_.workDir.isEmpty() && QFileInfo(settings_.workDir).isDir()) ClearWork();
+  // A run started within the first second works in these folders already.
+  if (!IndexingRunning() && QFileInfo(settings_.workDir).isDir()) ClearWork();
 }
 
 void TForm1::QueueStatusTick() {

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLocale>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -94,6 +95,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral(MELO_VERSION));
   QApplication::setStyle(QStringLiteral("Fusion"));
   InstallRussianQtTexts();
+  // Dates and numbers as in the rest of the Russian texts, whatever the system's locale.
+  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
   const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
   QDir().mkpath(out);
 

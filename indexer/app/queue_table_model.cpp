@@ -6,8 +6,10 @@
 
 namespace melo {
 
-const std::array<int, QueueTableModel::kColumnCount> QueueTableModel::kColumnWidths = {50,  100, 350, 250,
-                                                                                       40,  100, 110, 150};
+// Wide enough for "уже проиндексирован", "видео" and a full date and time in the
+// programs' font; the last column takes what is left.
+const std::array<int, QueueTableModel::kColumnCount> QueueTableModel::kColumnWidths = {40, 160, 260, 190,
+                                                                                       55, 90,  140, 150};
 
 QueueTableModel::QueueTableModel(const FileQueue& queue, QObject* parent)
     : QAbstractTableModel(parent), queue_(queue) {}

@@ -62,7 +62,7 @@ TForm2::TForm2(IndexerSettings& settings, FileChooser& chooser, Dialogs& dialogs
       videoPanel_(new HelpVideoPanel(6, this)),
       pages_(new QTabWidget(this)) {
   setWindowTitle(QStringLiteral("Настройки"));
-  setMinimumSize(820, 460);
+  setMinimumSize(920, 420);
 
   auto* left = new QVBoxLayout;
   videoPanel_->setFixedSize(240, 150);
