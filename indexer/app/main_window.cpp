@@ -331,6 +331,17 @@ void TForm1::OpenSettings(int page) {
 
 // --- the queue ------------------------------------------------------------------
 
+// Databases and lists are kept in the program folder's "database" and "lists".
+FileChooser::Request TForm1::DatabaseDialog(const QString& title) const {
+  return FileChooser::InFolder(title, JoinPath(paths_.programDir, QStringLiteral("database")),
+                               QStringLiteral("База данных (*.db)"));
+}
+
+FileChooser::Request TForm1::ListDialog(const QString& title) const {
+  return FileChooser::InFolder(title, JoinPath(paths_.programDir, QStringLiteral("lists")),
+                               QStringLiteral("Список файлов (*.list)"));
+}
+
 void TForm1::UpdateListExecute() {
   model_->Reset();
   QueueStatusTick();
@@ -365,18 +376,14 @@ void TForm1::NewListClick() {
 }
 
 void TForm1::OpenListClick() {
-  const QString file = chooser_.OpenFile(FileChooser::InFolder(QStringLiteral("Открыть список с файлами"),
-                                                               JoinPath(paths_.programDir, QStringLiteral("lists")),
-                                                               QStringLiteral("Список файлов (*.list)")));
+  const QString file = chooser_.OpenFile(ListDialog(QStringLiteral("Открыть список с файлами")));
   if (file.isEmpty()) return;
   if (!queue_.LoadList(file)) dialogs_.ShowMessage(QStringLiteral("Не найден файл: ") + file);
   UpdateListExecute();
 }
 
 void TForm1::SaveListClick() {
-  const QString chosen = chooser_.SaveFile(FileChooser::InFolder(QStringLiteral("Сохранить список с файлами"),
-                                                                 JoinPath(paths_.programDir, QStringLiteral("lists")),
-                                                                 QStringLiteral("Список файлов (*.list)")));
+  const QString chosen = chooser_.SaveFile(ListDialog(QStringLiteral("Сохранить список с файлами")));
   if (chosen.isEmpty()) return;
   const QString file = EnsureExtension(chosen, QStringLiteral(".list"));
   if (!queue_.SaveList(file)) dialogs_.ShowMessage(QStringLiteral("Не удалось сохранить список: ") + file);
@@ -472,17 +479,13 @@ bool TForm1::RefuseWhileIndexing(const QString& message) {
 
 void TForm1::CreateDatabaseClick() {
   if (RefuseWhileIndexing(QStringLiteral("Перед сменой базы данных остановите индексацию данных!"))) return;
-  database_->Create(chooser_.SaveFile(FileChooser::InFolder(QStringLiteral("Создать базу данных"),
-                                                            JoinPath(paths_.programDir, QStringLiteral("database")),
-                                                            QStringLiteral("База данных (*.db)"))));
+  database_->Create(chooser_.SaveFile(DatabaseDialog(QStringLiteral("Создать базу данных"))));
   QueueStatusTick();
 }
 
 void TForm1::SwitchDatabaseClick() {
   if (RefuseWhileIndexing(QStringLiteral("Перед сменой базы данных остановите индексацию данных!"))) return;
-  database_->Switch(chooser_.OpenFile(FileChooser::InFolder(QStringLiteral("Открыть базу данных"),
-                                                            JoinPath(paths_.programDir, QStringLiteral("database")),
-                                                            QStringLiteral("База данных (*.db)"))));
+  database_->Switch(chooser_.OpenFile(DatabaseDialog(QStringLiteral("Открыть базу данных"))));
   QueueStatusTick();
 }
 

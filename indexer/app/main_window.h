@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/program_paths.h"
+#include "gui/file_chooser.h"
 #include "indexer/app/database_menu.h"
 #include "indexer/app/database_windows.h"
 #include "indexer/app/file_queue.h"
@@ -22,7 +23,6 @@ namespace melo {
 
 class AboutBox;
 class Dialogs;
-class FileChooser;
 class HelpVideoPanel;
 class IndexingRun;
 class QueueTableModel;
@@ -91,6 +91,8 @@ class TForm1 : public QMainWindow {
   void RunFinished();
   bool RefuseWhileIndexing(const QString& message);
   int SelectedRow() const;
+  FileChooser::Request DatabaseDialog(const QString& title) const;
+  FileChooser::Request ListDialog(const QString& title) const;
 
   void AddFilesClick();
   void AddFolderClick();
