@@ -67,6 +67,10 @@ void HelpVideoPanel::StopPlay() {
   for (HelpVideoPanel* panel : Panels()) panel->Close();
 }
 
+void HelpVideoPanel::LoadAllPictures() {
+  for (HelpVideoPanel* panel : Panels()) panel->LoadPicture();
+}
+
 bool HelpVideoPanel::LoadPicture() {
   QImage picture;
   if (!LoadPictureFile(picture, ContentFile(QString::number(number_) + QStringLiteral(".jpg")))) return false;

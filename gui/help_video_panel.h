@@ -34,6 +34,9 @@ class HelpVideoPanel : public QWidget {
   static void SetDialogs(Dialogs* dialogs);
   // Closes the video of every panel of the program and shows their pictures again.
   static void StopPlay();
+  // Loads the still picture of every panel of the program (the main window does it
+  // once, shortly after start-up).
+  static void LoadAllPictures();
 
   int Number() const { return number_; }
   // The picture "<content>/<number>.jpg"; a missing file leaves the panel empty.

@@ -34,7 +34,7 @@ TForm3::TForm3(Dialogs& dialogs, FileChooser& chooser, QWidget* parent)
   auto* save = new QPushButton(QStringLiteral("Сохранить"));
   auto* close = new QPushButton(QStringLiteral("Закрыть"));
   connect(copy, &QPushButton::clicked, this, &TForm3::Copy);
-  connect(save, &QPushButton::clicked, this, [this] { SaveLinesToChosenFile(chooser_, dialogs_, this, lines_); });
+  connect(save, &QPushButton::clicked, this, [this] { SaveLinesToChosenFile(chooser_, dialogs_, lines_); });
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(copy);

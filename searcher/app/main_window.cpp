@@ -334,7 +334,7 @@ void TForm1::CopyResult() {
 
 void TForm1::SaveResult() {
   if (parameters_->rowCount() == 0) return dialogs_.ShowMessage(QStringLiteral("Нет данных!"));
-  SaveLinesToChosenFile(chooser_, dialogs_, this, ResultLines());
+  SaveLinesToChosenFile(chooser_, dialogs_, ResultLines());
 }
 
 void TForm1::SearchByTitle() {
@@ -342,8 +342,8 @@ void TForm1::SearchByTitle() {
 }
 
 void TForm1::ChooseDatabase() {
-  const QString path = chooser_.OpenFile(this, QStringLiteral("Открыть базу данных"),
-                                         session_.Settings().DatabaseFolder(), QStringLiteral("Файлы баз данных (*.db)"));
+  const QString path = chooser_.OpenFile({QStringLiteral("Открыть базу данных"), session_.Settings().DatabaseFolder(),
+                                          QStringLiteral("Файлы баз данных (*.db)")});
   if (path.isEmpty()) return;
   session_.Settings().databasePath = path;
   session_.Settings().WriteINIFile(dialogs_);
@@ -355,15 +355,14 @@ void TForm1::OpenQuery() {
   session_.StopAutomatic();
   ShowAutomatic();
   session_.WaitForSearch();
-  const QString path = chooser_.OpenFile(
-      this, QStringLiteral("Открыть сохранённый аудио запрос"), session_.Settings().queryDir,
-      QStringLiteral("Файлы аудио запроса (*.dat);;Файлы аудио запроса (*.wav)"));
+  const QString path = chooser_.OpenFile({QStringLiteral("Открыть сохранённый аудио запрос"), session_.Settings().queryDir,
+                                          QStringLiteral("Файлы аудио запроса (*.dat);;Файлы аудио запроса (*.wav)")});
   if (!path.isEmpty()) session_.OpenQuery(path);
 }
 
 void TForm1::ChooseQueryFolder() {
-  const QString dir = chooser_.Folder(this, QStringLiteral("Выбрать каталог для сохранения аудио запросов"),
-                                      session_.Settings().queryDir);
+  const QString dir =
+      chooser_.Directory({QStringLiteral("Выбрать каталог для сохранения аудио запросов"), session_.Settings().queryDir, {}});
   if (!dir.isEmpty()) session_.Settings().queryDir = dir;
 }
 

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   melo::SearcherSession session(settings, platform, dialogs);
   melo::melodar::TForm1 window(session, dialogs, chooser);
   dialogs.SetParent(&window);
+  chooser.SetParent(&window);
   window.show();
   return QApplication::exec();
 }

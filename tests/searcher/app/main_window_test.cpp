@@ -1,3 +1,4 @@
+#include "gui/file_chooser.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/app/database_errors_window.h"
 #include "searcher/app/main_window.h"
@@ -7,7 +8,6 @@
 #include "tests/support/event_loop.h"
 #include "tests/support/program_run.h"
 #include "tests/support/recording_dialogs.h"
-#include "tests/support/recording_file_chooser.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>
@@ -29,7 +29,6 @@ namespace melo::melodar {
 namespace {
 
 using testing::RecordingDialogs;
-using testing::RecordingFileChooser;
 using testing::RunsOk;
 using testing::Sqlite3;
 using testing::TempDir;
@@ -82,7 +81,7 @@ class MainWindowTest : public ::testing::Test {
   TempDir files_;
   QtAudioPlatform platform_;
   RecordingDialogs dialogs_;
-  RecordingFileChooser chooser_;
+  ScriptedFileChooser chooser_;
   std::unique_ptr<SearcherSession> session_;
   std::unique_ptr<TForm1> window_;
   int restarts_ = 0;
@@ -178,7 +177,8 @@ TEST_F(MainWindowTest, WithoutADatabaseTheChosenOneIsSavedAndTheProgramRestarts)
   chooser_.answers = {dir_->Path("library.db")};
   Open(files_.Path("none.db"));
   ASSERT_TRUE(SpinUntil([&] { return restarts_ > 0; }, 5000));
-  EXPECT_EQ(chooser_.titles, QStringList{"Открыть базу данных"});
+  ASSERT_EQ(chooser_.requests.size(), 1);
+  EXPECT_EQ(chooser_.requests[0].title, "Открыть базу данных");
   EXPECT_TRUE(dialogs_.messages.contains("Чтобы изменения вступили в силу требуется перезапуск приложения!"));
   const QSettings ini(files_.Path("data/Melodar.ini"), QSettings::IniFormat);
   EXPECT_EQ(ini.value("DataBase/DBPath").toString(), dir_->Path("library.db"));
