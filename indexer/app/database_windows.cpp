@@ -1,0 +1,53 @@
+#include "indexer/app/database_windows.h"
+
+#include "gui/help_video_panel.h"
+#include "indexer/app/check_window.h"
+#include "indexer/app/import_window.h"
+#include "indexer/app/record_browser_window.h"
+#include "indexer/app/statistics_window.h"
+
+namespace melo {
+
+namespace {
+
+void ShowModal(QWidget* window) {
+  HelpVideoPanel::StopPlay();
+  window->setWindowModality(Qt::ApplicationModal);
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+}  // namespace
+
+DatabaseWindows::DatabaseWindows(TDataModule1& store, Dialogs& dialogs, std::function<QString()> databasePath,
+                                 QWidget* parent)
+    : importSource_(dialogs),
+      statistics_(new TForm10(store, std::move(databasePath), parent)),
+      browser_(new TForm9(store, parent)),
+      check_(new TForm7(store, dialogs, parent)),
+      import_(new TForm8(store, importSource_, dialogs, files_, parent)) {}
+
+DatabaseWindows::~DatabaseWindows() {
+  // The import window uses the source connection and the chooser held here.
+  delete import_.data();
+  delete check_.data();
+  delete browser_.data();
+  delete statistics_.data();
+}
+
+void DatabaseWindows::ShowStatistics() { ShowModal(statistics_); }
+
+void DatabaseWindows::ShowBrowser() {
+  HelpVideoPanel::StopPlay();
+  if (browser_->isVisible()) browser_->ReloadList();  // showing it again reads the list anew
+  browser_->show();
+  browser_->raise();
+  browser_->activateWindow();
+}
+
+void DatabaseWindows::ShowCheck() { ShowModal(check_); }
+
+void DatabaseWindows::ShowImport() { ShowModal(import_); }
+
+}  // namespace melo
