@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
