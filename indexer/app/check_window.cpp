@@ -33,6 +33,7 @@ TForm7::TForm7(TDataModule1& store, Dialogs& dialogs, QWidget* parent)
       timer1_(new QTimer(this)), help_(new HelpVideoPanel(kHelpPanel)) {
   setWindowTitle(QStringLiteral("Поиск ошибок в базе данных"));
   help_->LoadPicture();
+  help_->setVisible(help_->HasContent());
   const CheckDatabase::Options defaults;
   duplicates_->setChecked(defaults.duplicates);
   emptyFields_->setChecked(defaults.emptyFields);

@@ -99,7 +99,7 @@ int main(int argc, char* argv[]) {
   QFile::copy(library + QStringLiteral("/glide.ogg"), more + QStringLiteral("/glide.ogg"));
   if (!Run(QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
                                    more + QStringLiteral("/chimes.wav"), QStringLiteral("synth"), QStringLiteral("48"),
-                                   QStringLiteral("pluck"), QStringLiteral("C4-C6"), QStringLiteral("tremolo"),
+                                   QStringLiteral("triangle"), QStringLiteral("262-1047"), QStringLiteral("tremolo"),
                                    QStringLiteral("1.5"), QStringLiteral("70")}) ||
       !Index(database, {library}) || !Index(other, {more})) {
     return 1;

@@ -32,6 +32,7 @@ TForm8::TForm8(TDataModule1& store, TDataModule2& source, Dialogs& dialogs, File
       help_(new HelpVideoPanel(kHelpPanel)) {
   setWindowTitle(QStringLiteral("Импорт базы данных"));
   help_->LoadPicture();
+  help_->setVisible(help_->HasContent());
 
   auto* choose = new QPushButton(QStringLiteral("Выбрать"));
   auto* file = new QHBoxLayout;

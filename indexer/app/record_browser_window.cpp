@@ -35,6 +35,7 @@ TForm9::TForm9(TDataModule1& store, QWidget* parent)
       scroll_(new QScrollBar(Qt::Horizontal)), help_(new HelpVideoPanel(kHelpPanel)) {
   setWindowTitle(QStringLiteral("Просмотр базы данных"));
   help_->LoadPicture();
+  help_->setVisible(help_->HasContent());
 
   list_->setModel(names_);
   list_->setUniformItemSizes(true);  // a list of 100,000 rows lays out at once
@@ -52,6 +53,9 @@ TForm9::TForm9(TDataModule1& store, QWidget* parent)
   fields_->horizontalHeader()->setStretchLastSection(true);
   fields_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   fields_->setColumnWidth(0, 200);
+  // All twelve fields at once, without a scroll bar.
+  fields_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+  fields_->setMinimumHeight(12 * (fontMetrics().height() + 6) + fields_->horizontalHeader()->sizeHint().height() + 4);
 
   info_->setReadOnly(true);
   auto* infoGroup = new QGroupBox(QStringLiteral("Дополнительная информация"));
@@ -156,6 +160,7 @@ void TForm9::Redraw() {
   double highest = 100;
   for (const QPointF& p : points) highest = std::max(highest, p.y());
   y->setRange(0, highest * 1.1);
+  y->applyNiceNumbers();
   const QImage picture = browser_.BandPicture(position, width);
   bands_->setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
 }

@@ -18,6 +18,7 @@
 #include <QTreeWidget>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace melo {
 
@@ -28,6 +29,9 @@ QColor FromBgr(BgrColour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16)
 void SetTitle(QChart* chart, const StatisticsChart& data) {
   QStringList lines;
   for (const QString& line : data.title) lines << line.toHtmlEscaped();
+  // An empty pie would look like a chart that failed to draw.
+  const bool allZero = std::all_of(data.slices.begin(), data.slices.end(), [](const ChartSlice& s) { return s.value == 0; });
+  if (allZero) lines << QStringLiteral("<br><i>Все значения равны нулю</i>");
   chart->setTitle(lines.join(QStringLiteral("<br>")));
 }
 
@@ -93,6 +97,7 @@ TForm10::TForm10(TDataModule1& store, std::function<QString()> databasePath, QWi
   totals_->setSelectionMode(QAbstractItemView::NoSelection);
   totals_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   totals_->setMinimumWidth(380);
+  totals_->setFocusPolicy(Qt::NoFocus);
 
   auto* files = new QTabWidget;
   files->addTab(AddChartPage(&DatabaseStatistics::filesByType, false), QStringLiteral("По типу данных"));
