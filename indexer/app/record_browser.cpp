@@ -19,7 +19,8 @@ constexpr int64_t kSamplesPerRecord = 24000;
 
 bool RecordBrowser::Reload() {
   DatabaseLock lock(store_, TDataModule1::kSharedOwner);
-  return store_.ListRecords(names_, ids_);
+  listRead_ = store_.ListRecords(names_, ids_);
+  return listRead_;
 }
 
 int32_t RecordBrowser::RowId(qsizetype index) const {
@@ -27,7 +28,8 @@ int32_t RecordBrowser::RowId(qsizetype index) const {
 }
 
 QString RecordBrowser::ListCaption() const {
-  return QStringLiteral("Список записей: %1").arg(names_.size());
+  const QString caption = QStringLiteral("Список записей: %1").arg(names_.size());
+  return listRead_ ? caption : caption + QStringLiteral(" (база данных не читается)");
 }
 
 void RecordBrowser::Load(qsizetype index) {

@@ -25,7 +25,9 @@ class RecordBrowser {
   bool Reload();
   const QStringList& Names() const { return names_; }
   int32_t RowId(qsizetype index) const;
-  QString ListCaption() const;  // "Список записей: N"
+  // "Список записей: N", and a word on a list that could not be read, which would
+  // otherwise pass for an empty database.
+  QString ListCaption() const;
 
   // Reads row `index` of the list and its fingerprint under the database lock.
   // The fields and records start empty, so a row that failed to read or was
@@ -53,6 +55,7 @@ class RecordBrowser {
   TDataModule1& store_;
   QStringList names_;
   QStringList ids_;
+  bool listRead_ = true;
   TrackInfo info_;
   std::vector<uint8_t> records_;
 };

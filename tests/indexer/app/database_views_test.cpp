@@ -86,13 +86,16 @@ TEST_F(DatabaseViewsTest, StatisticsTruncateHoursAndCountUntypedRowsOnlyInOveral
                                                    {"50-60 минут", 1, 102}, {"80-90 минут", 1, 103}}));
 }
 
-TEST_F(DatabaseViewsTest, StatisticsOfAnUnreadableFileAreMarkedAsSuch) {
+TEST_F(DatabaseViewsTest, AnUnreadableFileDoesNotPassForAnEmptyOne) {
   TDataModule1 bare(dialogs);
   ASSERT_TRUE(bare.OpenDatabase(dir.Path("no-table.db")));
   const DatabaseStatistics s = DatabaseStatistics::Read(bare, {});
   EXPECT_FALSE(s.readable);
   EXPECT_EQ(s.totals.size(), 12);
   EXPECT_TRUE(s.durations.slices.isEmpty());
+  RecordBrowser browser(bare);
+  EXPECT_FALSE(browser.Reload());
+  EXPECT_EQ(browser.ListCaption(), "Список записей: 0 (база данных не читается)");
 
   const DatabaseStatistics empty = DatabaseStatistics::Read(store, {});
   EXPECT_TRUE(empty.readable);
