@@ -126,12 +126,17 @@ std::vector<uint8_t> Fingerprint(int32_t count) {
   return bytes;
 }
 
-TEST_F(DatabaseViewsTest, BrowserDrawsAChartWidthOfRecordsAndNeverTheLast) {
+// A row named after its MD5 with a fingerprint of `records` records.
+int32_t AddTrack(TDataModule1& store, const QString& md5, int32_t records) {
   TrackInfo info;
-  info.md5 = "m";
-  info.source_file_name = "song";
-  info.records = 25;
-  ASSERT_EQ(store.InsertSQL(info, Fingerprint(25)), 0);
+  info.md5 = md5;
+  info.source_file_name = md5;
+  info.records = records;
+  return store.InsertSQL(info, Fingerprint(records));
+}
+
+TEST_F(DatabaseViewsTest, BrowserDrawsAChartWidthOfRecordsAndNeverTheLast) {
+  ASSERT_EQ(AddTrack(store, "song", 25), 0);
   RecordBrowser browser(store);
   ASSERT_TRUE(browser.Reload());
   browser.Load(0);
@@ -161,20 +166,14 @@ TEST_F(DatabaseViewsTest, BrowserDrawsAChartWidthOfRecordsAndNeverTheLast) {
 }
 
 TEST_F(DatabaseViewsTest, BrowserShowsNothingOfARowDeletedSinceTheListWasRead) {
-  TrackInfo info;
-  info.md5 = "m";
-  info.source_file_name = "song";
-  info.records = 30;
-  ASSERT_EQ(store.InsertSQL(info, Fingerprint(30)), 0);
-  info.md5 = "n";
-  info.source_file_name = "tune";
-  ASSERT_EQ(store.InsertSQL(info, Fingerprint(30)), 0);
+  ASSERT_EQ(AddTrack(store, "song", 30), 0);
+  ASSERT_EQ(AddTrack(store, "tune", 30), 0);
   RecordBrowser browser(store);
   ASSERT_TRUE(browser.Reload());
   EXPECT_EQ(browser.ListCaption(), "Список записей: 2");
   browser.Load(0);
   ASSERT_EQ(browser.Info().source_file_name, "song");
-  ASSERT_EQ(store.DeleteRecord({"n", 0, 0}), 0);
+  ASSERT_EQ(store.DeleteRecord({"tune", 0, 0}), 0);
   browser.Load(1);
   EXPECT_EQ(browser.Info().source_file_name, "");
   EXPECT_EQ(browser.RecordCount(), 0);
