@@ -27,7 +27,8 @@ bool ShowItemsOverDBus(const QString& path) {
   }
   QDBusMessage call = QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/FileManager1"),
                                                      kService, QStringLiteral("ShowItems"));
-  call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+  // A URI in its encoded form, as the interface asks (blanks, Cyrillic letters).
+  call << QStringList{QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded())} << QString();
   return bus.send(call);
 }
 #endif
