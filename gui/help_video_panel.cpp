@@ -83,6 +83,10 @@ void HelpVideoPanel::SetPicture(const QImage& picture) {
   ShowPicture();
 }
 
+bool HelpVideoPanel::HasContent() const {
+  return !picture_.isNull() || QFileInfo(ContentFile(QString::number(number_) + QStringLiteral(".mpg"))).isFile();
+}
+
 QMediaPlayer::PlaybackState HelpVideoPanel::PlaybackState() const {
   return player_ ? player_->playbackState() : QMediaPlayer::StoppedState;
 }

@@ -42,6 +42,9 @@ class HelpVideoPanel : public QWidget {
   // The picture "<content>/<number>.jpg"; a missing file leaves the panel empty.
   bool LoadPicture();
   void SetPicture(const QImage& picture);
+  // Whether there is anything to show: a picture or the help video. A window
+  // leaves out a panel that would stay an empty area.
+  bool HasContent() const;
 
   void Click();
   void DoubleClick();

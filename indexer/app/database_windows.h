@@ -1,19 +1,53 @@
 #pragma once
 
+#include "gui/file_chooser.h"
+#include "indexer/database/import_source.h"
+
+#include <QPointer>
+#include <QString>
 #include <functional>
+#include <memory>
+
+class QWidget;
 
 namespace melo {
 
-// The windows that look into the database (statistics, record browser, check,
-// import) are built apart from the main window; the program's start-up hands
-// their openers to it here. The main window has checked the preconditions of
-// each (connection, no indexing running) and stopped the help videos before it
-// calls one. An opener left empty does nothing.
-struct DatabaseWindows {
-  std::function<void()> showStatistics;  // "Информация о базе данных", modal
-  std::function<void()> showBrowser;     // "Просмотр базы данных"
-  std::function<void()> showCheck;       // "Проверка базы данных", modal
-  std::function<void()> showImport;      // "Импорт информации из другой базы данных", modal
+class Dialogs;
+class TDataModule1;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm10;
+
+// The main window's way to its database windows: made once at start-up, kept
+// until exit, and only shown and hidden. The statistics, check and import windows
+// are modal over `parent`; the record browser is a window of its own. The main
+// window checks its preconditions (a connected database, no indexing running)
+// before it calls these.
+class DatabaseWindows {
+ public:
+  DatabaseWindows(TDataModule1& store, Dialogs& dialogs, std::function<QString()> databasePath,
+                  QWidget* parent = nullptr);
+  ~DatabaseWindows();
+
+  void ShowStatistics();
+  void ShowBrowser();
+  void ShowCheck();
+  void ShowImport();
+
+  TForm10* Statistics() const;
+  TForm9* Browser() const;
+  TForm7* Check() const;
+  TForm8* Import() const;
+
+ private:
+  TDataModule2 importSource_;
+  DialogFileChooser files_;  // the import window's file dialog
+  // Owned here; QPointer because a parent that is destroyed first takes them along.
+  QPointer<TForm10> statistics_;
+  QPointer<TForm9> browser_;
+  QPointer<TForm7> check_;
+  QPointer<TForm8> import_;
 };
 
 }  // namespace melo

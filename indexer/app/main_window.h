@@ -3,7 +3,7 @@
 #include "base/program_paths.h"
 #include "gui/file_chooser.h"
 #include "indexer/app/database_menu.h"
-#include "indexer/app/database_windows.h"
+#include "indexer/app/database_window_openers.h"
 #include "indexer/app/file_queue.h"
 #include "indexer/app/indexer_settings.h"
 #include "indexer/app/indexing_messages.h"
@@ -49,7 +49,7 @@ class TForm1 : public QMainWindow {
   TDataModule1& DataModule() { return *store_; }
   const IndexerSettings& Settings() const { return settings_; }
   bool IndexingRunning() const;
-  void SetDatabaseWindows(DatabaseWindows windows) { databaseWindows_ = std::move(windows); }
+  void SetDatabaseWindows(DatabaseWindowOpeners windows) { databaseWindows_ = std::move(windows); }
 
   // The actions of the menus and buttons.
   void StartExecute();
@@ -120,7 +120,7 @@ class TForm1 : public QMainWindow {
   FileQueue queue_;
   IndexingMessages messages_;
   QueueTableModel* model_;
-  DatabaseWindows databaseWindows_;
+  DatabaseWindowOpeners databaseWindows_;
 
   // The program's windows and data module, created in this order at start-up.
   TForm2* settingsWindow_ = nullptr;

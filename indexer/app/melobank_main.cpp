@@ -4,6 +4,7 @@
 #include "base/program_paths.h"
 #include "gui/file_chooser.h"
 #include "gui/message_dialogs.h"
+#include "indexer/app/database_windows.h"
 #include "indexer/app/main_window.h"
 
 #include <QApplication>
@@ -30,8 +31,9 @@ int main(int argc, char** argv) {
   TForm1 form1(paths, dialogs, chooser, QThread::idealThreadCount());
   dialogs.SetParent(&form1);
   chooser.SetParent(&form1);
-  // The database windows (statistics, record browser, check, import) are handed
-  // to the main window here: form1.SetDatabaseWindows({...}).
+  DatabaseWindows databaseWindows(form1.DataModule(), dialogs, [&form1] { return form1.Settings().dbPath; }, &form1);
+  form1.SetDatabaseWindows({[&] { databaseWindows.ShowStatistics(); }, [&] { databaseWindows.ShowBrowser(); },
+                            [&] { databaseWindows.ShowCheck(); }, [&] { databaseWindows.ShowImport(); }});
   form1.show();
   return QApplication::exec();
 }
