@@ -27,8 +27,13 @@ struct SearchReport;
 
 namespace melo::melodar {
 
+class DebugWindow;
+class LogWindow;
+class ProfilingWindow;
+class TForm11;
 class TForm24;
 class TForm3;
+class TForm4;
 
 // Melodar's main window: the signal picture of what is heard, the source list,
 // "Поиск" and "Автопоиск", the best result and its parameters, and the menus. It
@@ -45,6 +50,11 @@ class TForm1 : public QMainWindow {
   const MainMenu& Menu() const { return *menu_; }
   TForm24* SearchParametersWindow() const { return form24_; }
   TForm3* LoadErrorsWindow() const { return form3_; }
+  TForm4* QueryResultsWindow() const { return form4_; }
+  TForm11* HistoryWindow() const { return form11_; }
+  melodar::DebugWindow* DebugInspectionWindow() const { return debug_; }
+  ProfilingWindow* ProfilingInspectionWindow() const { return profiling_; }
+  LogWindow* MatcherLogWindow() const { return log_; }
 
   // Starts this program anew; tests put something harmless in its place.
   std::function<bool()> restartProgram;
@@ -63,6 +73,8 @@ class TForm1 : public QMainWindow {
 
  private:
   void BuildControls();
+  void CreateWindows();
+  void ShowWindow(QWidget* window, bool stopVideos);
   void ConnectMenu();
   QWidget* BuildTopRow();
   QWidget* BuildResults();
@@ -94,8 +106,13 @@ class TForm1 : public QMainWindow {
   Dialogs& dialogs_;
   FileChooser& chooser_;
   std::unique_ptr<MainMenu> menu_;
-  TForm24* form24_ = nullptr;
+  TForm4* form4_ = nullptr;
+  melodar::DebugWindow* debug_ = nullptr;
+  TForm11* form11_ = nullptr;
   TForm3* form3_ = nullptr;
+  ProfilingWindow* profiling_ = nullptr;
+  LogWindow* log_ = nullptr;
+  TForm24* form24_ = nullptr;
 
   QLabel* picture_ = nullptr;
   QImage pictureImage_;
