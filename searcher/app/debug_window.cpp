@@ -60,7 +60,7 @@ DebugWindow::DebugWindow(SearcherSession& session, Dialogs& dialogs, QWidget* pa
                                 QStringLiteral("Амплитуда запроса"), QStringLiteral("Полосы трека"),
                                 QStringLiteral("Полосы запроса"), QStringLiteral("Разница (сумма/макс.)")},
                                this);
-  tabs_->addTab(TextTableView(frames_, {60, 110, 120, 115, 125, 190, 190, 160}),
+  tabs_->addTab(TextTableView(frames_, {60, 115, 130, 130, 140, 190, 190, 160}),
                 QStringLiteral("Кадры трека в запросе"));
   keypoints_ = new TextTableModel({QStringLiteral("Точка"), QStringLiteral("Позиция"), QStringLiteral("Амплитуда"),
                                    QStringLiteral("Полосы запроса"), QStringLiteral("Кадр"),

@@ -128,7 +128,7 @@ QWidget* TForm11::BuildTabs() {
        QStringLiteral("Полных сравнений"), QStringLiteral("Разница в спектрах"), QStringLiteral("Черновая разница"),
        QStringLiteral("Итоговая разница"), QStringLiteral("Точек")},
       this);
-  tableView_ = TextTableView(table_, {135, 55, 100, 70, 60, 55, 330, 300, 130, 120, 120, 50});
+  tableView_ = TextTableView(table_, {135, 55, 115, 70, 60, 55, 330, 300, 130, 120, 120, 50});
   connect(tableView_, &QTableView::clicked, this, [this](const QModelIndex& i) { emit RowClicked(LineAt(i)); });
   connect(tableView_, &QTableView::doubleClicked, this,
           [this](const QModelIndex& i) { emit RowDoubleClicked(LineAt(i)); });
@@ -170,6 +170,7 @@ QWidget* TForm11::BuildStatistics() {
   for (int i = 0; i < 4; ++i) {
     bars_[i] = new QBarSet(kinds[i].first);
     bars_[i]->setColor(Bgr(kinds[i].second));
+    bars_[i]->setLabelColor(Qt::black);  // readable on yellow as on red
     bars_[i]->append(0);
     series->append(bars_[i]);
   }
@@ -192,10 +193,11 @@ QWidget* TForm11::BuildStatistics() {
   timeChart->addSeries(times_);
   timeChart->legend()->hide();
   auto* x = new QValueAxis;
-  x->setRange(0, 99);
+  x->setRange(0, 100);
+  x->setTickCount(5);
   x->setLabelFormat(QStringLiteral("%d"));
   timeAxis_ = new QValueAxis;
-  timeAxis_->setLabelFormat(QStringLiteral("%.2f"));
+  timeAxis_->setLabelFormat(QStringLiteral("%.3f"));
   timeChart->addAxis(x, Qt::AlignBottom);
   timeChart->addAxis(timeAxis_, Qt::AlignLeft);
   times_->attachAxis(x);
@@ -300,6 +302,8 @@ void TForm11::UpdateTable() {
   for (int i = 0; i < 4; ++i) bars_[i]->replace(0, counts[i]);
   // Axes do not follow their series by themselves.
   countAxis_->setRange(0, std::max({1, s.found, s.notFound}) * 1.15);
+  countAxis_->setTickCount(5);
+  countAxis_->applyNiceNumbers();
   TabChanged();
 }
 
@@ -324,6 +328,7 @@ void TForm11::DrawGraph() {
   double top = 0;
   for (const QPointF& p : points) top = std::max(top, p.y());
   timeAxis_->setRange(0, top > 0 ? top * 1.1 : 1);
+  timeAxis_->applyNiceNumbers();
 }
 
 void TForm11::FailureAnalysis() {
@@ -331,8 +336,9 @@ void TForm11::FailureAnalysis() {
   const QList<QPieSlice*> slices = failures_->slices();
   for (int i = 0; i < SearchHistory::kReasonCount; ++i) {
     slices[i]->setValue(reasons[i]);
+    // The legend names the reasons with their counts; labels beside the pie
+    // would be cut.
     slices[i]->setLabel(slices[i]->label().section(QStringLiteral(": "), 0, 0) + QStringLiteral(": %1").arg(reasons[i]));
-    slices[i]->setLabelVisible(reasons[i] > 0);
   }
 }
 
