@@ -3,6 +3,7 @@
 #include "base/dialogs.h"
 #include "gui/file_chooser.h"
 #include "gui/help_video_panel.h"
+#include "gui/info_panel.h"
 #include "searcher/app/text_table_model.h"
 #include "searcher/app/text_table_view.h"
 
@@ -15,7 +16,6 @@
 #include <QChartView>
 #include <QClipboard>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -228,20 +228,14 @@ QWidget* TForm11::BuildFailures() {
 }
 
 QWidget* TForm11::BuildInfo() {
-  info_ = new QGroupBox(QStringLiteral("Информация"));
-  auto* layout = new QVBoxLayout(info_);
-  auto* text = new QLabel(QStringLiteral(
+  info_ = new InfoPanel(QStringLiteral(
       "Здесь собраны итоги последних 1000 поисков. «Подтверждено» — найден тот же трек, что и поиском раньше, "
       "не дальше 10 секунд от прежнего места: такому результату можно верить. Меню «Вид» скрывает неудачные и "
       "неподтверждённые поиски, на счёт записей это не влияет. На вкладке «Уникальные значения» — сколько раз "
-      "был найден каждый трек."));
-  text->setWordWrap(true);
-  layout->addWidget(text);
-  video_ = new HelpVideoPanel(3);
-  video_->setFixedSize(240, 135);
-  layout->addWidget(video_, 0, Qt::AlignHCenter);
-  layout->addStretch();
+      "был найден каждый трек."),
+                        3);
   info_->setFixedWidth(270);
+  video_ = info_->Video();
   return info_;
 }
 

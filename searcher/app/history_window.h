@@ -8,7 +8,6 @@
 class QAction;
 class QBarSet;
 class QChart;
-class QGroupBox;
 class QLabel;
 class QLineSeries;
 class QPieSeries;
@@ -21,6 +20,7 @@ namespace melo {
 class Dialogs;
 class FileChooser;
 class HelpVideoPanel;
+class InfoPanel;
 class TextTableModel;
 }  // namespace melo
 
@@ -110,7 +110,7 @@ class TForm11 : public QMainWindow {
   QLineSeries* times_;
   QValueAxis* timeAxis_;
   QPieSeries* failures_;
-  QGroupBox* info_;
+  InfoPanel* info_;
   HelpVideoPanel* video_;
   QList<QLabel*> status_;
 };

@@ -6,6 +6,7 @@
 #include "gui/desktop_actions.h"
 #include "gui/file_chooser.h"
 #include "gui/help_video_panel.h"
+#include "gui/info_panel.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/app/database_errors_window.h"
 #include "searcher/app/debug_window.h"
@@ -163,18 +164,13 @@ QWidget* TForm1::BuildTopRow() {
   (new QVBoxLayout(device))->addWidget(sources_);
   right->addWidget(device);
 
-  info_ = new QGroupBox(QStringLiteral("Информация"));
-  auto* infoLayout = new QVBoxLayout(info_);
-  auto* text = new QLabel(QStringLiteral(
-      "Мелодар узнаёт звучащую музыку по нескольким секундам звука, сравнивая их с базой данных отпечатков. "
-      "Базу данных из своих аудио- и видеофайлов создаёт программа Melobank (Ctrl+I); открыть базу: Ctrl+B. "
-      "О готовых базах и о демонстрационной базе данных рассказывает справка (F1)."));
-  text->setWordWrap(true);
-  infoLayout->addWidget(text);
-  video_ = new HelpVideoPanel(1);
-  video_->setFixedSize(240, 135);
-  infoLayout->addWidget(video_, 0, Qt::AlignHCenter);
-  infoLayout->addStretch();
+  info_ = new InfoPanel(
+      QStringLiteral(
+          "Мелодар узнаёт звучащую музыку по нескольким секундам звука, сравнивая их с базой данных отпечатков. "
+          "Базу данных из своих аудио- и видеофайлов создаёт программа Melobank (Ctrl+I); открыть базу: Ctrl+B. "
+          "О готовых базах и о демонстрационной базе данных рассказывает справка (F1)."),
+      1);
+  video_ = info_->Video();
   right->addWidget(info_, 1);
   auto* rightColumn = new QWidget;
   rightColumn->setLayout(right);

@@ -11,7 +11,6 @@
 #include <memory>
 
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -21,6 +20,7 @@ namespace melo {
 class Dialogs;
 class FileChooser;
 class HelpVideoPanel;
+class InfoPanel;
 class SearcherSession;
 struct SearchReport;
 }  // namespace melo
@@ -117,7 +117,7 @@ class TForm1 : public QMainWindow {
   QLabel* picture_ = nullptr;
   QImage pictureImage_;
   QComboBox* sources_ = nullptr;
-  QGroupBox* info_ = nullptr;
+  InfoPanel* info_ = nullptr;
   HelpVideoPanel* video_ = nullptr;
   QLineEdit* resultLine_ = nullptr;
   QTableWidget* parameters_ = nullptr;

@@ -65,7 +65,8 @@ ProfilingWindow::ProfilingWindow(SearcherSession& session, QWidget* parent)
 void ProfilingWindow::ShowReport(const SearchReport& report) {
   samples_ = report.query->Samples();
   track_->setMaximum(std::max(0, report.index->TrackCount() - 1));
-  if (report.outcome.Found()) {
+  // The place of the last hit, unless the user is choosing one.
+  if (report.outcome.Found() && !isVisible()) {
     track_->setValue(report.outcome.entries.front().track);
     second_->setValue(static_cast<int>(report.outcome.entries.front().frame / 2));
   }

@@ -4,6 +4,7 @@
 #include "gui/desktop_actions.h"
 #include "gui/file_chooser.h"
 #include "gui/help_video_panel.h"
+#include "gui/info_panel.h"
 #include "searcher/app/main_menu.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/text_table_model.h"
@@ -14,7 +15,6 @@
 #include <QAction>
 #include <QChart>
 #include <QChartView>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QClipboard>
 #include <QHBoxLayout>
@@ -189,20 +189,14 @@ QWidget* TForm4::BuildTabs() {
 }
 
 QWidget* TForm4::BuildInfo() {
-  info_ = new QGroupBox(QStringLiteral("Информация"));
-  auto* layout = new QVBoxLayout(info_);
-  auto* text = new QLabel(QStringLiteral(
+  info_ = new InfoPanel(QStringLiteral(
       "Голубая линия — громкость последнего аудио запроса, чёрные точки — его ключевые точки. Цветные точки — "
       "ключевые точки найденных треков в тех же местах запроса, их громкость приведена к громкости запроса: "
       "чем ближе они к линии запроса, тем увереннее совпадение. Красные точки — лучший результат. Зелёные "
-      "квадраты показывают, где были бы точки предыдущего результата, если поиск ничего не нашёл."));
-  text->setWordWrap(true);
-  layout->addWidget(text);
-  video_ = new HelpVideoPanel(2);
-  video_->setFixedSize(240, 135);
-  layout->addWidget(video_, 0, Qt::AlignHCenter);
-  layout->addStretch();
+      "квадраты показывают, где были бы точки предыдущего результата, если поиск ничего не нашёл."),
+                        2);
   info_->setFixedWidth(270);
+  video_ = info_->Video();
   return info_;
 }
 

@@ -9,7 +9,6 @@
 
 class QAction;
 class QChart;
-class QGroupBox;
 class QLabel;
 class QLineSeries;
 class QListWidget;
@@ -22,6 +21,7 @@ namespace melo {
 class Dialogs;
 class FileChooser;
 class HelpVideoPanel;
+class InfoPanel;
 class TextTableModel;
 struct SearchIndex;
 struct SearchReport;
@@ -102,7 +102,7 @@ class TForm4 : public QMainWindow {
   TextTableModel* debugValues_;
   QTableView* resultsView_;
   QListWidget* keypointList_;
-  QGroupBox* info_;
+  InfoPanel* info_;
   HelpVideoPanel* video_;
   QLabel* status_;
 };

@@ -103,51 +103,54 @@ QList<QStringList> SearchInspection::KeypointRows(int32_t track, int64_t start) 
   return rows;
 }
 
-SearchInspection::TrackSearch SearchInspection::SearchTrack(int32_t track, const SearchParameters& params) {
+SearchInspection::TrackSearch SearchInspection::ScanTrack(AudioQuery& query, int32_t track,
+                                                         const SearchParameters& params) const {
   TrackSearch search;
-  if (!hasQuery_ || !ValidTrack(track)) return search;
   SearchResults results;
   ScanDiagnostics diagnostics;
   ScanScratch scratch;
   scratch.counters = &search.counters;
   scratch.diagnostics = &diagnostics;
+  const QueryMatcher matcher(query, Untraced(params));
   QElapsedTimer clock;
   clock.start();
-  const QueryMatcher matcher(*query_, Untraced(params));
   matcher.FullScan(track, index_.tracks[track], results, scratch);
   search.ms = clock.nsecsElapsed() / 1e6;
   search.entries = results.Ordered();
   return search;
 }
 
+SearchInspection::TrackSearch SearchInspection::SearchTrack(int32_t track, const SearchParameters& params) {
+  if (!hasQuery_ || !ValidTrack(track)) return {};
+  return ScanTrack(*query_, track, params);
+}
+
 SearchInspection::ScanTiming SearchInspection::TimeScans(int32_t track, int32_t second,
                                                          const SearchParameters& params) {
   ScanTiming timing;
   if (!hasQuery_ || !ValidTrack(track)) return timing;
-  // A query of its own each time: the band cache of an earlier scan would make
-  // the scans look faster than a search's.
+  // A query of its own for each scan: the band cache of an earlier scan would
+  // make the scans look faster than a search's.
   AudioQuery fresh;
   fresh.Create(samples_.data(), static_cast<int32_t>(samples_.size()));
-  const QueryMatcher matcher(fresh, Untraced(params));
-  SearchResults results;
-  ScanDiagnostics diagnostics;
-  ScanScratch scratch;
-  scratch.counters = &timing.counters;
-  scratch.diagnostics = &diagnostics;
-  QElapsedTimer clock;
-  clock.start();
-  matcher.FullScan(track, index_.tracks[track], results, scratch);
-  timing.fullMs = clock.nsecsElapsed() / 1e6;
-  timing.found = results.Count();
+  const TrackSearch full = ScanTrack(fresh, track, params);
+  timing.fullMs = full.ms;
+  timing.counters = full.counters;
+  timing.found = static_cast<int32_t>(full.entries.size());
 
   AudioQuery again;
   again.Create(samples_.data(), static_cast<int32_t>(samples_.size()));
   const QueryMatcher tracking(again, Untraced(params));
-  SearchResults trackingResults;
+  SearchResults results;
+  ScanCounters untouched;
+  ScanDiagnostics diagnostics;
+  ScanScratch scratch;
+  scratch.counters = &untouched;
+  scratch.diagnostics = &diagnostics;
   const int32_t frame = 2 * second;
-  clock.restart();
-  tracking.TrackingScan(track, index_.tracks[track], trackingResults, frame - 2 * params.querySeconds, frame + 20,
-                        scratch);
+  QElapsedTimer clock;
+  clock.start();
+  tracking.TrackingScan(track, index_.tracks[track], results, frame - 2 * params.querySeconds, frame + 20, scratch);
   timing.trackingMs = clock.nsecsElapsed() / 1e6;
   return timing;
 }

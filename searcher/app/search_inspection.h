@@ -58,6 +58,8 @@ class SearchInspection {
   ScanTiming TimeScans(int32_t track, int32_t second, const SearchParameters& params);
 
  private:
+  TrackSearch ScanTrack(AudioQuery& query, int32_t track, const SearchParameters& params) const;
+
   const SearchIndex& index_;
   std::vector<int16_t> samples_;
   std::unique_ptr<AudioQuery> query_;
