@@ -29,6 +29,7 @@
 #include <QProcess>
 #include <QTabWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -159,7 +160,11 @@ int Tour(const QString& out) {
   window.show();
 
   int found = 0, missed = 0;
-  session.AddSearchListener([&](const SearchReport& report) { ++(report.outcome.Found() ? found : missed); });
+  ResultEntry lastHit;
+  session.AddSearchListener([&](const SearchReport& report) {
+    ++(report.outcome.Found() ? found : missed);
+    if (report.outcome.Found()) lastHit = report.outcome.entries.front();
+  });
   if (!SpinUntil([&] { return session.IndexLoaded() && session.Sound().Ring()->Total() >= 6 * 48000; }, 60000)) {
     Say(QStringLiteral("the database did not load or nothing was heard"));
     return 1;
@@ -206,6 +211,9 @@ int Tour(const QString& out) {
   debug->SearchTrack(true);
   Spin(300);
   Save(debug, out, QStringLiteral("melodar-debug-track-search.png"));
+  // The user picks the track and second of the last hit for the scan timing.
+  window.ProfilingInspectionWindow()->TrackField()->setValue(lastHit.track);
+  window.ProfilingInspectionWindow()->SecondField()->setValue(lastHit.frame / 2);
   window.ProfilingInspectionWindow()->Measure();
   Spin(300);
   Save(window.ProfilingInspectionWindow(), out, QStringLiteral("melodar-profiling.png"));
