@@ -62,11 +62,13 @@ QString FileQueue::NextWaiting() const {
   return {};
 }
 
-bool FileQueue::SetStatus(const QString& path, const QString& status, const QString& message) {
+bool FileQueue::SetStatus(const QString& path, const QString& status, const QString& message,
+                          const QString& cause) {
   const auto found = indexOfPath_.constFind(path);
   if (found == indexOfPath_.constEnd()) return false;
   entries_[*found].status = status;
   entries_[*found].message = message;
+  entries_[*found].cause = cause;
   return true;
 }
 

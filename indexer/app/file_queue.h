@@ -23,6 +23,7 @@ struct QueueEntry {
   QString status;
   int64_t size = 0;
   QString message;  // the worker's outcome text, for the record
+  QString cause;    // what lies beneath it, in English, for logs and terminals
 };
 
 // The indexer's queue of media files, without two entries of the same path.
@@ -36,7 +37,8 @@ class FileQueue {
   void Clear();
 
   QString NextWaiting() const;  // path of the first entry with an empty status, or empty
-  bool SetStatus(const QString& path, const QString& status, const QString& message = {});
+  bool SetStatus(const QString& path, const QString& status, const QString& message = {},
+                 const QString& cause = {});
   qsizetype CountWithStatus(const QString& status) const;
 
   // The paths, one per line, as UTF-8 with a byte-order mark and CR LF line ends.

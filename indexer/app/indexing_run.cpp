@@ -72,9 +72,16 @@ IndexingRun::StartOutcome IndexingRun::Start() {
     dialogs_.ShowMessage(QStringLiteral("Добавьте в список аудио или видео файлы!"));
     return StartOutcome::EmptyQueue;
   }
+  workDir_ = settings_.workDir;
+  if (!LockWorkDirectory(workDir_, workDirLock_)) {
+    WriteLogLine(paths_.programLog, QStringLiteral("Work directory is in use by another indexing run: ") + workDir_,
+                 true);
+    dialogs_.ShowMessage(QStringLiteral("Рабочий каталог занят другой индексацией: ") + workDir_);
+    return StartOutcome::WorkDirectoryBusy;
+  }
   messages_.Clear();
   store_.EnsureLookupIndexes();
-  ClearWorkDirectory(settings_.workDir, Slots());
+  ClearWorkDirectory(workDir_, Slots(), &workDirLock_);
   // The audio rate is measured from this start, so the count starts afresh too.
   ResetIndexedRecordsTotal();
   messages_.runStart = clock();
@@ -105,7 +112,7 @@ void IndexingRun::Collect(std::unique_ptr<ProcessMediaFile>& slot, const QDateTi
     queue_.SetStatus(path, kStatusIndexedBefore, message);
   } else {
     messages_.errors.append(stamp + QLatin1Char('\t') + message + QStringLiteral(" - ") + path);
-    queue_.SetStatus(path, kStatusError, message);
+    queue_.SetStatus(path, kStatusError, message, slot->Cause());
   }
   slot.reset();
 }
@@ -138,7 +145,7 @@ void IndexingRun::StartWorkers() {
     if (slots_[i] || SlotStillHeld(i)) continue;
     const QString path = queue_.NextWaiting();
     if (path.isEmpty()) break;
-    WorkerSettings worker{settings_.ffmpeg, settings_.sox, settings_.workDir, settings_.copyToWorkDir,
+    WorkerSettings worker{settings_.ffmpeg, settings_.sox, workDir_, settings_.copyToWorkDir,
                           paths_.programDir, paths_.programLog};
     slots_[i] = std::make_unique<ProcessMediaFile>(store_, worker, path, i);
     // A finished worker is collected (and its slot refilled) at once instead of
@@ -158,6 +165,7 @@ void IndexingRun::FinishIfDone() {
   timer_.stop();
   running_ = false;
   store_.Commit();
+  ReleaseWorkDirectory();
   dialogs_.ShowMessage(QStringLiteral("Задание выполнено!"));
   if (onFinished) onFinished();
 }
@@ -187,11 +195,18 @@ void IndexingRun::Stop() {
     slot->Terminate();
     queue_.SetStatus(slot->SourcePath(), kStatusStopped);
     messages_.errors.append(QStringLiteral("Остановлен: ") + slot->SourcePath());
-    slot->WaitFor();  // a worker finishes the file it is on
+    slot->WaitFor();  // its tool is killed, and it stores nothing more
     slot.reset();
   }
-  ClearWorkDirectory(settings_.workDir, Slots());
+  ReleaseWorkDirectory();
   dialogs_.ShowMessage(QStringLiteral("Индексация остановлена!"));
+}
+
+void IndexingRun::ReleaseWorkDirectory() {
+  std::erase_if(abandoned_, [](const auto& w) { return w->Finished(); });
+  if (!abandoned_.empty() || !workDirLock_.Locked()) return;
+  ClearWorkDirectory(workDir_, Slots(), &workDirLock_);
+  workDirLock_.Unlock();
 }
 
 }  // namespace melo
