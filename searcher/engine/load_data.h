@@ -12,8 +12,8 @@ namespace melo {
 // Reads every row of table Data into `index` in one pass: the descriptive columns
 // and each fingerprint blob. A row whose blob cannot be read stays with
 // loaded = false and gives one error line ("Ошибка чтения данных:\tId=...") to
-// onErrorLine. When the rows cannot be counted, recordsCount is -1 and nothing else
-// changes. A missing file is not created.
+// onErrorLine. When the rows cannot be counted, recordsCount is -1, loadError says
+// why and nothing else changes. A missing file is not created.
 void LoadIndex(const QString& databasePath, SearchIndex& index,
                const std::function<void(const QString&)>& onErrorLine);
 
