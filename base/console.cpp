@@ -1,5 +1,7 @@
 #include "base/console.h"
 
+#include "base/text_format.h"
+
 namespace melo {
 
 void WriteText(std::FILE* stream, const QString& text) {
@@ -8,6 +10,6 @@ void WriteText(std::FILE* stream, const QString& text) {
   std::fflush(stream);
 }
 
-void WriteErrorLine(const QString& text) { WriteText(stderr, text + QLatin1Char('\n')); }
+void WriteErrorLine(const QString& text) { WriteText(stderr, EscapeControls(text, true) + QLatin1Char('\n')); }
 
 }  // namespace melo

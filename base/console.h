@@ -9,7 +9,8 @@ namespace melo {
 // tool prints keeps its order with what the tools it starts print.
 void WriteText(std::FILE* stream, const QString& text);
 
-// The text and a line end on stderr: the command-line tools' messages and notes.
+// The text and a line end on stderr: the command-line tools' messages and notes,
+// with control characters other than TAB and LF made visible (EscapeControls).
 void WriteErrorLine(const QString& text);
 
 }  // namespace melo

@@ -1,6 +1,5 @@
 #include "base/file_utils.h"
 
-#include "base/file_listing.h"
 #include "base/path_utils.h"
 
 #include <QDir>
@@ -48,22 +47,16 @@ bool EnsureDirectory(const QString& dir) {
   return QFileInfo(dir).isDir();
 }
 
-bool DeleteFilesInDir(const QString& dir) {
-  if (dir.isEmpty()) return false;
-  QStringList files;
-  ListFiles(dir, QStringLiteral("*"), true, false, files);
-  bool all = true;
-  for (const QString& file : files) all = QFile::remove(file) && all;
-  return all;
-}
-
-bool DeleteDirToRecycleBin(const QString& dir) {
-  if (dir.isEmpty() || !QFileInfo(dir).isDir()) return false;
-  // Without the data location the trash would land in the current directory.
-  QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+bool MoveToRecycleBin(const QString& path) {
+  const QFileInfo entry(path);
+  if (path.isEmpty() || (!entry.exists() && !entry.isSymLink())) return false;
+  // Without the data location the trash would land in the current directory: no
+  // trash then.
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (!QDir::isAbsolutePath(data) || !QDir().mkpath(data)) return false;
   QString trashedAt;
-  if (!QFile::moveToTrash(dir, &trashedAt) || !QFileInfo(trashedAt).isAbsolute()) return false;
-  return !QFileInfo::exists(dir);
+  if (!QFile::moveToTrash(path, &trashedAt) || !QFileInfo(trashedAt).isAbsolute()) return false;
+  return !QFileInfo::exists(path);
 }
 
 }  // namespace melo

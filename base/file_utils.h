@@ -28,14 +28,9 @@ bool SaveTextLines(const QString& path, const QStringList& lines);
 // Creates dir with all missing parents; true when it exists afterwards.
 bool EnsureDirectory(const QString& dir);
 
-// Deletes every file under dir, in subdirectories too (the subdirectories stay).
-// Hidden files are left alone, links are removed without touching their targets,
-// and nothing outside dir is ever touched. True only when every deletion
-// succeeded; an empty dir does nothing and gives false.
-bool DeleteFilesInDir(const QString& dir);
-
-// Moves dir with everything in it to the user's trash, so it can be restored.
-// True when dir no longer exists afterwards; an empty dir gives false.
-bool DeleteDirToRecycleBin(const QString& dir);
+// Moves a file, or a folder with everything in it, to the user's trash, so it can
+// be restored. True when it no longer exists afterwards; false (and nothing is
+// deleted) when there is no trash to take it, or for an empty path.
+bool MoveToRecycleBin(const QString& path);
 
 }  // namespace melo

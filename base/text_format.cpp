@@ -32,4 +32,26 @@ QString FormatLocalDateTime(const QDateTime& moment) {
          moment.time().toString(QStringLiteral("HH:mm:ss"));
 }
 
+QString EscapeControls(const QString& text, bool keepLayout) {
+  const auto isControl = [](char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); };
+  if (std::none_of(text.begin(), text.end(), [&](QChar c) { return isControl(c.unicode()); })) return text;
+  QString out;
+  out.reserve(text.size() + 8);
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if (!isControl(u) || (keepLayout && (u == u'\t' || u == u'\n'))) {
+      out += c;
+    } else if (u == u'\t') {
+      out += QLatin1String("\\t");
+    } else if (u == u'\n') {
+      out += QLatin1String("\\n");
+    } else if (u == u'\r') {
+      out += QLatin1String("\\r");
+    } else {
+      out += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+    }
+  }
+  return out;
+}
+
 }  // namespace melo

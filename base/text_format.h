@@ -17,4 +17,12 @@ QString FormatDuration(int64_t seconds, bool withTotal);
 // seconds, "05.03.2024 14:07:09" in a Russian locale.
 QString FormatLocalDateTime(const QDateTime& moment);
 
+// Control characters made visible, so that a name printed on a terminal can
+// neither repaint it (escape sequences) nor break a line-and-column layout (TAB or
+// newline inside a field): TAB, LF and CR become \t, \n and \r, every other
+// control character (C0, DEL, C1) \uXXXX; JSON reads both back as the character.
+// With keepLayout, TAB and LF stay as they are: for whole lines whose fields were
+// escaped already.
+QString EscapeControls(const QString& text, bool keepLayout = false);
+
 }  // namespace melo

@@ -1,6 +1,7 @@
 #include "cli/common/subcommands.h"
 
 #include "base/console.h"
+#include "base/text_format.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -73,11 +74,11 @@ bool ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments, 
 }
 
 int Fail(const QString& message) {
-  WriteText(stderr, QStringLiteral("%1: error: %2\n").arg(ProgramName(), message));
+  WriteText(stderr, QStringLiteral("%1: error: %2\n").arg(ProgramName(), EscapeControls(message)));
   return kExitFailure;
 }
 
-void Print(const QString& text) { WriteText(stdout, text); }
+void Print(const QString& text) { WriteText(stdout, EscapeControls(text, true)); }
 
 void CatchInterrupts() {
   std::signal(SIGINT, OnInterrupt);

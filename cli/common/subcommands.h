@@ -31,7 +31,8 @@ int RunSubcommands(const QStringList& arguments, const QString& description,
 // returns false with *exitCode set; on --help prints the help and does the same.
 bool ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments, int* exitCode);
 
-// "<program>: error: <message>" on stderr; returns kExitFailure for `return Fail(...)`.
+// "<program>: error: <message>" on stderr, control characters made visible;
+// returns kExitFailure for `return Fail(...)`.
 int Fail(const QString& message);
 
 // Parses `arguments` with the options an OptionSet declares (its AddTo(parser) adds
@@ -51,7 +52,9 @@ bool ParseOptions(const QStringList& arguments, Options* options, int* exitCode,
   return true;
 }
 
-// Writes text to stdout as UTF-8.
+// Writes text to stdout as UTF-8. Control characters other than TAB and LF are
+// made visible; fields that may hold a TAB or LF of their own (names, paths) are
+// escaped by the caller with EscapeControls first.
 void Print(const QString& text);
 
 // Ctrl+C and SIGTERM raise a flag instead of ending the program, so that a long

@@ -2,6 +2,7 @@
 
 #include "base/console.h"
 #include "base/dialogs.h"
+#include "base/text_format.h"
 #include "cli/common/subcommands.h"
 #include "cli/melobank/database_commands.h"
 #include "indexer/database/import_source.h"
@@ -12,7 +13,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QTimer>
 
 namespace melo::cli {
 
@@ -57,7 +57,9 @@ int RunCheckCommand(const QStringList& arguments) {
   int findings = 0;
   bool failed = false;
   check.onReport = [&](const QString& line) {
-    Print(line + QLatin1Char('\n'));
+    // "Id=N<TAB>finding": a path in the finding may hold a TAB of its own.
+    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+    Print(line.left(tab + 1) + EscapeControls(line.mid(tab + 1)) + QLatin1Char('\n'));
     ++findings;
   };
   check.onError = [&](const QString& text) {
@@ -75,7 +77,8 @@ int RunImportCommand(const QStringList& arguments) {
   parser.setApplicationDescription(QStringLiteral(
       "Merges the rows of SOURCE.db into DB: new tracks are copied; for tracks already in DB "
       "the old row stays, or with --replace the source row takes its place. Ctrl+C stops after "
-      "the current row and keeps what was copied."));
+      "the current row and keeps what was copied. Exit status 0 when every row was handled, 1 "
+      "when some rows failed or the import was stopped, 2 when it could not run."));
   const QCommandLineOption replace(QStringLiteral("replace"), QStringLiteral("Replace rows of tracks already in DB."));
   parser.addOption(replace);
   parser.addPositionalArgument(QStringLiteral("DB"), QStringLiteral("The database to import into."));
@@ -97,19 +100,19 @@ int RunImportCommand(const QStringList& arguments) {
   import.onAdd = [](const QString& line) { Print(line + QLatin1Char('\n')); };
   import.onShow = [](const QString& text) { WriteErrorLine(text); };
   import.onSummary = [](const QStringList& lines) { Print(lines.join(QLatin1Char('\n')) + QLatin1Char('\n')); };
+  import.onCause = [&](const QString& cause) { WriteErrorLine(positional[0] + QStringLiteral(": ") + cause); };
 
+  // Ctrl+C and SIGTERM stop the import like the window's "Стоп": the current row
+  // is finished and what was copied stays.
   CatchInterrupts();
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (Interrupted()) import.Terminate();
-  });
-  poll.start(100);
   import.Start();
-  import.WaitFor();
+  while (!import.WaitFor(100)) {
+    if (Interrupted()) import.Terminate();
+  }
   RestoreInterrupts();
   source.CloseDatabase();
-  if (import.RanToTheEnd()) return kExitOk;
-  return import.Terminated() ? kExitFindings : kExitFailure;
+  if (!import.RanToTheEnd() && !import.Terminated()) return kExitFailure;  // ended by an error
+  return import.RanToTheEnd() && import.GetCounts().failed == 0 ? kExitOk : kExitFindings;
 }
 
 }  // namespace melo::cli

@@ -1,6 +1,7 @@
 #include "cli/melobank/database_commands.h"
 
 #include "base/dialogs.h"
+#include "base/text_format.h"
 #include "cli/common/subcommands.h"
 #include "indexer/app/record_fields.h"
 #include "indexer/database/record_store.h"
@@ -87,7 +88,9 @@ int RunListCommand(const QStringList& arguments) {
                                   return Fail(QStringLiteral("%1: cannot list the rows").arg(path));
                                 }
                                 QString out;
-                                for (qsizetype i = 0; i < ids.size(); ++i) out += ids[i] + '\t' + names[i] + '\n';
+                                for (qsizetype i = 0; i < ids.size(); ++i) {
+                                  out += ids[i] + '\t' + EscapeControls(names[i]) + '\n';
+                                }
                                 Print(out);
                                 return kExitOk;
                               });
@@ -106,8 +109,12 @@ int RunShowCommand(const QStringList& arguments) {
         if (!store.GetRecord(id, info, records)) return Fail(QStringLiteral("%1: cannot read row %2").arg(path, QString::number(id)));
         if (info.id == -1) return Fail(QStringLiteral("%1: no row with id %2").arg(path, QString::number(id)));
         QString out;
-        for (const auto& [name, value] : RecordFieldRows(info)) out += name + value + '\n';
-        out += QStringLiteral("Дополнительная информация=") + info.info + '\n';
+        for (const auto& [name, value] : RecordFieldRows(info)) out += name + EscapeControls(value) + '\n';
+        // The tag text is one "Name: value" line each, CR LF ended.
+        QStringList tags = info.info.split(QStringLiteral("\r\n"));
+        if (tags.size() > 1 && tags.last().isEmpty()) tags.removeLast();
+        for (QString& tag : tags) tag = EscapeControls(tag);
+        out += QStringLiteral("Дополнительная информация=") + tags.join('\n') + '\n';
         Print(out);
         return kExitOk;
       });

@@ -1,6 +1,7 @@
 #include "cli/melobank/fingerprint_command.h"
 
 #include "base/sample_files.h"
+#include "cli/common/query_refusal.h"
 #include "cli/common/subcommands.h"
 #include "fingerprint/fingerprint_builder.h"
 
@@ -48,12 +49,7 @@ int PrintTrackRecords(const SampleBuffer& buffer) {
 int PrintQueryKeypoints(const SampleBuffer& buffer) {
   FingerprintBuilder builder(1);
   const auto keypoints = BuildQueryKeypoints(builder, buffer.data(), buffer.count());
-  if (!keypoints) {
-    const auto found = builder.FindQueryKeypoints(buffer.data(), buffer.count()).size();
-    return Fail(QStringLiteral("the query yields %1 key points; at least %2 are needed")
-                    .arg(found)
-                    .arg(kMinQueryKeypoints));
-  }
+  if (!keypoints) return Fail(QueryRefusal(buffer.data(), buffer.count()));
   std::string out;
   for (const QueryKeypoint& k : *keypoints) {
     out += std::to_string(k.position) + ' ' + std::to_string(k.amplitude);

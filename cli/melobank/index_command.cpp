@@ -148,8 +148,9 @@ QString ProgressLine(const FileQueue& queue, const IndexingMessages& messages) {
 QString Summary(const FileQueue& queue, const IndexingMessages& messages) {
   QString out;
   for (const QueueEntry& e : queue.Entries()) {
-    out += (e.status.isEmpty() ? QStringLiteral("в очереди") : e.status) + QLatin1Char('\t') + e.path;
+    out += (e.status.isEmpty() ? QStringLiteral("в очереди") : e.status) + QLatin1Char('\t') + EscapeControls(e.path);
     if (!e.message.isEmpty() && e.status != kStatusIndexedBefore) out += QLatin1Char('\t') + e.message;
+    if (!e.cause.isEmpty()) out += QLatin1Char('\t') + EscapeControls(e.cause);
     out += QLatin1Char('\n');
   }
   const double elapsed = messages.ElapsedSeconds(QDateTime::currentDateTime());

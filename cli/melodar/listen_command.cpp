@@ -16,14 +16,19 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QThread>
 #include <QTimer>
+#include <cmath>
 #include <optional>
 
 namespace melo::cli {
 
 namespace {
+
+constexpr int kLongestInterval = 3600;  // seconds
+constexpr double kLongestDuration = 1e9;  // seconds, some 31 years
 
 struct ListenOptions {
   QString database;
@@ -55,7 +60,8 @@ struct ListenOptionSet {
     parser.setApplicationDescription(QStringLiteral(
         "Listens to a sound source and identifies what it hears every S seconds, as the searcher's "
         "automatic search does, printing one search history line (or JSON object) per search until "
-        "Ctrl+C or the given duration."));
+        "Ctrl+C or the given duration. Exit status 2 when the source cannot start or nothing was "
+        "heard from it."));
     parser.addOptions({db, source, seconds, interval, mode, duration, json});
   }
 };
@@ -72,14 +78,18 @@ std::optional<QString> ReadListenOptions(const QCommandLineParser& parser, const
   o->params.querySeconds = parser.value(set.seconds).toInt(&ok);
   if (!ok || o->params.querySeconds < 3 || o->params.querySeconds > 7) return QStringLiteral("--seconds must be 3 to 7");
   const double intervalSeconds = parser.value(set.interval).toDouble(&ok);
-  if (!ok || intervalSeconds < 0.1) return QStringLiteral("--interval must be 0.1 seconds or more");
-  o->intervalMs = static_cast<int>(intervalSeconds * 1000);
+  if (!ok || !(intervalSeconds >= 0.1 && intervalSeconds <= kLongestInterval)) {
+    return QStringLiteral("--interval must be 0.1 to %1 seconds").arg(kLongestInterval);
+  }
+  o->intervalMs = static_cast<int>(std::lround(intervalSeconds * 1000));
   if (!ApplySearchMode(parser.value(set.mode), o->params)) {
     return QStringLiteral("--mode must be fast, thorough or scrupulous");
   }
   if (parser.isSet(set.duration)) {
     o->durationSeconds = parser.value(set.duration).toDouble(&ok);
-    if (!ok || o->durationSeconds <= 0) return QStringLiteral("--duration must be a number of seconds");
+    if (!ok || !(o->durationSeconds > 0 && o->durationSeconds <= kLongestDuration)) {
+      return QStringLiteral("--duration must be a number of seconds up to %1").arg(kLongestDuration, 0, 'f', 0);
+    }
   }
   o->json = parser.isSet(set.json);
   return std::nullopt;
@@ -101,19 +111,24 @@ bool StartSource(SoundSystem& sound, int32_t source) {
   return true;
 }
 
-// Runs the event loop until Ctrl+C or the end of the given duration.
-void RunUntilStopped(double durationSeconds) {
+// Runs the event loop until Ctrl+C, the end of the given duration, or a source that
+// has failed for good; false in the last case.
+bool RunUntilStopped(double durationSeconds, const SoundSystem& sound) {
   CatchInterrupts();
+  // The end is a deadline checked with the interrupt flag: a timer's interval is
+  // an int of milliseconds, which a long duration would overflow.
+  const QDeadlineTimer end = durationSeconds > 0 ? QDeadlineTimer(static_cast<qint64>(durationSeconds * 1000))
+                                                 : QDeadlineTimer(QDeadlineTimer::Forever);
+  bool sourceAlive = true;
   QTimer stopper;
   QObject::connect(&stopper, &QTimer::timeout, [&] {
-    if (Interrupted()) QCoreApplication::quit();
+    sourceAlive = !sound.SourceFailed();
+    if (Interrupted() || end.hasExpired() || !sourceAlive) QCoreApplication::quit();
   });
   stopper.start(100);
-  if (durationSeconds > 0) {
-    QTimer::singleShot(static_cast<int>(durationSeconds * 1000), [] { QCoreApplication::quit(); });
-  }
   QCoreApplication::exec();
   RestoreInterrupts();
+  return sourceAlive;
 }
 
 }  // namespace
@@ -133,7 +148,9 @@ int RunListenCommand(const QStringList& arguments) {
 
   SearchIndex index;
   LoadIndex(options.database, index, WriteErrorLine);
-  if (index.recordsCount < 0) return Fail(QStringLiteral("%1: cannot read table Data").arg(options.database));
+  if (index.recordsCount < 0) {
+    return Fail(QStringLiteral("%1: cannot read table Data: %2").arg(options.database, index.loadError));
+  }
   WriteErrorLine(LoadStatusTexts(index).join(QStringLiteral(", ")));
 
   QtAudioPlatform platform;
@@ -145,7 +162,7 @@ int RunListenCommand(const QStringList& arguments) {
   AudioQuery query;
   engine.onFinished = [&](const SearchOutcome& outcome) {
     Print((options.json ? ResultJson(outcome.queryTimeStamp, &outcome, {}, index, SearchResults::kCapacity)
-                        : HistoryLine(outcome, index)) +
+                        : PrintableHistoryLine(outcome, index)) +
           QLatin1Char('\n'));
   };
   LiveSearch live(engine, query, dialogs);
@@ -156,11 +173,15 @@ int RunListenCommand(const QStringList& arguments) {
     if (outcome == LiveSearch::Outcome::Started || !warning.isEmpty()) lastWarning = warning;
   };
   live.StartAutomatic(options.intervalMs, [&] { return sound.Ring(); }, [&] { return options.params; }, [] { return true; });
-  RunUntilStopped(options.durationSeconds);
+  const bool sourceAlive = RunUntilStopped(options.durationSeconds, sound);
   live.StopAutomatic();
   engine.Wait();
   const bool heard = sound.Ring()->Total() > 0;
   sound.Shutdown();
+  if (!sourceAlive) {
+    return Fail(QStringLiteral("%1 cannot start; see the capture helper's message above")
+                    .arg(sound.Sources()[options.source]));
+  }
   if (!heard) return Fail(QStringLiteral("nothing was heard from %1").arg(sound.Sources()[options.source]));
   return kExitOk;
 }

@@ -44,4 +44,10 @@ QString ResultJson(const QString& query, const SearchOutcome* outcome, const QSt
   return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
+QString PrintableHistoryLine(const SearchOutcome& outcome, const SearchIndex& index) {
+  QStringList fields = HistoryFields(outcome, index);
+  for (QString& field : fields) field = EscapeControls(field);
+  return fields.join(QLatin1Char('\t'));
+}
+
 }  // namespace melo::cli

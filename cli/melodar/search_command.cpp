@@ -1,6 +1,8 @@
 #include "cli/melodar/search_command.h"
 
 #include "base/console.h"
+#include "base/text_format.h"
+#include "cli/common/query_refusal.h"
 #include "cli/common/subcommands.h"
 #include "cli/melodar/query_input.h"
 #include "cli/melodar/result_json.h"
@@ -22,7 +24,9 @@ namespace melo::cli {
 
 namespace {
 
-constexpr size_t kLongestWholeQuery = 60;  // seconds
+constexpr int32_t kLongestWholeQuery = 60;  // seconds
+constexpr int32_t kMostThreads = 64;
+constexpr double kLatestStart = 1e7;  // seconds, some 115 days
 
 struct SearchOptions {
   QString database;
@@ -55,7 +59,8 @@ struct SearchOptionSet {
     parser.setApplicationDescription(QStringLiteral(
         "Identifies each QUERY (a 48 kHz mono .wav/.dat, or any media ffmpeg decodes) against a "
         "fingerprint database, as the searcher's one-shot search does, and prints one line per "
-        "query: the search history line, or a JSON object with --json."));
+        "query: the search history line, or a JSON object with --json. Exit status 0 when every "
+        "query was searched, 2 when some could not be (each says why on stderr)."));
     parser.addOptions({db, mode, seconds, start, threads, top, json});
     parser.addPositionalArgument(QStringLiteral("QUERY"), QStringLiteral("Query files."), QStringLiteral("QUERY..."));
   }
@@ -71,12 +76,16 @@ std::optional<QString> ReadNumbers(const QCommandLineParser& parser, const Searc
   }
   if (parser.isSet(set.start)) {
     o->start = parser.value(set.start).toDouble(&ok);
-    if (!ok || o->start < 0) return QStringLiteral("--start must be a number of seconds");
+    if (!ok || !(o->start >= 0 && o->start <= kLatestStart)) {
+      return QStringLiteral("--start must be a number of seconds from 0 to %1").arg(kLatestStart, 0, 'f', 0);
+    }
   }
-  o->threads = QThread::idealThreadCount();
+  o->threads = std::min(QThread::idealThreadCount(), kMostThreads);
   if (parser.isSet(set.threads)) {
     o->threads = parser.value(set.threads).toInt(&ok);
-    if (!ok || o->threads < 1) return QStringLiteral("--threads must be 1 or more");
+    if (!ok || o->threads < 1 || o->threads > kMostThreads) {
+      return QStringLiteral("--threads must be 1 to %1").arg(kMostThreads);
+    }
   }
   if (parser.isSet(set.top)) {
     o->top = parser.value(set.top).toInt(&ok);
@@ -98,62 +107,47 @@ std::optional<QString> ReadSearchOptions(const QCommandLineParser& parser, const
   o->json = parser.isSet(set.json);
   o->queries = parser.positionalArguments();
   if (o->queries.isEmpty()) return QStringLiteral("give at least one QUERY");
-  for (const QString& q : o->queries) {
-    if (!QFileInfo::exists(q)) return QStringLiteral("%1: no such file").arg(q);
-  }
   return std::nullopt;
 }
 
-// Q seconds from `start`, or the whole file.
-std::vector<int16_t> Excerpt(const std::vector<int16_t>& samples, const SearchOptions& o) {
-  if (o.start < 0) return samples;
-  const size_t first = std::min(samples.size(), static_cast<size_t>(std::llround(o.start * 48000)));
-  const size_t length = std::min(samples.size() - first, static_cast<size_t>(o.params.querySeconds) * 48000);
-  return {samples.begin() + static_cast<std::ptrdiff_t>(first),
-          samples.begin() + static_cast<std::ptrdiff_t>(first + length)};
+// The line (or JSON object) of a query that yields no search, so that every query
+// keeps its line; the reason also goes to stderr.
+void PrintFailedQuery(const QString& path, const QString& reason, const QString& cause, const SearchOptions& options,
+                      const SearchIndex& index) {
+  WriteErrorLine(path + QStringLiteral(": ") + reason + (cause.isEmpty() ? QString() : QStringLiteral(": ") + cause));
+  QStringList fields(12);
+  fields[6] = EscapeControls(reason);
+  const QString line = options.json ? ResultJson(path, nullptr, reason, index, 0) : fields.join('\t');
+  Print(line + QLatin1Char('\n'));
 }
 
-// The line (or JSON object) of a query that yields no search.
-QString FailedQueryLine(const QString& path, const QString& reason, const SearchOptions& options,
-                        const SearchIndex& index) {
-  return options.json ? ResultJson(path, nullptr, reason, index, 0)
-                      : QStringList({"", "", "", "", "", "", reason, "", "", "", "", ""}).join('\t');
-}
-
-// Searches one query file and prints its line; false (with the message printed)
-// when the file cannot be a query, which ends the command.
+// Searches one query file and prints its line; false (with the reason printed)
+// when the file makes no query.
 bool SearchOne(const QString& path, const SearchOptions& options, const QString& ffmpeg, const SearchIndex& index,
                SearchEngine& engine, AudioQuery& query) {
-  const QueryInput input = ReadQueryMedia(path, ffmpeg);
+  const QueryInput input =
+      ReadQueryMedia(path, ffmpeg, {options.start, options.params.querySeconds, kLongestWholeQuery});
   if (!input.error.isEmpty()) {
-    Fail(QStringLiteral("%1: %2").arg(path, input.error));
+    PrintFailedQuery(path, input.error, {}, options, index);
     return false;
   }
-  // A whole file is the query only while it is short; each of its samples gets a
-  // band cache of its own.
-  if (options.start < 0 && input.samples.size() > kLongestWholeQuery * 48000u) {
-    Fail(QStringLiteral("%1 lasts more than %2 s: give --start S to search Q seconds of it")
-             .arg(path, QString::number(kLongestWholeQuery)));
-    return false;
-  }
-  const std::vector<int16_t> samples = Excerpt(input.samples, options);
   SearchParameters params = options.params;
+  const auto count = static_cast<int32_t>(input.samples.size());
   if (options.start < 0 && !options.secondsGiven) {
-    params.querySeconds = std::clamp(static_cast<int32_t>(std::lround(samples.size() / 48000.0)), 3, 7);
+    params.querySeconds = std::clamp(static_cast<int32_t>(std::lround(count / 48000.0)), 3, 7);
   }
   // Each file is a search of its own: no tracking of an unrelated earlier file.
   engine.ResetTracking();
-  if (!query.Create(samples.data(), static_cast<int32_t>(samples.size()))) {
-    const QString reason = QStringLiteral("Ошибка создания запроса!");
-    WriteErrorLine(path + QStringLiteral(": ") + reason);
-    Print(FailedQueryLine(path, reason, options, index) + QLatin1Char('\n'));
-    return true;
+  if (!query.Create(input.samples.data(), count)) {
+    PrintFailedQuery(path, QStringLiteral("Ошибка создания запроса!"), QueryRefusal(input.samples.data(), count),
+                     options, index);
+    return false;
   }
   SearchOutcome result;
   engine.onFinished = [&](const SearchOutcome& outcome) { result = outcome; };
   engine.Start(query, params);
   engine.Wait();
-  Print((options.json ? ResultJson(path, &result, {}, index, options.top) : HistoryLine(result, index)) +
+  Print((options.json ? ResultJson(path, &result, {}, index, options.top) : PrintableHistoryLine(result, index)) +
         QLatin1Char('\n'));
   return true;
 }
@@ -162,20 +156,24 @@ bool SearchOne(const QString& path, const SearchOptions& options, const QString&
 
 int RunSearchCommand(const QStringList& arguments) {
   SearchOptions options;
-  int exitCode = kExitOk;
-  if (!ParseOptions<SearchOptionSet>(arguments, &options, &exitCode, ReadSearchOptions)) return exitCode;
+  int parseExit = kExitOk;
+  if (!ParseOptions<SearchOptionSet>(arguments, &options, &parseExit, ReadSearchOptions)) return parseExit;
 
   SearchIndex index;
   LoadIndex(options.database, index, WriteErrorLine);
-  if (index.recordsCount < 0) return Fail(QStringLiteral("%1: cannot read table Data").arg(options.database));
+  if (index.recordsCount < 0) {
+    return Fail(QStringLiteral("%1: cannot read table Data: %2").arg(options.database, index.loadError));
+  }
   const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
 
   SearchEngine engine(index, options.threads);
   AudioQuery query;
+  // One query that fails hides none of the others.
+  int exitCode = kExitOk;
   for (const QString& path : options.queries) {
-    if (!SearchOne(path, options, ffmpeg, index, engine, query)) return kExitFailure;
+    if (!SearchOne(path, options, ffmpeg, index, engine, query)) exitCode = kExitFailure;
   }
-  return kExitOk;
+  return exitCode;
 }
 
 }  // namespace melo::cli

@@ -62,7 +62,8 @@ QString FileQueue::NextWaiting() const {
   return {};
 }
 
-bool FileQueue::SetStatus(const QString& path, const QString& status, const QString& message) {
+bool FileQueue::SetStatus(const QString& path, const QString& status, const QString& message,
+                          const QString& cause) {
   const auto found = indexOfPath_.constFind(path);
   if (found == indexOfPath_.constEnd()) return false;
   QueueEntry& entry = entries_[*found];
@@ -77,6 +78,7 @@ bool FileQueue::SetStatus(const QString& path, const QString& status, const QStr
   }
   entry.status = status;
   entry.message = message;
+  entry.cause = cause;
   return true;
 }
 

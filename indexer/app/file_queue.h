@@ -24,6 +24,7 @@ struct QueueEntry {
   QString status;
   int64_t size = 0;
   QString message;  // the worker's outcome text, for the record
+  QString cause;    // what lies beneath it, in English, for logs and terminals
   // When the entry last went to "в обработке", and when it left it (invalid while
   // it has not): how long the file was worked on.
   QDateTime started;
@@ -42,7 +43,8 @@ class FileQueue {
 
   QString NextWaiting() const;  // path of the first entry with an empty status, or empty
   // Also notes when the work on the entry started and ended.
-  bool SetStatus(const QString& path, const QString& status, const QString& message = {});
+  bool SetStatus(const QString& path, const QString& status, const QString& message = {},
+                 const QString& cause = {});
   qsizetype CountWithStatus(const QString& status) const;
 
   // The paths, one per line, as UTF-8 with a byte-order mark and CR LF line ends.

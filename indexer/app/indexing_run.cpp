@@ -80,9 +80,16 @@ IndexingRun::StartOutcome IndexingRun::Start() {
     dialogs_.ShowMessage(QStringLiteral("Добавьте в список аудио или видео файлы!"));
     return StartOutcome::EmptyQueue;
   }
+  workDir_ = settings_.workDir;
+  if (!LockWorkDirectory(workDir_, workDirLock_)) {
+    WriteLogLine(paths_.programLog, QStringLiteral("Work directory is in use by another indexing run: ") + workDir_,
+                 true);
+    dialogs_.ShowMessage(QStringLiteral("Рабочий каталог занят другой индексацией: ") + workDir_);
+    return StartOutcome::WorkDirectoryBusy;
+  }
   messages_.Clear();
   store_.EnsureLookupIndexes();
-  ClearWorkDirectory(settings_.workDir, Slots());
+  ClearWorkDirectory(workDir_, Slots(), &workDirLock_);
   // The audio rate is measured from this start, so the count starts afresh too.
   ResetIndexedRecordsTotal();
   messages_.runStart = clock();
@@ -113,7 +120,7 @@ void IndexingRun::Collect(std::unique_ptr<ProcessMediaFile>& slot, const QDateTi
     queue_.SetStatus(path, kStatusIndexedBefore, message);
   } else {
     messages_.errors.append(stamp + QLatin1Char('\t') + message + QStringLiteral(" - ") + path);
-    queue_.SetStatus(path, kStatusError, message);
+    queue_.SetStatus(path, kStatusError, message, slot->Cause());
   }
   slot.reset();
 }
@@ -146,7 +153,7 @@ void IndexingRun::StartWorkers() {
     if (slots_[i] || SlotStillHeld(i)) continue;
     const QString path = queue_.NextWaiting();
     if (path.isEmpty()) break;
-    WorkerSettings worker{settings_.ffmpeg, settings_.sox, settings_.workDir, settings_.copyToWorkDir,
+    WorkerSettings worker{settings_.ffmpeg, settings_.sox, workDir_, settings_.copyToWorkDir,
                           paths_.programDir, paths_.programLog};
     slots_[i] = std::make_unique<ProcessMediaFile>(store_, worker, path, i);
     // A finished worker is collected (and its slot refilled) at once instead of
@@ -166,6 +173,7 @@ void IndexingRun::FinishIfDone() {
   timer_.stop();
   running_ = false;
   store_.Commit();
+  ReleaseWorkDirectory();
   dialogs_.ShowMessage(QStringLiteral("Задание выполнено!"));
   if (onFinished) onFinished();
 }
@@ -209,8 +217,8 @@ bool IndexingRun::WorkersEnded() const {
 }
 
 void IndexingRun::FinishStop() {
-  for (auto& slot : slots_) slot.reset();  // every one has ended by now
-  ClearWorkDirectory(settings_.workDir, Slots());
+  for (auto& slot : slots_) slot.reset();  // every one has ended by now, storing nothing more
+  ReleaseWorkDirectory();
   stopping_ = false;
   dialogs_.ShowMessage(QStringLiteral("Индексация остановлена!"));
 }
@@ -220,7 +228,7 @@ void IndexingRun::Stop() {
   Pause(1000);
   AskWorkersToStop();
   for (auto& slot : slots_) {
-    if (slot) slot->WaitFor();  // a worker finishes the file it is on
+    if (slot) slot->WaitFor();  // its tool is killed, and it stores nothing more
   }
   FinishStop();
 }
@@ -234,6 +242,13 @@ void IndexingRun::StopLater(std::function<void()> stopped) {
     AskWorkersToStop();
     stopPoll_.start();
   });
+}
+
+void IndexingRun::ReleaseWorkDirectory() {
+  std::erase_if(abandoned_, [](const auto& w) { return w->Finished(); });
+  if (!abandoned_.empty() || !workDirLock_.Locked()) return;
+  ClearWorkDirectory(workDir_, Slots(), &workDirLock_);
+  workDirLock_.Unlock();
 }
 
 }  // namespace melo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/file_lock.h"
 #include "base/program_paths.h"
 #include "indexer/app/indexer_settings.h"
 #include "indexer/pipeline/process_media_file.h"
@@ -22,6 +23,10 @@ class TDataModule1;
 // one per slot up to the Threads setting, collects their outcomes into the queue
 // statuses and the three message lists, gives up on workers without a heartbeat for
 // two hours, and ends the run when every slot is empty. Main thread only.
+//
+// A run takes its work directory for itself (see work_directory.h) from Start
+// until it has ended and none of its workers runs any more; a second run on the
+// same directory, in this process or another, is refused.
 class IndexingRun {
  public:
   enum class StartOutcome {
@@ -31,6 +36,7 @@ class IndexingRun {
     NoFfmpeg,         // ... on "Необходимые утилиты"
     NoSox,
     EmptyQueue,
+    WorkDirectoryBusy,  // another run holds the work directory; the window may offer the settings page
   };
 
   IndexingRun(FileQueue& queue, const IndexerSettings& settings, const ProgramPaths& paths,
@@ -77,6 +83,9 @@ class IndexingRun {
   // A worker given up on still runs in its slot's work folder: the slot takes no
   // new worker until it has ended.
   bool SlotStillHeld(int32_t slot) const;
+  // Clears the slot folders and gives the work directory free, unless a worker
+  // given up on still runs in it.
+  void ReleaseWorkDirectory();
 
   FileQueue& queue_;
   const IndexerSettings& settings_;
@@ -86,6 +95,8 @@ class IndexingRun {
   IndexingMessages& messages_;
   std::vector<std::unique_ptr<ProcessMediaFile>> slots_;
   std::vector<std::unique_ptr<ProcessMediaFile>> abandoned_;  // given up on, still running
+  QString workDir_;  // the run's own, fixed at Start
+  FileLock workDirLock_;
   QTimer timer_;
   bool running_ = false;
   bool inTick_ = false;

@@ -437,6 +437,7 @@ void TForm1::StartExecute() {
   switch (run_->Start()) {
     case IndexingRun::StartOutcome::NoWorkDirectory:
     case IndexingRun::StartOutcome::NoDatabase:
+    case IndexingRun::StartOutcome::WorkDirectoryBusy:  // another folder can be chosen there
       OpenSettings(TForm2::kDatabasePage);
       return;
     case IndexingRun::StartOutcome::NoFfmpeg:

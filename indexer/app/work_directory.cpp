@@ -1,18 +1,26 @@
 #include "indexer/app/work_directory.h"
 
-#include "base/file_utils.h"
+#include "base/file_lock.h"
 #include "base/path_utils.h"
+#include "indexer/pipeline/work_subfolder.h"
 
 #include <QFileInfo>
 
 namespace melo {
 
-void ClearWorkDirectory(const QString& workDir, int32_t slotCount) {
-  if (workDir.trimmed().isEmpty()) return;
-  for (int32_t i = 0; i < slotCount; ++i) {
-    const QString subdir = JoinPath(workDir, QString::number(i));
-    if (QFileInfo(subdir).isDir()) DeleteDirToRecycleBin(subdir);
-  }
+QString WorkDirectoryLockFile(const QString& workDir) { return JoinPath(workDir, QStringLiteral(".melobank.lock")); }
+
+bool LockWorkDirectory(const QString& workDir, FileLock& lock) {
+  return lock.TryLock(WorkDirectoryLockFile(workDir));
+}
+
+bool ClearWorkDirectory(const QString& workDir, int32_t slotCount, const FileLock* held) {
+  if (workDir.trimmed().isEmpty() || !QFileInfo(workDir).isDir()) return true;
+  FileLock own;
+  const bool holding = held && held->Locked() && held->Path() == WorkDirectoryLockFile(workDir);
+  if (!holding && !LockWorkDirectory(workDir, own)) return false;
+  for (int32_t i = 0; i < slotCount; ++i) RemoveWorkSubfolder(JoinPath(workDir, QString::number(i)));
+  return true;
 }
 
 }  // namespace melo

@@ -5,9 +5,22 @@
 
 namespace melo {
 
-// Moves the slot subdirectories workDir/0 ... workDir/(slotCount - 1), with whatever a
-// failed worker left in them, to the trash. An empty workDir does nothing: the
-// numbered folders must never be looked for at the root.
-void ClearWorkDirectory(const QString& workDir, int32_t slotCount);
+class FileLock;
+
+// The work directory is taken by one indexing run at a time: a run holds a lock
+// on the file WorkDir/.melobank.lock for its whole life, so that two runs (a
+// window and a command line, two command lines) never decode into the same
+// numbered folders or clear each other's.
+QString WorkDirectoryLockFile(const QString& workDir);
+
+// Takes the work directory for a run; false when another run holds it.
+bool LockWorkDirectory(const QString& workDir, FileLock& lock);
+
+// Removes the slot folders workDir/0 ... workDir/(slotCount - 1) that the indexer
+// made (see work_subfolder.h), with whatever a failed worker left in them; folders
+// it did not make stay. Nothing is touched while another run holds the directory:
+// false then. A caller that holds the directory itself passes its lock. An empty
+// workDir does nothing: the numbered folders must never be looked for at the root.
+bool ClearWorkDirectory(const QString& workDir, int32_t slotCount, const FileLock* held = nullptr);
 
 }  // namespace melo

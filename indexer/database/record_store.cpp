@@ -67,12 +67,12 @@ bool TDataModule1::ClearTable() {
 }
 
 int64_t TDataModule1::FindRecord(const TrackIdentity& track) {
-  if (!db_) return kError;
   try {
-    SQLite::Statement query(*db_, sql::kFindTrack);
+    SQLite::Statement query(Open(), sql::kFindTrack);
     BindTrackIdentity(query, track);
     return query.executeStep() ? query.getColumn(0).getInt64() : kNotFound;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    lastError_ = QString::fromUtf8(e.what());
     return kError;
   }
 }
@@ -114,20 +114,21 @@ int32_t TDataModule1::InsertSQL(const TrackInfo& info, std::span<const uint8_t> 
     insert.bind(":INDEXDATA", bytes > 0 ? records.data() : &kNothing, static_cast<int>(bytes));
     insert.exec();
     return 0;
-  } catch (const std::exception&) {
-    WriteMyLog(QStringLiteral("Query insert error!"));
+  } catch (const std::exception& e) {
+    lastError_ = QString::fromUtf8(e.what());
+    WriteMyLog(QStringLiteral("Query insert error! ") + lastError_);
     return kError;
   }
 }
 
 int32_t TDataModule1::CheckSourcePath(const TrackInfo& info) {
   try {
-    if (!db_) throw std::runtime_error("not connected");
-    SQLite::Statement query(*db_, sql::kFindSourcePath);
+    SQLite::Statement query(Open(), sql::kFindSourcePath);
     BindText(query, ":SOURCEPATH", info.source_path);
     return query.executeStep() ? 1 : 0;
-  } catch (const std::exception&) {
-    WriteMyLog(QStringLiteral("CheckSourcePath error!"));
+  } catch (const std::exception& e) {
+    lastError_ = QString::fromUtf8(e.what());
+    WriteMyLog(QStringLiteral("CheckSourcePath error! ") + lastError_);
     return kError;
   }
 }
@@ -188,15 +189,20 @@ bool TDataModule1::GetRecord(int32_t id, TrackInfo& info, std::vector<uint8_t>& 
 }
 
 int32_t TDataModule1::DeleteRecord(const TrackIdentity& track) {
-  if (!db_) return kError;
   try {
-    SQLite::Statement del(*db_, sql::kDeleteTrack);
+    SQLite::Statement del(Open(), sql::kDeleteTrack);
     BindTrackIdentity(del, track);
     del.exec();
     return 0;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    lastError_ = QString::fromUtf8(e.what());
     return kError;
   }
+}
+
+SQLite::Database& TDataModule1::Open() {
+  if (!db_) throw std::runtime_error("the database is not connected");
+  return *db_;
 }
 
 int32_t TDataModule1::LockDatabase(int32_t owner) {

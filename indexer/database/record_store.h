@@ -71,6 +71,12 @@ class TDataModule1 {
   bool GetRecord(int32_t id, TrackInfo& info, std::vector<uint8_t>& buffer);
   int32_t DeleteRecord(const TrackIdentity& track);  // 0 or kError
 
+  // SQLite's own words (English) for the last failure of FindRecord, InsertSQL,
+  // CheckSourcePath or DeleteRecord, for logs and terminals ("database is locked",
+  // "attempt to write a readonly database"); read it right after the failure,
+  // while still holding the lock.
+  const QString& LastError() const { return lastError_; }
+
   // Waits (polling every millisecond, without time limit) until the lock is free,
   // takes it for `owner` and returns `owner`.
   int32_t LockDatabase(int32_t owner);
@@ -82,9 +88,13 @@ class TDataModule1 {
   SQLite::Database* Connection() { return db_.get(); }
 
  private:
+  // The connection, or an exception when there is none.
+  SQLite::Database& Open();
+
   Dialogs& dialogs_;
   std::unique_ptr<SQLite::Database> db_;
   bool lookupIndexesEnsured_ = false;
+  QString lastError_;
   std::atomic<int32_t> lockId_{-1};
 };
 

@@ -1,5 +1,7 @@
 #include "indexer/pipeline/check_database.h"
 
+#include "fingerprint/index_record.h"
+#include "fingerprint/sample_buffer.h"
 #include "indexer/database/database_lock.h"
 #include "indexer/database/record_store.h"
 #include "indexer/database/sqlite_connection.h"
@@ -18,7 +20,20 @@ namespace {
 
 constexpr int32_t kOwner = TDataModule1::kSharedOwner;
 
+constexpr int64_t kRecordSize = IndexRecord::kSize;
+
 QString RowPrefix(int64_t id) { return QStringLiteral("Id=%1\t").arg(id); }
+
+// Records whose peak offset lies outside their half-second window (24000 or
+// more), which no indexer writes: the one value of a record the format cannot
+// hold. Negative amplitudes and band bytes of 128 and above are normal.
+int64_t PeaksOutsideTheirWindow(const uint8_t* bytes, int64_t size) {
+  int64_t outside = 0;
+  for (int64_t at = 0; at + kRecordSize <= size; at += kRecordSize) {
+    if (IndexRecord::Decode(bytes + at).position >= kHalfSecond) ++outside;
+  }
+  return outside;
+}
 
 }  // namespace
 
@@ -137,7 +152,10 @@ void CheckDatabase::CheckFingerprints() {
       const int64_t records = rows.getColumn(sql::column::kRecords).getInt64();
       const SQLite::Column blob = rows.getColumn(sql::column::kIndexData);
       const int64_t size = blob.getBytes();
-      if (records * 12 != size) {
+      // records comes from the file as any 64-bit number: compared without
+      // multiplying, so that no value can overflow.
+      const bool sizeMatches = records >= 0 && size % kRecordSize == 0 && records == size / kRecordSize;
+      if (!sizeMatches) {
         Report(RowPrefix(id) + QStringLiteral("Реальный размер индексных данных (%1) отличен от значения поля records (%2)")
                                    .arg(size)
                                    .arg(records));
@@ -147,11 +165,10 @@ void CheckDatabase::CheckFingerprints() {
       } else if (records < 60) {
         Report(RowPrefix(id) + QStringLiteral("Размер индексных данных (%1) менее 30 секунд!").arg(size));
       }
-      // 16-bit words with the top bit set, over the whole blob.
-      const auto* bytes = static_cast<const uint8_t*>(blob.getBlob());
-      int64_t negative = 0;
-      for (int64_t w = 0; w + 1 < size; w += 2) negative += bytes[w + 1] >> 7;
-      if (negative > 0) Report(RowPrefix(id) + QStringLiteral("Обнаружено (%1) отрицательных значений огибающей!").arg(negative));
+      const int64_t outside = PeaksOutsideTheirWindow(static_cast<const uint8_t*>(blob.getBlob()), size);
+      if (outside > 0) {
+        Report(RowPrefix(id) + QStringLiteral("Обнаружено (%1) отрицательных значений огибающей!").arg(outside));
+      }
     }
   } catch (const std::exception&) {
     Error(QStringLiteral("Ошибка чтения индексных данных!"));

@@ -1,5 +1,6 @@
 #include "indexer/pipeline/import_database.h"
 
+#include "base/log_writer.h"
 #include "base/text_format.h"
 #include "indexer/database/database_lock.h"
 #include "indexer/database/import_source.h"
@@ -97,14 +98,23 @@ void ImportDatabase::AddAndShow(const QString& text) {
   Show(text);
 }
 
+void ImportDatabase::RowFailed(const QString& text, const QString& cause, bool show) {
+  ++counts_.failed;
+  show ? AddAndShow(text) : Add(text);
+  if (cause.isEmpty()) return;
+  WriteMyLog(QStringLiteral("Import: ") + text + QStringLiteral(": ") + cause);
+  if (onCause) Synchronize([&] { onCause(cause); });
+}
+
 void ImportDatabase::Summary() {
-  const QStringList lines = {
+  QStringList lines = {
       QString(),
       QStringLiteral("Обработано записей: %1 из %2").arg(counts_.processed).arg(counts_.total),
       QStringLiteral("Проигнорировано дубликатов: %1").arg(counts_.ignored),
       QStringLiteral("Удалено записей: %1").arg(counts_.deleted),
       QStringLiteral("Добавлено новых записей: %1").arg(counts_.added),
   };
+  if (counts_.failed > 0) lines << QStringLiteral("Записей с ошибками: %1").arg(counts_.failed);
   if (onSummary) Synchronize([&] { onSummary(lines); });
 }
 
@@ -112,9 +122,10 @@ void ImportDatabase::CopyNew(int32_t sourceId) {
   TrackInfo info;
   std::vector<uint8_t> records;
   if (!source_.GetRecord2(sourceId, info, records)) {
-    Add(QStringLiteral("Ошибка DataModule2->GetRecord2"));
+    RowFailed(QStringLiteral("Ошибка DataModule2->GetRecord2"), QStringLiteral("row %1 cannot be read").arg(sourceId),
+              false);
   } else if (store_.InsertSQL(info, records) != 0) {
-    Add(QStringLiteral("Ошибка DataModule1->InsertSQL"));
+    RowFailed(QStringLiteral("Ошибка DataModule1->InsertSQL"), store_.LastError(), false);
   } else {
     ++counts_.added;
   }
@@ -124,13 +135,14 @@ void ImportDatabase::Replace(const SourceTrack& row, Batch& batch) {
   TrackInfo info;
   std::vector<uint8_t> records;
   if (!source_.GetRecord2(row.id, info, records)) {
-    AddAndShow(QStringLiteral("Ошибка DataModule2->GetRecord2"));
+    RowFailed(QStringLiteral("Ошибка DataModule2->GetRecord2"), QStringLiteral("row %1 cannot be read").arg(row.id),
+              true);
     return;  // the old row stays
   }
   const bool replaced = batch.Atomically(
       [&] { return store_.DeleteRecord(row.track) == 0 && store_.InsertSQL(info, records) == 0; });
   if (!replaced) {
-    AddAndShow(QStringLiteral("Ошибка DataModule1->InsertSQL"));
+    RowFailed(QStringLiteral("Ошибка DataModule1->InsertSQL"), store_.LastError(), true);
     return;
   }
   ++counts_.deleted;
@@ -193,7 +205,11 @@ void ImportDatabase::Execute() {
     DatabaseLock lock(store_, TDataModule1::kSharedOwner);
     if (!ImportRows()) return Summary();
   }
-  Show(ranToTheEnd_ ? QStringLiteral("Задание выполнено!") : QStringLiteral("Импорт остановлен!"));
+  if (!ranToTheEnd_) {
+    Show(QStringLiteral("Импорт остановлен!"));
+  } else {
+    Show(counts_.failed > 0 ? QStringLiteral("Задание выполнено с ошибками!") : QStringLiteral("Задание выполнено!"));
+  }
   Summary();
 }
 

@@ -23,6 +23,10 @@ struct SourceTrack;
 // rows really inserted (and committed) are counted. The copies are committed about
 // once a second, between rows and before any message box, so a stop or a crash
 // keeps what was copied before it.
+//
+// Nothing fails quietly either: a source row that cannot be read or stored is
+// counted as failed, and an import with failures never ends with "Задание
+// выполнено!" as if all went well.
 class ImportDatabase : public Thread {
  public:
   enum class Policy { KeepOld, Replace };
@@ -33,6 +37,7 @@ class ImportDatabase : public Thread {
     int32_t ignored = 0;
     int32_t deleted = 0;
     int32_t added = 0;
+    int32_t failed = 0;  // source rows that could be neither read nor stored
   };
 
   ImportDatabase(TDataModule1& store, TDataModule2& source, Policy policy);
@@ -46,6 +51,9 @@ class ImportDatabase : public Thread {
   std::function<void(const QString&)> onAdd;          // a line for the message list
   std::function<void(const QString&)> onShow;         // a message box
   std::function<void(const QStringList&)> onSummary;  // the closing lines
+  // What lies beneath a failure just added, in English (SQLite's own words, such
+  // as "database is locked"); also written to my.log.
+  std::function<void(const QString&)> onCause;
 
  protected:
   void Execute() override;
@@ -56,6 +64,9 @@ class ImportDatabase : public Thread {
   void Add(const QString& line);
   void Show(const QString& text);
   void AddAndShow(const QString& text);
+  // A row that failed: counted, its line added (and shown when `show`), the cause
+  // logged and passed on.
+  void RowFailed(const QString& text, const QString& cause, bool show);
   void Summary();
   // Copies the rows (the caller holds the database lock); false when an error ended
   // the import early (it has been reported).

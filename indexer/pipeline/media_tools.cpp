@@ -31,6 +31,14 @@ void RemoveIfPresent(const QString& path) {
   if (QFile::exists(path)) QFile::remove(path);
 }
 
+// Whether the tool left a whole output file; what a failed or stopped tool wrote
+// is removed.
+bool OutputComplete(ProcessResult result, const QString& output) {
+  if (result == ProcessResult::Succeeded && QFile::exists(output)) return true;
+  RemoveIfPresent(output);
+  return false;
+}
+
 }  // namespace
 
 QString FfprobePathFor(const QString& ffmpegPath) {
@@ -41,28 +49,39 @@ QString FfprobePathFor(const QString& ffmpegPath) {
   return ffmpegPath;
 }
 
-int32_t CountAudioStreams(const QString& ffmpegPath, const QString& mediaFile, const QString& workSubdir) {
-  const QString command = Program(FfprobePathFor(ffmpegPath)) +
+int32_t CountAudioStreams(const QString& ffmpegPath, const QString& mediaFile, const QString& workSubdir,
+                          QString* problem, const StopRequest& stop) {
+  const QString ffprobe = FfprobePathFor(ffmpegPath);
+  const QString command = Program(ffprobe) +
                           QStringLiteral(" -v error -select_streams a -show_entries stream=index -of csv=p=0 ") +
                           QuoteCommandArgument(mediaFile);
-  if (!RunProcessWithFiles(command, workSubdir, {}, JoinPath(workSubdir, kToolOutputFile),
-                           JoinPath(workSubdir, kToolErrorFile))) {
-    return kProbeFailed;
+  const QString errors = JoinPath(workSubdir, kToolErrorFile);
+  const ProcessResult result =
+      RunProcessWithFiles(command, workSubdir, {}, JoinPath(workSubdir, kToolOutputFile), errors, stop);
+  if (result == ProcessResult::Succeeded) {
+    return static_cast<int32_t>(ReadLines(JoinPath(workSubdir, kToolOutputFile)).size());
   }
-  return static_cast<int32_t>(ReadLines(JoinPath(workSubdir, kToolOutputFile)).size());
+  if (problem) {
+    const QString said = ReadLines(errors).join(QLatin1Char(' ')).trimmed();
+    *problem = result == ProcessResult::NotStarted ? QStringLiteral("cannot start ") + ffprobe
+               : result == ProcessResult::Stopped  ? QStringLiteral("stopped")
+               : said.isEmpty()                    ? ffprobe + QStringLiteral(" failed")
+                                                   : said;
+  }
+  return kProbeFailed;
 }
 
 bool ExtractAudioTrack(const QString& ffmpegPath, const QString& mediaFile, const QString& wavFile,
-                       int32_t track, const QString& toolDir) {
+                       int32_t track, const QString& toolDir, const StopRequest& stop) {
   RemoveIfPresent(wavFile);
   const QString command = Program(ffmpegPath) + QStringLiteral(" -i ") + QuoteCommandArgument(mediaFile) +
                           QStringLiteral(" -vn -map 0:a:%1 ").arg(track) + QuoteCommandArgument(wavFile);
-  RunProcessAndWait(command, toolDir);
-  return QFile::exists(wavFile);
+  return OutputComplete(RunProcessAndWait(command, toolDir, stop), wavFile);
 }
 
 bool ConvertToRaw(const QString& soxPath, const QString& inputFile, const QString& rawFile,
-                  const QString& toolDir, int32_t bits, int32_t channels, int32_t rate) {
+                  const QString& toolDir, int32_t bits, int32_t channels, int32_t rate,
+                  const StopRequest& stop) {
   RemoveIfPresent(rawFile);
   const QString command =
       Program(soxPath) + QLatin1Char(' ') + QuoteCommandArgument(inputFile) +
@@ -71,16 +90,19 @@ bool ConvertToRaw(const QString& soxPath, const QString& inputFile, const QStrin
           .arg(channels)
           .arg(rate) +
       QuoteCommandArgument(rawFile);
-  RunProcessAndWait(command, toolDir);
-  return QFile::exists(rawFile);
+  return OutputComplete(RunProcessAndWait(command, toolDir, stop), rawFile);
 }
 
-std::optional<QString> ReadTags(const QString& toolPath, const QString& mediaFile, const QString& workSubdir) {
+std::optional<QString> ReadTags(const QString& toolPath, const QString& mediaFile, const QString& workSubdir,
+                                const StopRequest& stop) {
   const QString output = JoinPath(workSubdir, kToolOutputFile);
-  const bool ran =
+  const ProcessResult result =
       RunProcessWithFiles(QuoteCommandArgument(toolPath) + QLatin1Char(' ') + QuoteCommandArgument(mediaFile),
-                          workSubdir, {}, output, JoinPath(workSubdir, kToolErrorFile));
-  if (!ran || !QFile::exists(output)) return QString();  // no tool: no tags, and no error
+                          workSubdir, {}, output, JoinPath(workSubdir, kToolErrorFile), stop);
+  // No tool: no tags, and no error.
+  if (result == ProcessResult::NotStarted || result == ProcessResult::Stopped || !QFile::exists(output)) {
+    return QString();
+  }
   QStringList lines = ReadLines(output);
   if (lines.isEmpty()) return std::nullopt;
   if (lines.first() == QLatin1String("Couldn't process given file")) return QString();

@@ -11,6 +11,7 @@
 #include "indexer/pipeline/file_hashes.h"
 #include "indexer/pipeline/media_tools.h"
 #include "indexer/pipeline/media_types.h"
+#include "indexer/pipeline/work_subfolder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,7 @@ namespace {
 std::atomic<int64_t> indexedRecordsTotal{0};
 
 const QString kUnexpectedFailure = QStringLiteral("Непредвиденная ошибка при обработке файла!");
+const QString kStopped = QStringLiteral("Индексация остановлена!");
 
 }  // namespace
 
@@ -72,19 +74,25 @@ void ProcessMediaFile::Process() {
   if (!message_.isEmpty()) return;
 
   const QString subdir = WorkSubdirectory();
-  if (!EnsureDirectory(subdir)) {
-    message_ = QStringLiteral("Ошибка создания рабочего подкаталога!");
-    return;
+  QString problem;
+  switch (PrepareWorkSubfolder(subdir, &problem)) {
+    case WorkSubfolderState::Ready: break;
+    case WorkSubfolderState::LeftoversKept: Log(QStringLiteral("Clear work directory error: ") + problem); break;
+    case WorkSubfolderState::Unusable:
+      cause_ = problem;
+      Fail(QStringLiteral("Ошибка создания рабочего подкаталога!"), QStringLiteral("Work directory error: ") + problem);
+      return;
   }
-  if (!DeleteFilesInDir(subdir)) Log(QStringLiteral("Clear work directory error"));
 
+  // The copy's name is the indexer's own, so that no source name (data.wav, say)
+  // can meet a file the tools write.
   QString workingFile = sourcePath_;
   if (settings_.copyToWorkDir) {
-    workingFile = JoinPath(subdir, ExtractNamePart(sourcePath_));
+    workingFile = JoinPath(subdir, WorkingCopyName(ExtractExtension(sourcePath_)));
     QFile::remove(workingFile);
     if (!QFile::copy(sourcePath_, workingFile)) {
-      message_ = QStringLiteral("Ошибка копирования исходного файла в рабочий каталог!");
-      Log(QStringLiteral("Error copy source file to work directory"));
+      Fail(QStringLiteral("Ошибка копирования исходного файла в рабочий каталог!"),
+           QStringLiteral("Error copy source file to work directory"));
       return;
     }
   }
@@ -96,22 +104,26 @@ void ProcessMediaFile::Process() {
   info_.md5 = digests.md5;
 
   Heartbeat();
-  const QString wav = JoinPath(subdir, QStringLiteral("data.wav"));
-  const QString dat = JoinPath(subdir, QStringLiteral("data.dat"));
+  const QString wav = JoinPath(subdir, kDecodedWavName);
+  const QString dat = JoinPath(subdir, kDecodedRawName);
   const QString ext = ExtractExtension(workingFile);
   const bool completed = IsDirectAudioExtension(ext) ? DirectRoute(workingFile, ext, wav, dat)
                                                      : StreamRoute(workingFile, ext, wav, dat);
   if (completed && settings_.copyToWorkDir) QFile::remove(workingFile);
 }
 
+StopRequest ProcessMediaFile::StopAsked() const {
+  return [this] { return Terminated(); };
+}
+
 bool ProcessMediaFile::DirectRoute(const QString& workingFile, const QString& ext, const QString& wav,
                                    const QString& dat) {
-  bool converted = ConvertToRaw(settings_.sox, workingFile, dat, settings_.workDir, 16, 2, kSampleRate);
-  if (!converted) {
+  bool converted = ConvertToRaw(settings_.sox, workingFile, dat, settings_.workDir, 16, 2, kSampleRate, StopAsked());
+  if (!converted && !Terminated()) {
     // Not every sox build reads every audio type (Debian's reads no Opus, AAC or
     // WMA): let ffmpeg decode the file first rather than refuse it.
-    converted = ExtractAudioTrack(settings_.ffmpeg, workingFile, wav, 0, settings_.workDir) &&
-                ConvertToRaw(settings_.sox, wav, dat, settings_.workDir, 16, 2, kSampleRate);
+    converted = ExtractAudioTrack(settings_.ffmpeg, workingFile, wav, 0, settings_.workDir, StopAsked()) &&
+                ConvertToRaw(settings_.sox, wav, dat, settings_.workDir, 16, 2, kSampleRate, StopAsked());
     QFile::remove(wav);
   }
   if (!converted) return ConversionFailed();
@@ -130,20 +142,27 @@ bool ProcessMediaFile::DirectRoute(const QString& workingFile, const QString& ex
 bool ProcessMediaFile::StreamRoute(const QString& workingFile, const QString& ext, const QString& wav,
                                    const QString& dat) {
   int32_t tracks = 1;
-  if (IsMultiStreamExtension(ext)) tracks = CountAudioStreams(settings_.ffmpeg, workingFile, WorkSubdirectory());
-  if (tracks == kProbeFailed) {
-    message_ = QStringLiteral("Ошибка извлечения аудио данных из видео!");
-    return false;
+  if (IsMultiStreamExtension(ext)) {
+    QString problem;
+    tracks = CountAudioStreams(settings_.ffmpeg, workingFile, WorkSubdirectory(), &problem, StopAsked());
+    if (tracks == kProbeFailed) {
+      cause_ = problem;
+      return Fail(QStringLiteral("Ошибка определения количества аудио дорожек!"),
+                  QStringLiteral("ffprobe error: ") + problem);
+    }
+    // Nothing to index is no success either.
+    if (tracks == 0) return Fail(QStringLiteral("Файл не содержит аудио дорожек!"), QStringLiteral("No audio streams"));
   }
   info_.all_tracks = tracks;
   Heartbeat();
   for (int32_t track = 0; track < tracks; ++track) {
-    if (!ExtractAudioTrack(settings_.ffmpeg, workingFile, wav, track, settings_.workDir)) {
-      message_ = QStringLiteral("Ошибка извлечения аудио данных из видео!");
-      return false;
+    if (!ExtractAudioTrack(settings_.ffmpeg, workingFile, wav, track, settings_.workDir, StopAsked())) {
+      return Fail(QStringLiteral("Ошибка извлечения аудио данных из видео!"));
     }
     Heartbeat();
-    if (!ConvertToRaw(settings_.sox, wav, dat, settings_.workDir, 16, 2, kSampleRate)) return ConversionFailed();
+    if (!ConvertToRaw(settings_.sox, wav, dat, settings_.workDir, 16, 2, kSampleRate, StopAsked())) {
+      return ConversionFailed();
+    }
     std::vector<uint8_t> records;
     if (!FingerprintTrack(dat, false, records)) return false;
     info_.audio_track = track;
@@ -162,19 +181,14 @@ bool ProcessMediaFile::FingerprintTrack(const QString& dat, bool detailedShortMe
   SampleBuffer mono;
   const int32_t count = LoadDecodedPcm(dat, mono);
   if (count < 1) {
-    message_ = QStringLiteral("Ошибка конвертирования аудио!");
-    Log(QStringLiteral("Convert to DAT format error"));
     QFile::remove(dat);
-    return false;
+    return Fail(QStringLiteral("Ошибка конвертирования аудио!"), QStringLiteral("Convert to DAT format error"));
   }
   if (count < kMinTrackSamples) {
-    message_ = QStringLiteral("Очень маленький размер аудио данных (менее 30 секунд)!");
-    if (detailedShortMessage) {
-      message_ += QStringLiteral(" items=%1 filesize=%2").arg(count).arg(FileSize64(dat));
-    }
-    Log(QStringLiteral("Source file have small duration"));
+    QString message = QStringLiteral("Очень маленький размер аудио данных (менее 30 секунд)!");
+    if (detailedShortMessage) message += QStringLiteral(" items=%1 filesize=%2").arg(count).arg(FileSize64(dat));
     QFile::remove(dat);
-    return false;
+    return Fail(message, QStringLiteral("Source file have small duration"));
   }
   Heartbeat();
   records = melo::FingerprintTrack(mono.data(), count);
@@ -186,7 +200,7 @@ bool ProcessMediaFile::FingerprintTrack(const QString& dat, bool detailedShortMe
 void ProcessMediaFile::ReadTagsWith(const QString& toolPath, const QString& workingFile, const QString& ext) {
   info_.info.clear();
   if (!HasTagExtension(ext)) return;
-  const std::optional<QString> tags = ReadTags(toolPath, workingFile, WorkSubdirectory());
+  const std::optional<QString> tags = ReadTags(toolPath, workingFile, WorkSubdirectory(), StopAsked());
   if (tags) {
     info_.info = *tags;
   } else {
@@ -204,20 +218,35 @@ void ProcessMediaFile::CheckPath() {
   if (result == 1) message_ = QStringLiteral("Уже проиндексирован!");
 }
 
-bool ProcessMediaFile::ConversionFailed() {
-  message_ = QStringLiteral("Ошибка конвертирования в DAT формат!");
-  Log(QStringLiteral("Error convert to DAT"));
+bool ProcessMediaFile::Fail(const QString& message, const QString& logLine) {
+  if (Terminated()) {
+    message_ = kStopped;
+    cause_ = QStringLiteral("stopped");
+    return false;
+  }
+  message_ = message;
+  if (!logLine.isEmpty()) Log(logLine);
   return false;
+}
+
+bool ProcessMediaFile::ConversionFailed() {
+  return Fail(QStringLiteral("Ошибка конвертирования в DAT формат!"), QStringLiteral("Error convert to DAT"));
 }
 
 bool ProcessMediaFile::InsertRecord(const std::vector<uint8_t>& records, const QString& workingFile) {
   try {
     int32_t result = 0;
+    bool stopped = false;
     Synchronize([&] {
+      // Asked on the main thread, where Stop asks: once stopped, nothing goes in.
+      stopped = Terminated();
+      if (stopped) return;
       DatabaseLock lock(store_, id_);
       result = store_.InsertSQL(info_, records);
       if (result == 0) indexedRecordsTotal.fetch_add(info_.records);
+      if (result == TDataModule1::kError) cause_ = store_.LastError();
     });
+    if (stopped) return Fail({});
     if (result == TDataModule1::kAlreadyStored) {
       message_ = QStringLiteral(
           "Запись с таким же MD5 хешем, размером файла и номером аудио трека уже существует!");
@@ -231,7 +260,7 @@ bool ProcessMediaFile::InsertRecord(const std::vector<uint8_t>& records, const Q
     message_ = QStringLiteral("Ошибка выполнения запроса!");
   }
   if (message_.isEmpty()) return true;
-  Log(QStringLiteral("Insert record error"));
+  Log(cause_.isEmpty() ? QStringLiteral("Insert record error") : QStringLiteral("Insert record error: ") + cause_);
   return false;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/process_runner.h"
 #include "base/thread.h"
 #include "trackdb/track_info.h"
 
@@ -32,9 +33,13 @@ void ResetIndexedRecordsTotal();
 // steps (is the path indexed already? insert the row) run on the main thread under
 // the database lock with the slot number as owner.
 //
-// Message() is empty after success (or for a file without audio streams) and holds
-// the Russian failure text otherwise; rows inserted for earlier tracks of a file
-// stay when a later track fails. Terminate() does not stop a running file.
+// Message() is empty after success and holds the Russian failure text otherwise;
+// Cause() may add what went wrong underneath, in English, for logs and terminals.
+// Rows inserted for earlier tracks of a file stay when a later track fails.
+//
+// Only a complete decoding becomes a row: a tool that failed or was killed stores
+// nothing. Terminate() stops a running file at once: the running tool is killed,
+// and nothing more is stored, not even a track decoded already.
 class ProcessMediaFile : public Thread {
  public:
   ProcessMediaFile(TDataModule1& store, WorkerSettings settings, QString sourcePath, int32_t id);
@@ -44,6 +49,7 @@ class ProcessMediaFile : public Thread {
   int32_t Id() const { return id_; }
   // Read after Finished().
   const QString& Message() const { return message_; }
+  const QString& Cause() const { return cause_; }
   // Heartbeat: milliseconds since the epoch of the last step taken; 0 before start.
   int64_t LastActivityMs() const { return lastActivityMs_.load(); }
   QString WorkSubdirectory() const;
@@ -61,7 +67,10 @@ class ProcessMediaFile : public Thread {
   // unusable. `detailedShortMessage` adds the counts to the too-short text.
   bool FingerprintTrack(const QString& dat, bool detailedShortMessage, std::vector<uint8_t>& records);
   void ReadTagsWith(const QString& toolPath, const QString& workingFile, const QString& ext);
-  bool ConversionFailed();  // sets and logs the conversion failure; false
+  // Sets Message (or the stopped text, when asked to stop) and logs logLine; false.
+  bool Fail(const QString& message, const QString& logLine = {});
+  bool ConversionFailed();
+  StopRequest StopAsked() const;
   void CheckPath();
   // Inserts the row on the main thread; false (Message set and logged) when it did not go in.
   bool InsertRecord(const std::vector<uint8_t>& records, const QString& workingFile);
@@ -71,6 +80,7 @@ class ProcessMediaFile : public Thread {
   const QString sourcePath_;
   const int32_t id_;
   QString message_;
+  QString cause_;
   TrackInfo info_;
   std::atomic<int64_t> lastActivityMs_{0};
 };

@@ -103,6 +103,7 @@ bool EcholineInterface::HelperEnded() {
   int status = 0;
   if (waitpid(pid_, &status, WNOHANG) != pid_) return false;
   pid_ = -1;
+  sourceUnusable_ = WIFEXITED(status) && WEXITSTATUS(status) == echoline::kExitSourceUnusable;
   return true;
 }
 
@@ -110,7 +111,8 @@ int32_t EcholineInterface::ReadAudio(CaptureRing& ring) {
   if (!running_) return kNotRunning;
   if (HelperEnded()) {
     running_ = false;
-    errorText_ = QStringLiteral("Capture program ended");
+    errorText_ = sourceUnusable_ ? QStringLiteral("Capture program cannot use its source")
+                                 : QStringLiteral("Capture program ended");
     return kNotRunning;
   }
   const uint32_t written = echoline::LoadWriteIndex(View());

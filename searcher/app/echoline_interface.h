@@ -30,6 +30,9 @@ class EcholineInterface {
 
   bool Running() const { return running_; }
   const QString& ErrorText() const { return errorText_; }
+  // The helper ended saying that its source can never start (echoline_layout.h):
+  // starting it again would only fail again.
+  bool SourceUnusable() const { return sourceUnusable_; }
 
   // The helper's command line: its path (quoted when it holds a blank), two
   // blanks, the mapping name.
@@ -53,6 +56,7 @@ class EcholineInterface {
   void* view_ = nullptr;
   pid_t pid_ = -1;
   bool running_ = false;
+  bool sourceUnusable_ = false;
   uint32_t lastIndex_ = 0;
 };
 

@@ -54,6 +54,10 @@ void EcholineThread::Execute() {
       Synchronize([&] { onError(text); });
     }
     reported = true;
+    if (helper->SourceUnusable()) {
+      sourceFailed_ = true;
+      break;
+    }
     if (!helper->Running() && sinceStart.elapsed() >= restartAfterMs) {
       helper.reset();  // unmaps and unlinks before the new mapping of the same name
       helper = std::make_unique<EcholineInterface>(programDir_, mappingName_);

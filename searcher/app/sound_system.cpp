@@ -70,6 +70,8 @@ bool SoundSystem::ApplySelection(int32_t entry) {
   return true;
 }
 
+bool SoundSystem::SourceFailed() const { return selection_ == 0 && echoline_ && echoline_->SourceFailed(); }
+
 void SoundSystem::Shutdown() {
   if (recording_) platform_.StopRecording();
   recording_ = false;

@@ -35,6 +35,8 @@ class SoundSystem {
   void Shutdown();
 
   CaptureRing* Ring() const { return ring_.get(); }
+  // The selected source can never start (the capture helper said so).
+  bool SourceFailed() const;
   const QStringList& Sources() const { return sources_; }
   int32_t Selection() const { return selection_; }
   void SetMappingName(const QString& name) { mappingName_ = name; }

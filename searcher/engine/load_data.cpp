@@ -36,6 +36,7 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
     const SqliteStatement count(db.get(), sql::kCountRows);
     if (!count.get() || sqlite3_step(count.get()) != SQLITE_ROW) {
       index.recordsCount = -1;
+      index.loadError = db.get() ? db.ErrorText() : QStringLiteral("cannot open the file");
       return;
     }
     index.recordsCount = sqlite3_column_int(count.get(), 0);

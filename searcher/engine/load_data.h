@@ -13,9 +13,10 @@ namespace melo {
 // Reads every row of table Data into `index` in one pass: the descriptive columns
 // and each fingerprint blob. A row whose blob cannot be read stays with
 // loaded = false and gives one error line ("Ошибка чтения данных:\tId=...") to
-// onErrorLine. When the rows cannot be counted, recordsCount is -1 and nothing else
-// changes. A missing file is not created. `progress`, when given, hears the number
-// of rows read so far after each row; when it returns false the load stops there.
+// onErrorLine. When the rows cannot be counted, recordsCount is -1, loadError says
+// why and nothing else changes. A missing file is not created. `progress`, when
+// given, hears the number of rows read so far after each row; when it returns false
+// the load stops there.
 void LoadIndex(const QString& databasePath, SearchIndex& index,
                const std::function<void(const QString&)>& onErrorLine,
                const std::function<bool(int32_t rowsRead)>& progress = {});

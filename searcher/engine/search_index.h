@@ -2,6 +2,7 @@
 
 #include "trackdb/track_info.h"
 
+#include <QString>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct TrackIndex {
 // row order of "SELECT * FROM Data".
 struct SearchIndex {
   int32_t recordsCount = -2;  // -2 before counting, -1 when counting failed
+  QString loadError;          // why counting failed, in SQLite's words ("database is locked")
   std::vector<TrackInfo> infos;
   std::vector<TrackIndex> tracks;
   int32_t loadedTracks = 0;

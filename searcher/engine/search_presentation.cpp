@@ -111,7 +111,7 @@ QString CounterSummary(const ScanCounters& t) {
              .arg(t.accepted);
 }
 
-QString HistoryLine(const SearchOutcome& outcome, const SearchIndex& index) {
+QStringList HistoryFields(const SearchOutcome& outcome, const SearchIndex& index) {
   QStringList fields = {outcome.queryTimeStamp, SearchSeconds(outcome)};
   if (outcome.Found()) {
     const ResultEntry& best = outcome.entries.front();
@@ -123,7 +123,11 @@ QString HistoryLine(const SearchOutcome& outcome, const SearchIndex& index) {
     fields << QString() << QString() << QString() << QString() << QString() << CounterSummary(outcome.totals)
            << QString() << QString() << QString() << QString();
   }
-  return fields.join(QLatin1Char('\t'));
+  return fields;
+}
+
+QString HistoryLine(const SearchOutcome& outcome, const SearchIndex& index) {
+  return HistoryFields(outcome, index).join(QLatin1Char('\t'));
 }
 
 QList<QStringList> ResultRows(const SearchOutcome& outcome, const SearchIndex& index) {

@@ -26,7 +26,9 @@ QList<QPair<QString, QString>> ParameterRows(const SearchOutcome& outcome, const
 // The coarse-match rate of field 7: "12.34% 1 - 2 - 3 - 4 - 5 - 6".
 QString CounterSummary(const ScanCounters& totals);
 
-// The history line: 12 fields separated by TAB.
+// The history line: 12 fields separated by TAB. Field 7 (index 6), the title, is
+// the only one made of stored text, and may hold any character.
+QStringList HistoryFields(const SearchOutcome& outcome, const SearchIndex& index);
 QString HistoryLine(const SearchOutcome& outcome, const SearchIndex& index);
 
 // The 10 rows of the results table: "№", "Разница", "Позиция", "Трек", "Название"

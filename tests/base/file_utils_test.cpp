@@ -31,44 +31,18 @@ TEST(FileUtils, SizeAccessAndWritability) {
   EXPECT_FALSE(EnsureDirectory(file + "/below-a-file"));
 }
 
-TEST(DeleteFilesInDir, EmptiesTheTreeButNeverReachesOutsideIt) {
-  TempDir dir;
-  dir.Write("work/1/data.wav");
-  dir.Write("work/1/sub/data.dat");
-  const QString outsideFile = dir.Write("outside/keep.txt", "precious");
-  dir.Write("outside/folder/keep2.txt");
-  QFile::link(outsideFile, dir.Path("work/1/link-to-file"));
-  QFile::link(dir.Path("outside/folder"), dir.Path("work/1/link-to-folder"));
-
-  EXPECT_TRUE(DeleteFilesInDir(dir.Path("work/1")));
-  EXPECT_FALSE(QFile::exists(dir.Path("work/1/data.wav")));
-  EXPECT_FALSE(QFile::exists(dir.Path("work/1/sub/data.dat")));
-  EXPECT_TRUE(QFileInfo(dir.Path("work/1/sub")).isDir());
-  EXPECT_FALSE(QFileInfo(dir.Path("work/1/link-to-file")).isSymLink());
-  EXPECT_EQ(TempDir::Read(outsideFile), "precious");
-  EXPECT_TRUE(QFile::exists(dir.Path("outside/folder/keep2.txt")));
-}
-
-TEST(DeleteFilesInDir, AnEmptyArgumentDoesNothing) {
-  TempDir dir;
-  const QString here = dir.Write("cwd/file.txt");
-  const QString previous = QDir::currentPath();
-  QDir::setCurrent(dir.Path("cwd"));
-  EXPECT_FALSE(DeleteFilesInDir(""));
-  EXPECT_FALSE(DeleteDirToRecycleBin(""));
-  QDir::setCurrent(previous);
-  EXPECT_TRUE(QFile::exists(here));
-}
-
-TEST(DeleteDirToRecycleBin, MovesTheFolderIntoTheUsersTrash) {
+TEST(MoveToRecycleBin, FilesAndFoldersGoIntoTheUsersTrash) {
   TempDir dir;
   const QByteArray previous = qgetenv("XDG_DATA_HOME");
   qputenv("XDG_DATA_HOME", dir.Path("data-home").toUtf8());  // created on demand
   dir.Write("doomed/inside/file.txt", "x");
-  EXPECT_TRUE(DeleteDirToRecycleBin(dir.Path("doomed")));
-  EXPECT_FALSE(QFile::exists(dir.Path("doomed")));
+  dir.Write("single.txt", "y");
+  EXPECT_TRUE(MoveToRecycleBin(dir.Path("doomed")));
+  EXPECT_TRUE(MoveToRecycleBin(dir.Path("single.txt")));
+  EXPECT_FALSE(MoveToRecycleBin(dir.Path("doomed")));  // gone already
+  EXPECT_FALSE(MoveToRecycleBin(""));
   EXPECT_TRUE(QFile::exists(dir.Path("data-home/Trash/files/doomed/inside/file.txt")));
-  EXPECT_FALSE(DeleteDirToRecycleBin(dir.Path("doomed")));  // gone already
+  EXPECT_EQ(TempDir::Read(dir.Path("data-home/Trash/files/single.txt")), "y");
   qputenv("XDG_DATA_HOME", previous);
 }
 

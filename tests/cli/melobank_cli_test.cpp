@@ -6,13 +6,17 @@
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_dir.h"
 
+#include <QDir>
 #include <QProcess>
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace melo {
 namespace {
 
 using CliRun = testing::ProgramRun;
+using testing::TempDir;
 
 CliRun Cli(const QStringList& arguments,
            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
@@ -181,6 +185,97 @@ TEST(CheckAndImportCommands, ExitStatusesTellFindingsFromFailures) {
                                               "Удалено записей: 0", "Добавлено новых записей: 1"}));
   EXPECT_TRUE(import.errors.contains("Задание выполнено!"));
   EXPECT_EQ(Cli({"import", db, dir.Write("junk.db", QByteArray(3000, 'j'))}).exitCode, 2);
+}
+
+// Rows "1".."n" by sqlite3 into a new database: source file name `name` + n.
+void FillRows(const QString& db, int n, const QString& name) {
+  ASSERT_EQ(Cli({"create", db}).exitCode, 0);
+  testing::Sqlite3(db, QStringLiteral("WITH RECURSIVE k(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM k WHERE n < %1) "
+                                      "INSERT INTO Data (source_size, sha2, md5, duration, source_path, "
+                                      "source_file_name, extension, type, audio_track, all_tracks, created, info, "
+                                      "records, index_data) SELECT 1000, 's', 'm' || n, 30, '/m/' || n, '%2' || n, "
+                                      "'mp3', 'аудио', 0, 1, 'c', '', 60, zeroblob(720) FROM k")
+                               .arg(n)
+                               .arg(name));
+}
+
+TEST(MelobankCli, ExitStatusesAndMessagesSayWhatHappened) {
+  testing::TempDir dir;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_DATA_HOME", dir.Path("data"));
+  const QString db = dir.Path("main.db"), work = dir.Path("work");
+  QDir().mkpath(work);
+  ASSERT_EQ(Cli({"create", db}).exitCode, 0);
+  FillRows(dir.Path("unreadable.db"), 2, "x");
+  testing::Sqlite3(dir.Path("unreadable.db"), "UPDATE Data SET index_data = x'00' WHERE id = 2");
+  const QString video = testing::MakeVideo(dir, "whole.mp4", 3, {440});
+  const QString cut = dir.Write("cut.mp4", TempDir::Read(video).left(20000));
+  // Another run holds the work folder "busy" (flock(1) takes the same kind of lock).
+  QDir().mkpath(dir.Path("busy"));
+  QProcess otherRun;
+  otherRun.start("flock", {dir.Path("busy/.melobank.lock"), "sleep", "60"});
+  ASSERT_TRUE(otherRun.waitForStarted());
+  const struct {
+    QStringList arguments;
+    int exitCode;
+    QStringList said;  // on stdout or stderr
+  } cases[] = {
+      {{"import", db, dir.Path("unreadable.db")}, 1, {"Записей с ошибками: 1", "Задание выполнено с ошибками!"}},
+      {{"index", "--db", db, "--work-dir", work, cut}, 1,
+       {"ошибка\t" + cut + "\tОшибка определения количества аудио дорожек!\t", "moov atom not found"}},
+      {{"index", "--db", db, "--work-dir", dir.Path("busy"), cut}, 2,
+       {"Рабочий каталог занят другой индексацией: " + dir.Path("busy")}},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = Cli(c.arguments, environment);
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(' ').toStdString();
+    for (const QString& said : c.said) {
+      EXPECT_TRUE((run.lines.join('\n') + run.errors).contains(said)) << said.toStdString();
+    }
+  }
+  otherRun.kill();
+  otherRun.waitForFinished();
+
+  // Another program writing the database: the insertion fails with its cause.
+  QProcess writer;
+  writer.start("sqlite3", {db});
+  ASSERT_TRUE(writer.waitForStarted());
+  writer.write("BEGIN IMMEDIATE; SELECT 'held';\n");
+  writer.waitForReadyRead(5000);
+  const CliRun locked =
+      Cli({"index", "--db", db, "--work-dir", work, testing::MakeTone(dir, "t.ogg", 31, 440)}, environment);
+  writer.write("ROLLBACK;\n.quit\n");
+  writer.waitForFinished();
+  EXPECT_EQ(locked.exitCode, 1);
+  EXPECT_TRUE(locked.lines.value(0).endsWith("\tОшибка выполнения запроса!\tdatabase is locked"))
+      << locked.lines.value(0).toStdString();
+}
+
+TEST(MelobankCli, ControlCharactersInNamesAreShownNotObeyed) {
+  testing::TempDir dir;
+  const QString db = dir.Path("names.db");
+  FillRows(db, 3, "x");
+  testing::Sqlite3(db, "UPDATE Data SET source_file_name = 'a' || char(27) || '[2J', source_path = '/gone' || char(10) "
+                       "|| 'x' WHERE id = 1; UPDATE Data SET source_file_name = 'b' || char(9) || 'c' WHERE id = 2");
+  EXPECT_EQ(Cli({"list", db}).lines, QStringList({"1\ta\\u001b[2J", "2\tb\\tc", "3\tx3"}));
+  const CliRun check = Cli({"check", "--no-duplicates", "--no-empty", "--no-values", "--no-sizes", "--sources", db});
+  EXPECT_EQ(check.lines.value(0), "Id=1\tИсходный файл не найден: /gone\\nx");
+}
+
+TEST(MelobankCli, CtrlCStopsAnImportAndKeepsWhatWasCopied) {
+  testing::TempDir dir;
+  const QString db = dir.Path("main.db"), source = dir.Path("source.db");
+  FillRows(source, 30000, "x");
+  QFile::copy(source, db);  // every row a duplicate: one line each
+  QProcess import;
+  import.start(QStringLiteral(MELOBANK_CLI), {"import", db, source});
+  ASSERT_TRUE(import.waitForReadyRead(60000));
+  ::kill(static_cast<pid_t>(import.processId()), SIGTERM);
+  ASSERT_TRUE(import.waitForFinished(60000));
+  EXPECT_EQ(import.exitCode(), 1);
+  const QString out = QString::fromUtf8(import.readAllStandardOutput());
+  EXPECT_TRUE(QString::fromUtf8(import.readAllStandardError()).contains("Импорт остановлен!"));
+  EXPECT_FALSE(out.contains("Обработано записей: 30000 из 30000"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -100,12 +101,86 @@ TEST_F(Identification, SoundThatIsNotIndexedIsNotFound) {
   const QJsonObject result = Search({stranger});
   EXPECT_FALSE(result["found"].toBool());
   EXPECT_TRUE(result["top"].toArray().isEmpty());
+}
 
+TEST_F(Identification, QueriesThatCannotBeMadeFailWithTheirReasonAndHideNoOther) {
+  const QString good = Excerpt(dir_->Path("library/glide.flac"), 20, 4, "good");
+  const QString header = dir_->Path("header.wav");
+  ASSERT_TRUE(SaveWavSamples(std::vector<int16_t>(1, 0), header));
+  QFile::resize(header, 44);
   const QString silence = dir_->Path("silence.dat");
   ASSERT_TRUE(SaveRawSamples(std::vector<int16_t>(4 * 48000, 0), silence));
-  const QJsonObject quiet = Search({silence});
-  EXPECT_FALSE(quiet["found"].toBool());
-  EXPECT_EQ(quiet["reason"].toString(), "Ошибка создания запроса!");
+  const struct {
+    QString query;
+    QString reason;
+  } bad[] = {
+      {dir_->Write("empty.dat"), "the query holds no samples"},
+      {header, "the query holds no samples"},
+      {Excerpt(dir_->Path("library/glide.flac"), 20, 0.2, "short"), "key points; at least 4 are needed"},
+      {silence, "the query yields 0 key points"},
+      {dir_->Path("missing.dat"), "no such file"},
+  };
+  QStringList queries = {good};
+  for (const auto& b : bad) queries << b.query;
+  const ProgramRun run =
+      RunProgram(MELODAR_CLI, QStringList{"search", "--db", dir_->Path("library.db"), "--json"} + queries);
+  EXPECT_EQ(run.exitCode, 2);
+  ASSERT_EQ(run.lines.size(), queries.size());
+  EXPECT_TRUE(QJsonDocument::fromJson(run.lines[0].toUtf8())["found"].toBool());
+  for (const auto& b : bad) EXPECT_TRUE(run.errors.contains(b.query + ": ")) << b.query.toStdString();
+  for (const auto& b : bad) EXPECT_TRUE(run.errors.contains(b.reason)) << b.reason.toStdString();
+
+  const ProgramRun late = RunProgram(MELODAR_CLI, {"search", "--db", dir_->Path("library.db"), "--start", "100", good});
+  EXPECT_EQ(late.exitCode, 2);
+  EXPECT_TRUE(late.errors.contains("--start 100.0 s is past the end of the file (4.0 s)")) << late.errors.toStdString();
+}
+
+// Runs melodar-cli with at most 400 MB of address space: enough for a search,
+// far too little to read a long file whole.
+ProgramRun RunWithLittleMemory(const QStringList& arguments, const QProcessEnvironment& environment) {
+  return RunProgram("sh", QStringList{"-c", "ulimit -v 400000; exec \"$0\" \"$@\"", MELODAR_CLI} + arguments,
+                    environment);
+}
+
+TEST_F(Identification, SizesAndCausesAreToldBeforeAnythingIsRead) {
+  const QString db = dir_->Path("library.db");
+  const QString longWav = dir_->Path("two-hours.wav");  // sparse: a header and 2 h of holes
+  ASSERT_TRUE(SaveWavSamples(std::vector<int16_t>(1, 0), longWav));
+  QFile::resize(longWav, 44 + 2LL * 3600 * 48000 * 2);
+  const QString bigDat = dir_->Write("big.dat");
+  QFile::resize(bigDat, 3000000000LL);
+  QProcessEnvironment noTools = QProcessEnvironment::systemEnvironment();
+  noTools.insert("PATH", dir_->Path("no-tools"));
+  const QProcessEnvironment normal = QProcessEnvironment::systemEnvironment();
+  const struct {
+    QStringList arguments;
+    QProcessEnvironment environment;
+    QString said;
+  } cases[] = {
+      {{"search", "--db", db, longWav}, normal, "lasts more than 60 s"},
+      {{"search", "--db", db, bigDat}, normal, "lasts more than 60 s"},
+      {{"search", "--db", db, "--start", "3600", longWav}, normal, "the query yields 0 key points"},
+      {{"search", "--db", db, "--threads", "100000", longWav}, normal, "--threads must be 1 to 64"},
+      {{"search", "--db", db, "--start", "nan", longWav}, normal, "--start must be a number of seconds"},
+      {{"search", "--db", db, dir_->Path("library/speech.wav")}, noTools, "ffmpeg, needed to decode this file"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = RunWithLittleMemory(c.arguments, c.environment);
+    EXPECT_EQ(run.exitCode, 2) << c.arguments.join(' ').toStdString();
+    EXPECT_TRUE(run.errors.contains(c.said)) << run.errors.toStdString();
+  }
+
+  // A database another program is writing: the cause, not just that it failed.
+  QProcess writer;
+  writer.start("sqlite3", {db});
+  ASSERT_TRUE(writer.waitForStarted());
+  writer.write("BEGIN EXCLUSIVE; SELECT 'held';\n");
+  writer.waitForReadyRead(5000);
+  const ProgramRun locked = RunProgram(MELODAR_CLI, {"search", "--db", db, longWav});
+  writer.write("ROLLBACK;\n.quit\n");
+  writer.waitForFinished();
+  EXPECT_EQ(locked.exitCode, 2);
+  EXPECT_TRUE(locked.errors.contains("cannot read table Data: database is locked")) << locked.errors.toStdString();
 }
 
 TEST(MelodarCli, RefusesBadInput) {

@@ -88,6 +88,48 @@ TEST_F(Listening, SilenceFromAHelperThatCannotRecordIsAnError) {
   EXPECT_EQ(run.errors.count("EcholineInterface::ReadAudio Error=-1"), 1);  // said once, not every 100 ms
 }
 
+TEST_F(Listening, ASourceThatCanNeverStartEndsListeningOnceWithItsReason) {
+  TempDir dir;
+  QByteArray cut = TempDir::Read(dir_->Path("library/glide.wav")).left(22);  // cut inside its header
+  const struct {
+    QString source;
+    QString said;
+  } cases[] = {
+      {dir.Write("cut.wav", cut), "a chunk of it is cut short"},
+      {dir.Path(), "it is not a file"},
+      {dir.Path("missing.wav"), "No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ECHOLINE_SOURCE", c.source);
+    const ProgramRun run =
+        RunProgram(MELODAR_CLI, {"listen", "--db", dir_->Path("library.db"), "--duration", "30"}, environment);
+    EXPECT_EQ(run.exitCode, 2) << c.source.toStdString();
+    EXPECT_EQ(run.errors.count(c.said), 1) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("cannot start")) << run.errors.toStdString();
+  }
+}
+
+TEST_F(Listening, OptionsOutOfRangeAreRefusedAndLongDurationsKeptWhole) {
+  for (const QStringList& options : {QStringList{"--interval", "1e10"}, QStringList{"--interval", "nan"},
+                                     QStringList{"--duration", "inf"}}) {
+    const ProgramRun run = RunProgram(MELODAR_CLI, QStringList{"listen", "--db", dir_->Path("library.db")} + options);
+    EXPECT_EQ(run.exitCode, 2) << options.join(' ').toStdString();
+    EXPECT_TRUE(run.errors.contains(options[0] + " must be")) << run.errors.toStdString();
+  }
+  // 3,000,000 s in milliseconds is more than an int holds.
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("ECHOLINE_SOURCE", dir_->Path("library/glide.wav"));
+  QProcess listen;
+  listen.setProcessEnvironment(environment);
+  listen.start(MELODAR_CLI, {"listen", "--db", dir_->Path("library.db"), "--duration", "3000000"});
+  ASSERT_TRUE(listen.waitForReadyRead(30000));
+  listen.terminate();
+  ASSERT_TRUE(listen.waitForFinished(30000));
+  EXPECT_EQ(listen.exitCode(), 0);
+  EXPECT_FALSE(QString::fromUtf8(listen.readAllStandardError()).contains("negative"));
+}
+
 // A private PulseAudio server with a null sink; its monitor is what "the computer
 // plays", and a remapped copy of it is a recording device.
 class PulseAudioServer {

@@ -3,7 +3,8 @@
 // searcher's shared memory MAPPING as 48000 Hz 16-bit stereo frames (the layout is
 // in searcher/app/echoline_layout.h).
 // With ECHOLINE_SOURCE=FILE.wav (48000 Hz 16-bit PCM, mono or stereo) it plays that
-// file into the mapping in real time instead, looping at its end.
+// file into the mapping in real time instead, looping at its end; a file that
+// cannot be played ends it with kExitSourceUnusable and one line saying why.
 // It ends on SIGTERM/SIGINT (after finishing the write in progress) and when the
 // searcher that started it is gone.
 #include "searcher/app/echoline_layout.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -20,10 +22,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
+#include <memory>
 #include <string>
 #include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -47,9 +50,13 @@ class Mapping {
   explicit Mapping(const std::string& name) {
     const int fd = shm_open(("/" + name).c_str(), O_RDWR, 0);
     if (fd < 0) return;
-    void* view = mmap(nullptr, kMappingSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    // A smaller object would fault on the first write past its end.
+    struct stat object {};
+    if (fstat(fd, &object) == 0 && object.st_size >= static_cast<off_t>(kMappingSize)) {
+      void* view = mmap(nullptr, kMappingSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+      if (view != MAP_FAILED) view_ = static_cast<uint8_t*>(view);
+    }
     close(fd);
-    if (view != MAP_FAILED) view_ = static_cast<uint8_t*>(view);
   }
   ~Mapping() {
     if (view_) munmap(view_, kMappingSize);
@@ -71,51 +78,86 @@ class Mapping {
   uint8_t* view_ = nullptr;
 };
 
-// The PCM samples of a 48000 Hz 16-bit WAV file, as stereo; empty when the file is
-// of another kind.
-std::vector<int16_t> ReadWav(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
-    return {};
+// The largest sample data played from a file (about 3 hours of stereo): the file is
+// held in memory whole.
+constexpr uint64_t kLargestData = uint64_t{1} << 31;
+
+struct WavFile {
+  std::vector<int16_t> stereo;  // the samples as stereo frames
+  std::string problem;          // why the file cannot be played, or empty
+};
+
+uint16_t Le16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
+uint32_t Le32(const uint8_t* at) { return Le16(at) | uint32_t{Le16(at + 2)} << 16; }
+
+// Reads a 48000 Hz 16-bit PCM WAV file. Every length in the file is checked
+// against what the file really holds before anything is read or allocated.
+WavFile ReadWav(const char* path) {
+  struct stat info {};
+  if (stat(path, &info) != 0) return {{}, std::string("cannot open it: ") + std::strerror(errno)};
+  if (!S_ISREG(info.st_mode)) return {{}, "it is not a file"};
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), &std::fclose);
+  if (!file) return {{}, std::string("cannot open it: ") + std::strerror(errno)};
+  const uint64_t size = static_cast<uint64_t>(info.st_size);
+  uint8_t head[12];
+  if (std::fread(head, 1, 12, file.get()) != 12 || std::memcmp(head, "RIFF", 4) != 0 ||
+      std::memcmp(head + 8, "WAVE", 4) != 0) {
+    return {{}, "it is not a WAV file"};
   }
-  auto u16 = [&](size_t at) { return static_cast<uint16_t>(uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8); };
-  auto u32 = [&](size_t at) { return static_cast<uint32_t>(u16(at) | uint32_t{u16(at + 2)} << 16); };
-  int channels = 0;
+  uint64_t at = 12;
   uint32_t rate = 0;
-  int bits = 0;
-  for (size_t at = 12; at + 8 <= bytes.size();) {
-    const uint32_t size = u32(at + 4);
-    if (std::memcmp(bytes.data() + at, "fmt ", 4) == 0 && size >= 16) {
-      const uint16_t format = u16(at + 8);
-      if (format != 1 && format != 0xFFFE) return {};
-      channels = u16(at + 10);
-      rate = u32(at + 12);
-      bits = u16(at + 22);
-    } else if (std::memcmp(bytes.data() + at, "data", 4) == 0) {
-      if (rate != kRate || bits != 16 || (channels != 1 && channels != 2)) return {};
-      const size_t available = std::min<size_t>(size, bytes.size() - at - 8) / 2;
-      const auto* data = reinterpret_cast<const int16_t*>(bytes.data() + at + 8);
-      std::vector<int16_t> stereo;
-      if (channels == 2) {
-        stereo.assign(data, data + available / 2 * 2);
-      } else {
-        for (size_t i = 0; i < available; ++i) stereo.insert(stereo.end(), {data[i], data[i]});
+  int channels = 0, bits = 0, format = 0;
+  bool formatSeen = false;
+  for (uint8_t chunk[8]; at + 8 <= size && std::fread(chunk, 1, 8, file.get()) == 8;) {
+    at += 8;
+    const uint64_t length = Le32(chunk + 4);
+    const uint64_t available = size - at;
+    if (std::memcmp(chunk, "data", 4) == 0) {
+      if (!formatSeen) return {{}, "its sample data come before their format"};
+      if (format != 1 && format != 0xFFFE) return {{}, "its samples are not PCM"};
+      if (rate != kRate || bits != 16 || (channels != 1 && channels != 2)) {
+        return {{}, "it is not 48000 Hz 16-bit mono or stereo (" + std::to_string(rate) + " Hz, " +
+                        std::to_string(bits) + " bits, " + std::to_string(channels) + " channels)"};
       }
-      return stereo;
+      const uint64_t bytes = std::min(length, available) / 4 * 4;  // whole stereo frames or mono pairs
+      if (bytes > kLargestData) return {{}, "it is too long to be played from memory"};
+      std::vector<int16_t> samples(bytes / 2);
+      if (std::fread(samples.data(), 1, bytes, file.get()) != bytes) return {{}, "it cannot be read"};
+      if (channels == 2) return {samples, {}};
+      std::vector<int16_t> stereo(2 * samples.size());
+      for (size_t i = 0; i < samples.size(); ++i) stereo[2 * i] = stereo[2 * i + 1] = samples[i];
+      return {stereo, {}};
     }
-    at += 8 + size + (size & 1);
+    if (length > available) return {{}, "a chunk of it is cut short"};
+    uint64_t consumed = 0;
+    if (std::memcmp(chunk, "fmt ", 4) == 0) {
+      uint8_t fmt[16];
+      if (length < 16 || std::fread(fmt, 1, 16, file.get()) != 16) return {{}, "its format chunk is cut short"};
+      consumed = 16;
+      format = Le16(fmt);
+      channels = Le16(fmt + 2);
+      rate = Le32(fmt + 4);
+      bits = Le16(fmt + 14);
+      formatSeen = true;
+    }
+    const uint64_t next = at + length + (length & 1);  // chunks are padded to even lengths
+    if (next < size && std::fseek(file.get(), static_cast<long>(next - at - consumed), SEEK_CUR) != 0) {
+      return {{}, "it cannot be read"};
+    }
+    at = next;
   }
-  return {};
+  return {{}, "it holds no sample data"};
 }
 
 // Writes the file's frames into the mapping as fast as they would play.
 int PlayFile(Mapping& mapping, const char* path) {
-  const std::vector<int16_t> stereo = ReadWav(path);
-  if (stereo.empty()) {
-    std::fprintf(stderr, "Echoline: %s is not a 48000 Hz 16-bit PCM WAV file\n", path);
-    return 1;
+  const WavFile wav = ReadWav(path);
+  if (!wav.problem.empty() || wav.stereo.empty()) {
+    std::fprintf(stderr, "Echoline: cannot play %s: %s\n", path,
+                 wav.problem.empty() ? "it holds no samples" : wav.problem.c_str());
+    return melo::echoline::kExitSourceUnusable;
   }
+  const std::vector<int16_t>& stereo = wav.stereo;
   const size_t frames = stereo.size() / 2;
   const auto started = std::chrono::steady_clock::now();
   uint64_t written = 0;

@@ -53,21 +53,24 @@ TEST(IndexerSettings, ToolsFoundOnThePathNeverReplaceConfiguredOnes) {
   EXPECT_EQ(configured.sox, "/my/sox");
 }
 
-TEST(WorkDirectory, OnlyTheSlotFoldersGoAndAnEmptySettingDoesNothing) {
+TEST(WorkDirectory, OnlyTheFoldersTheIndexerMadeGoAndNothingIsLostForGood) {
   TempDir dir;
   const QByteArray previous = qgetenv("XDG_DATA_HOME");
-  qputenv("XDG_DATA_HOME", dir.Path("data").toUtf8());
+  // No trash can be set up below a file.
+  qputenv("XDG_DATA_HOME", dir.Write("not-a-folder").toUtf8() + "/data");
+  for (const char* slot : {"work/0", "work/1"}) dir.Write(QString(slot) + "/.melobank-work");  // the indexer's mark
   dir.Write("work/0/data.dat");
-  dir.Write("work/1/copy.mp3");
-  dir.Write("work/2/kept.txt");
+  dir.Write("work/0/source.mp3");
+  const QString stray = dir.Write("work/1/stray.txt", "a user's");  // in a marked folder
+  const QString own = dir.Write("work/2/kept.txt", "mine");          // the user's own folder "2"
   dir.Write("work/keep.txt");
-  ClearWorkDirectory(dir.Path("work"), 2);
+  ClearWorkDirectory(dir.Path("work"), 3);
   ClearWorkDirectory("", 2);
   ClearWorkDirectory("  ", 2);
   qputenv("XDG_DATA_HOME", previous);
   EXPECT_FALSE(QFile::exists(dir.Path("work/0")));
-  EXPECT_FALSE(QFile::exists(dir.Path("work/1")));
-  EXPECT_TRUE(QFile::exists(dir.Path("work/2/kept.txt")));
+  EXPECT_EQ(TempDir::Read(stray), "a user's");  // the trash could not take it: kept
+  EXPECT_EQ(TempDir::Read(own), "mine");
   EXPECT_TRUE(QFile::exists(dir.Path("work/keep.txt")));
 }
 

@@ -80,7 +80,9 @@ TEST_F(DataModuleTest, ShortFingerprintsAreStoredWithADiagnosticLine) {
   EXPECT_TRUE(log.endsWith(" InsertSQL Info.IndexSize=59\n")) << log.toStdString();
   // Fewer bytes than the count promises is an insert error, not a short blob.
   EXPECT_EQ(store.InsertSQL(Track("lying", "c", 0, 1, 70), RecordBytes(60)), TDataModule1::kError);
-  EXPECT_TRUE(QString::fromUtf8(TempDir::Read(dir.Path("my.log"))).endsWith(" Query insert error!\n"));
+  EXPECT_TRUE(QString::fromUtf8(TempDir::Read(dir.Path("my.log")))
+                  .endsWith(" Query insert error! fewer record bytes than records\n"));
+  EXPECT_EQ(store.LastError(), "fewer record bytes than records");
   EXPECT_EQ(Rows(), 2);
 }
 

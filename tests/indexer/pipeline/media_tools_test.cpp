@@ -43,9 +43,18 @@ TEST(MediaTools, StreamsAreCountedAndExtractedByNumber) {
   QDir().mkpath(dir.Path("my tools"));
   for (const char* tool : {"ffmpeg", "ffprobe", "sox"}) QFile::link(QString("/usr/bin/") + tool, dir.Path("my tools/") + tool);
   EXPECT_EQ(CountAudioStreams(dir.Path("my tools/ffmpeg"), video, dir.Path()), 3);
-  // A name in capitals is used as it is: ffmpeg itself gets ffprobe's arguments.
+  // A name in capitals is used as it is: ffmpeg itself gets ffprobe's arguments,
+  // fails, and the file is not taken for one without audio.
   QFile::link("/usr/bin/ffmpeg", dir.Path("FFMPEG"));
-  EXPECT_EQ(CountAudioStreams(dir.Path("FFMPEG"), video, dir.Path()), 0);
+  EXPECT_EQ(CountAudioStreams(dir.Path("FFMPEG"), video, dir.Path()), kProbeFailed);
+  // A damaged file is a failure with ffprobe's own words.
+  QFile whole(testing::MakeVideo(dir, "whole.mp4", 3, {440}));
+  ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+  QString problem;
+  EXPECT_EQ(CountAudioStreams("/usr/bin/ffmpeg", dir.Write("cut.mp4", whole.read(whole.size() / 2)), dir.Path(),
+                              &problem),
+            kProbeFailed);
+  EXPECT_TRUE(problem.contains("moov atom not found")) << problem.toStdString();
 
   const QString wav = dir.Path("data.wav");
   EXPECT_TRUE(ExtractAudioTrack("/usr/bin/ffmpeg", video, wav, 2, dir.Path()));
@@ -57,6 +66,11 @@ TEST(MediaTools, StreamsAreCountedAndExtractedByNumber) {
   EXPECT_EQ(QFileInfo(dir.Path("data.dat")).size(), 2 * 48000 * 4);
   EXPECT_FALSE(ConvertToRaw("/usr/bin/sox", dir.Path("missing.flac"), dir.Path("data.dat"), dir.Path(), 16, 2, 48000));
   EXPECT_TRUE(ConvertToRaw(dir.Path("my tools/sox"), tone, dir.Path("data.dat"), dir.Path(), 16, 2, 48000));
+  // A decoding stopped half way leaves no file to be taken for the whole track.
+  const QString longer = testing::MakeTone(dir, "long.flac", 600, 440);
+  EXPECT_FALSE(ConvertToRaw("/usr/bin/sox", longer, dir.Path("data.dat"), dir.Path(), 16, 2, 48000,
+                            [n = 0]() mutable { return ++n > 2; }));
+  EXPECT_FALSE(QFile::exists(dir.Path("data.dat")));
 }
 
 class ReadTagsTest : public ::testing::Test {

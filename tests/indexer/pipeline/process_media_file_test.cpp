@@ -92,7 +92,7 @@ TEST_F(ProcessMediaFileTest, EveryAudioStreamOfAVideoIsARow) {
     EXPECT_EQ(row.all_tracks, 3);
     EXPECT_EQ(row.type, "видео");
   }
-  EXPECT_EQ(Index(testing::MakeVideo(dir, "silent.mp4", 35, {})), "");
+  EXPECT_EQ(Index(testing::MakeVideo(dir, "silent.mp4", 35, {})), "Файл не содержит аудио дорожек!");
   EXPECT_EQ(Rows(), 3);
 }
 
@@ -131,8 +131,23 @@ TEST_F(ProcessMediaFileTest, KnownContentKnownPathsAndBrokenFiles) {
 
   EXPECT_EQ(Index(dir.Write("broken.mp3", QByteArray(50000, 'x'))), "Ошибка конвертирования в DAT формат!");
   EXPECT_TRUE(ProgramLog().contains("Error convert to DAT"));
-  EXPECT_EQ(Index(dir.Write("broken.mkv", QByteArray(50000, 'x'))), "");  // no audio streams found
+  EXPECT_EQ(Index(dir.Write("broken.mkv", QByteArray(50000, 'x'))), "Ошибка определения количества аудио дорожек!");
+  EXPECT_TRUE(ProgramLog().contains("ffprobe error: ")) << ProgramLog().toStdString();  // with its own words
   EXPECT_EQ(Index(dir.Path("vanished.ogg")), "Ошибка копирования исходного файла в рабочий каталог!");
+  EXPECT_EQ(Rows(), 1);
+}
+
+TEST_F(ProcessMediaFileTest, NoSourceNameMeetsAWorkFileAndNoForeignFolderIsUsed) {
+  // A WAV that sox cannot read goes through ffmpeg, which writes data.wav.
+  ASSERT_TRUE(testing::Ffmpeg({"-f", "lavfi", "-i", "sine=frequency=500:duration=35", "-c:a", "libmp3lame", "-f",
+                               "wav", dir.Path("data.wav")}));
+  EXPECT_EQ(Index(dir.Path("data.wav")), "");
+  EXPECT_EQ(Rows(), 1);
+
+  // A folder "1" of the user's in the work directory: neither used nor emptied.
+  const QString own = dir.Write("work/1/notes.txt", "mine");
+  EXPECT_EQ(Index(testing::MakeTone(dir, "other.ogg", 35, 600), 1), "Ошибка создания рабочего подкаталога!");
+  EXPECT_EQ(TempDir::Read(own), "mine");
   EXPECT_EQ(Rows(), 1);
 }
 
