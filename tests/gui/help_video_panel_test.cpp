@@ -13,15 +13,8 @@ namespace melo {
 namespace {
 
 using testing::RecordingDialogs;
+using testing::SpinUntil;
 using testing::TempDir;
-
-// Lets the media backend work until `done` holds (or a generous time passed).
-template <typename Predicate>
-bool SpinUntil(Predicate done) {
-  QDeadlineTimer deadline(15000);
-  while (!done() && !deadline.hasExpired()) testing::Spin(20);
-  return done();
-}
 
 class HelpVideoPanelTest : public ::testing::Test {
  protected:

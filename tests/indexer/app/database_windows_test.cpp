@@ -6,6 +6,7 @@
 #include "indexer/app/record_browser_window.h"
 #include "indexer/app/statistics_window.h"
 #include "indexer/database/record_store.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_dir.h"
 
@@ -29,6 +30,7 @@
 namespace melo {
 namespace {
 
+using testing::SpinUntil;
 using testing::TempDir;
 
 TrackInfo Track(const QString& md5, int32_t records) {
@@ -49,12 +51,6 @@ TrackInfo Track(const QString& md5, int32_t records) {
 }
 
 std::vector<uint8_t> Records(int32_t count) { return std::vector<uint8_t>(static_cast<size_t>(count) * 12, 1); }
-
-bool WaitUntil(const std::function<bool()>& done) {
-  QDeadlineTimer deadline(20000);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  return done();
-}
 
 class DatabaseWindowsTest : public ::testing::Test {
  protected:
@@ -131,7 +127,7 @@ TEST_F(DatabaseWindowsTest, CheckStartedTwiceRunsOnceAndCannotBeClosedWhileRunni
   EXPECT_TRUE(form.isVisible());
   store.UnlockDatabase();
 
-  ASSERT_TRUE(WaitUntil([&] { return !form.Run().Running(); }));
+  ASSERT_TRUE(SpinUntil([&] { return !form.Run().Running(); }));
   EXPECT_EQ(dialogs.messages, QStringList({"Проверка уже начата!", "Дождитесь окончания проверки или остановите её!",
                                            "Проверка закончена!"}));
   // One thread: the duplicate and the empty tag text are each found once.
@@ -182,7 +178,7 @@ TEST_F(DatabaseWindowsTest, ImportAsksFirstCannotBeClosedWhileRunningAndFreesIts
   EXPECT_TRUE(form.isVisible());
   store.UnlockDatabase();
 
-  ASSERT_TRUE(WaitUntil([&] { return !form.Run().Active(); }));
+  ASSERT_TRUE(SpinUntil([&] { return !form.Run().Active(); }));
   EXPECT_FALSE(source.IsConnected());
   EXPECT_EQ(Rows(), 2);
   EXPECT_TRUE(dialogs.messages.contains("Задание выполнено!"));

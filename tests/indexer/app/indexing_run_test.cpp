@@ -18,6 +18,7 @@ namespace melo {
 namespace {
 
 using testing::Spin;
+using testing::SpinUntil;
 using testing::TempDir;
 
 class IndexingRunTest : public ::testing::Test {
@@ -165,7 +166,7 @@ TEST_F(IndexingRunTest, ASecondRunOnTheSameWorkDirectoryIsRefused) {
 
 TEST_F(IndexingRunTest, AWorkerSilentForTwoHoursIsGivenUpAndItsToolEnded) {
   // The first call hangs for 30 s, later ones fail at once.
-  settings.sox = testing::MakeScript(dir, "slow-sox", "[ -e slept ] || { touch slept; exec sleep 30; }");
+  settings.sox = testing::MakeScript(dir, "slow-sox", "[ -e '" + dir.Path("slept").toUtf8() + "' ] || { touch '" + dir.Path("slept").toUtf8() + "'; exec sleep 30; }");
   queue.AddFile(testing::MakeTone(dir, "slow.ogg", 31, 440));
   queue.AddFile(testing::MakeTone(dir, "next.ogg", 31, 550));
   IndexingRun run(queue, settings, paths, store, dialogs, messages, 1);
@@ -173,7 +174,7 @@ TEST_F(IndexingRunTest, AWorkerSilentForTwoHoursIsGivenUpAndItsToolEnded) {
   run.clock = [&] { return QDateTime::currentDateTime().addSecs(offsetSeconds); };
   ASSERT_EQ(run.Start(), IndexingRun::StartOutcome::Started);
   run.Tick();
-  Spin(300);  // the worker is inside the slow tool now
+  ASSERT_TRUE(SpinUntil([&] { return QFileInfo::exists(dir.Path("slept")); }));  // inside the slow tool
   offsetSeconds = 119 * 60;
   run.Tick();
   EXPECT_EQ(queue.Entries()[0].status, kStatusProcessing);
@@ -183,9 +184,10 @@ TEST_F(IndexingRunTest, AWorkerSilentForTwoHoursIsGivenUpAndItsToolEnded) {
   EXPECT_EQ(messages.indexedBefore, QStringList({"Завис - " + dir.Path("slow.ogg")}));
   EXPECT_TRUE(run.Running());
   // Its hanging tool is killed, so the slot's folder is free again for the next file.
-  Spin(300);
-  run.Tick();
-  EXPECT_NE(queue.Entries()[1].status, "");
+  EXPECT_TRUE(SpinUntil([&] {
+    run.Tick();
+    return !queue.Entries()[1].status.isEmpty();
+  }));
   run.Stop();
 }
 

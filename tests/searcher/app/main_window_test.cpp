@@ -37,13 +37,8 @@ namespace {
 using testing::RecordingDialogs;
 using testing::RunsOk;
 using testing::Sqlite3;
+using testing::SpinUntil;
 using testing::TempDir;
-
-bool SpinUntil(const std::function<bool()>& done, int ms = 30000) {
-  QDeadlineTimer deadline(ms);
-  while (!done() && !deadline.hasExpired()) testing::Spin(20);
-  return done();
-}
 
 // Two tracks indexed by the real indexer; the helper plays the first in file mode.
 class MainWindowTest : public ::testing::Test {
