@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace melo {
@@ -32,6 +33,13 @@ bool IsDirWritable(const QString& dir) {
   probe.close();
   probe.remove();
   return true;
+}
+
+bool SaveTextLines(const QString& path, const QStringList& lines) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  for (const QString& line : lines) file.write((line + QLatin1Char('\n')).toUtf8());
+  return file.commit();
 }
 
 bool EnsureDirectory(const QString& dir) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 namespace melo {
@@ -19,6 +20,10 @@ int32_t CheckFileAccess(const QString& path);
 
 // True when a file "test.tmp" can be created in dir (it is deleted again).
 bool IsDirWritable(const QString& dir);
+
+// Writes the lines as UTF-8 text, each ended by a line feed, replacing the file
+// only once everything was written. False when it could not be written.
+bool SaveTextLines(const QString& path, const QStringList& lines);
 
 // Creates dir with all missing parents; true when it exists afterwards.
 bool EnsureDirectory(const QString& dir);

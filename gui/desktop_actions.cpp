@@ -1,5 +1,6 @@
 #include "gui/desktop_actions.h"
 
+#include "base/dialogs.h"
 #include "base/path_utils.h"
 #include "gui/content_files.h"
 
@@ -24,6 +25,14 @@ bool OpenHelpPage(const QString& page, const QString& section) {
   QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
   if (!section.isEmpty()) url.setFragment(section);
   return QDesktopServices::openUrl(url);
+}
+
+bool ShowHelpPage(const QString& page, const QString& section, Dialogs& dialogs) {
+  if (!QFileInfo(ContentFile(page)).isFile()) {
+    dialogs.ShowMessage(QStringLiteral("Не найден файл: ") + ContentFile(page));
+    return false;
+  }
+  return OpenHelpPage(page, section);
 }
 
 bool StartProgramBeside(const QString& programName, const QStringList& arguments) {

@@ -5,6 +5,8 @@
 
 namespace melo {
 
+class Dialogs;
+
 // What the programs hand to the desktop: web pages, help pages and folders open in
 // the user's own applications; the other program starts beside this one.
 
@@ -16,6 +18,8 @@ bool OpenWithDesktop(const QString& addressOrPath);
 // "help/melobank.html"), at `section` when one is given. False, with nothing
 // opened, when the page is missing.
 bool OpenHelpPage(const QString& page, const QString& section = {});
+// The same, telling the user "Не найден файл: <path>" when the page is missing.
+bool ShowHelpPage(const QString& page, const QString& section, Dialogs& dialogs);
 
 // Starts `programName` from this program's folder, detached, so it outlives us.
 bool StartProgramBeside(const QString& programName, const QStringList& arguments = {});

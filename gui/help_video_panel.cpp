@@ -67,6 +67,10 @@ void HelpVideoPanel::StopPlay() {
   for (HelpVideoPanel* panel : Panels()) panel->Close();
 }
 
+void HelpVideoPanel::LoadAllPictures() {
+  for (HelpVideoPanel* panel : Panels()) panel->LoadPicture();
+}
+
 bool HelpVideoPanel::LoadPicture() {
   QImage picture;
   if (!LoadPictureFile(picture, ContentFile(QString::number(number_) + QStringLiteral(".jpg")))) return false;
@@ -77,6 +81,10 @@ bool HelpVideoPanel::LoadPicture() {
 void HelpVideoPanel::SetPicture(const QImage& picture) {
   picture_ = picture;
   ShowPicture();
+}
+
+bool HelpVideoPanel::HasContent() const {
+  return !picture_.isNull() || QFileInfo(ContentFile(QString::number(number_) + QStringLiteral(".mpg"))).isFile();
 }
 
 QMediaPlayer::PlaybackState HelpVideoPanel::PlaybackState() const {

@@ -34,11 +34,17 @@ class HelpVideoPanel : public QWidget {
   static void SetDialogs(Dialogs* dialogs);
   // Closes the video of every panel of the program and shows their pictures again.
   static void StopPlay();
+  // Loads the still picture of every panel of the program (the main window does it
+  // once, shortly after start-up).
+  static void LoadAllPictures();
 
   int Number() const { return number_; }
   // The picture "<content>/<number>.jpg"; a missing file leaves the panel empty.
   bool LoadPicture();
   void SetPicture(const QImage& picture);
+  // Whether there is anything to show: a picture or the help video. A window
+  // leaves out a panel that would stay an empty area.
+  bool HasContent() const;
 
   void Click();
   void DoubleClick();

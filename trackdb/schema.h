@@ -43,10 +43,14 @@ inline constexpr char kClearTable[] = "DELETE FROM Data;";
 
 // Lookups by track identity and by source path run once per indexed or imported
 // track; without these indexes each is a scan of the whole table, fingerprints
-// included. They sit beside the table and change nothing a reader of the file sees.
+// included. The record browser lists every row by name: with the names index that
+// is a read of a few megabytes rather than of the whole file (0.1 s instead of 0.7
+// for 100,000 rows). They sit beside the table and change nothing a reader of the
+// file sees.
 inline constexpr char kCreateLookupIndexes[] =
     "CREATE INDEX IF NOT EXISTS Data_track ON Data(md5, source_size, audio_track);"
-    "CREATE INDEX IF NOT EXISTS Data_source_path ON Data(source_path);";
+    "CREATE INDEX IF NOT EXISTS Data_source_path ON Data(source_path);"
+    "CREATE INDEX IF NOT EXISTS Data_names ON Data(source_file_name, audio_track, all_tracks);";
 
 inline constexpr char kInsert[] =
     "INSERT INTO data (source_size, sha2, md5, duration, source_path, source_file_name, "

@@ -65,8 +65,18 @@ QString FileQueue::NextWaiting() const {
 bool FileQueue::SetStatus(const QString& path, const QString& status, const QString& message) {
   const auto found = indexOfPath_.constFind(path);
   if (found == indexOfPath_.constEnd()) return false;
-  entries_[*found].status = status;
-  entries_[*found].message = message;
+  QueueEntry& entry = entries_[*found];
+  const QDateTime now = QDateTime::currentDateTime();
+  if (status == kStatusProcessing) {
+    entry.started = now;
+    entry.ended = {};
+  } else if (status.isEmpty()) {
+    entry.started = entry.ended = {};
+  } else if (entry.status == kStatusProcessing) {
+    entry.ended = now;
+  }
+  entry.status = status;
+  entry.message = message;
   return true;
 }
 

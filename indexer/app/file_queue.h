@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -23,6 +24,10 @@ struct QueueEntry {
   QString status;
   int64_t size = 0;
   QString message;  // the worker's outcome text, for the record
+  // When the entry last went to "в обработке", and when it left it (invalid while
+  // it has not): how long the file was worked on.
+  QDateTime started;
+  QDateTime ended;
 };
 
 // The indexer's queue of media files, without two entries of the same path.
@@ -36,6 +41,7 @@ class FileQueue {
   void Clear();
 
   QString NextWaiting() const;  // path of the first entry with an empty status, or empty
+  // Also notes when the work on the entry started and ended.
   bool SetStatus(const QString& path, const QString& status, const QString& message = {});
   qsizetype CountWithStatus(const QString& status) const;
 

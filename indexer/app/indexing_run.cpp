@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace melo {
 
@@ -38,6 +39,13 @@ IndexingRun::IndexingRun(FileQueue& queue, const IndexerSettings& settings, cons
       slots_(static_cast<size_t>(std::max(slotCount, int32_t{1}))) {
   timer_.setInterval(1000);
   QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+  stopPoll_.setInterval(50);
+  QObject::connect(&stopPoll_, &QTimer::timeout, [this] {
+    if (!WorkersEnded()) return;
+    stopPoll_.stop();
+    FinishStop();
+    if (afterStop_) std::exchange(afterStop_, nullptr)();
+  });
 }
 
 IndexingRun::~IndexingRun() {
@@ -178,20 +186,54 @@ void IndexingRun::Tick() {
   inTick_ = false;
 }
 
-void IndexingRun::Stop() {
+void IndexingRun::BeginStop() {
   running_ = false;  // no tick may start workers while we wait
   timer_.stop();
-  Pause(1000);
+}
+
+void IndexingRun::AskWorkersToStop() {
   for (auto& slot : slots_) {
     if (!slot) continue;
+    if (slot->Finished()) {
+      Collect(slot, clock());
+      continue;
+    }
     slot->Terminate();
     queue_.SetStatus(slot->SourcePath(), kStatusStopped);
     messages_.errors.append(QStringLiteral("Остановлен: ") + slot->SourcePath());
-    slot->WaitFor();  // a worker finishes the file it is on
-    slot.reset();
   }
+}
+
+bool IndexingRun::WorkersEnded() const {
+  return std::all_of(slots_.begin(), slots_.end(), [](const auto& w) { return !w || w->Finished(); });
+}
+
+void IndexingRun::FinishStop() {
+  for (auto& slot : slots_) slot.reset();  // every one has ended by now
   ClearWorkDirectory(settings_.workDir, Slots());
+  stopping_ = false;
   dialogs_.ShowMessage(QStringLiteral("Индексация остановлена!"));
+}
+
+void IndexingRun::Stop() {
+  BeginStop();
+  Pause(1000);
+  AskWorkersToStop();
+  for (auto& slot : slots_) {
+    if (slot) slot->WaitFor();  // a worker finishes the file it is on
+  }
+  FinishStop();
+}
+
+void IndexingRun::StopLater(std::function<void()> stopped) {
+  if (stopping_) return;
+  stopping_ = true;
+  afterStop_ = std::move(stopped);
+  BeginStop();
+  QTimer::singleShot(1000, &stopPoll_, [this] {
+    AskWorkersToStop();
+    stopPoll_.start();
+  });
 }
 
 }  // namespace melo

@@ -37,8 +37,16 @@ class IndexingRun {
               TDataModule1& store, Dialogs& dialogs, IndexingMessages& messages, int32_t slotCount);
   ~IndexingRun();
 
+  // Not called while Stopping(): the stopping workers still hold their slots.
   StartOutcome Start();
+  // Stops the run and waits, here, for the files being worked on.
   void Stop();
+  // The same stop without holding the caller: the pause and the wait for running
+  // files pass while the event loop turns (a window stays usable). `stopped` runs
+  // after "Индексация остановлена!". A worker that finished before it was asked to
+  // stop keeps its own outcome.
+  void StopLater(std::function<void()> stopped = {});
+  bool Stopping() const { return stopping_; }
   // One orchestration step; the run's timer calls it every second.
   void Tick();
 
@@ -58,6 +66,12 @@ class IndexingRun {
   int32_t CollectWorkers(const QDateTime& now);
   void StartWorkers();
   void FinishIfDone();
+  // The steps of a stop: no new work, then every running worker asked to stop and
+  // its file marked, then (once they have ended) the work folders cleared.
+  void BeginStop();
+  void AskWorkersToStop();
+  bool WorkersEnded() const;
+  void FinishStop();
   void Collect(std::unique_ptr<ProcessMediaFile>& slot, const QDateTime& now);
   void Dispose(std::unique_ptr<ProcessMediaFile> worker);
   // A worker given up on still runs in its slot's work folder: the slot takes no
@@ -75,6 +89,9 @@ class IndexingRun {
   QTimer timer_;
   bool running_ = false;
   bool inTick_ = false;
+  bool stopping_ = false;
+  QTimer stopPoll_;  // while stopping later: have the last workers ended?
+  std::function<void()> afterStop_;
 };
 
 }  // namespace melo

@@ -19,9 +19,17 @@ QAudioFormat CaptureFormat() {
   return format;
 }
 
-// About 20 ms of frames: with the backend's default, data arrives in lumps of
-// a second or more.
-constexpr qsizetype kBufferBytes = 48000 * 4 / 50;
+// The converter's description of a device format; nothing for a format it does
+// not know.
+std::optional<FrameConverter::SampleFormat> ConverterFormat(QAudioFormat::SampleFormat format) {
+  switch (format) {
+    case QAudioFormat::UInt8: return FrameConverter::SampleFormat::UInt8;
+    case QAudioFormat::Int16: return FrameConverter::SampleFormat::Int16;
+    case QAudioFormat::Int32: return FrameConverter::SampleFormat::Int32;
+    case QAudioFormat::Float: return FrameConverter::SampleFormat::Float;
+    default: return std::nullopt;
+  }
+}
 
 }  // namespace
 
@@ -41,10 +49,16 @@ QStringList QtAudioPlatform::RecordingDevices() {
 bool QtAudioPlatform::OpenRecording(int32_t index) {
   StopRecording();
   if (index < 0 || index >= devices_.size()) return false;
-  const QAudioFormat format = CaptureFormat();
-  if (!devices_[index].isFormatSupported(format)) return false;
-  source_ = std::make_unique<QAudioSource>(devices_[index], format);
-  source_->setBufferSize(kBufferBytes);
+  const QAudioDevice& device = devices_[index];
+  QAudioFormat format = CaptureFormat();
+  if (!device.isFormatSupported(format)) format = device.preferredFormat();
+  const auto sampleFormat = ConverterFormat(format.sampleFormat());
+  if (!format.isValid() || !sampleFormat || format.channelCount() < 1) return false;
+  converter_ = std::make_unique<FrameConverter>(format.sampleRate(), format.channelCount(), *sampleFormat);
+  source_ = std::make_unique<QAudioSource>(device, format);
+  // About 20 ms of frames: with the backend's default, data arrives in lumps of a
+  // second or more.
+  source_->setBufferSize(format.bytesForDuration(20000));
   return true;
 }
 
@@ -55,13 +69,12 @@ bool QtAudioPlatform::StartRecording(FrameSink sink) {
     StopRecording();
     return false;
   }
-  pending_.clear();
   QObject::connect(stream_, &QIODevice::readyRead, stream_, [this, sink = std::move(sink)] {
-    // Whole frames only: a chunk may end inside one, and the rest comes next time.
-    pending_ += stream_->readAll();
-    const qsizetype whole = pending_.size() / 4 * 4;
-    sink(reinterpret_cast<const int16_t*>(pending_.constData()), static_cast<size_t>(whole / 2));
-    pending_.remove(0, whole);
+    // A chunk may end inside a frame; the converter keeps that part for the next.
+    const QByteArray chunk = stream_->readAll();
+    frames_.clear();
+    converter_->Convert(reinterpret_cast<const uint8_t*>(chunk.constData()), static_cast<size_t>(chunk.size()), frames_);
+    if (!frames_.empty()) sink(frames_.data(), frames_.size());
   });
   return true;
 }
@@ -70,6 +83,7 @@ void QtAudioPlatform::StopRecording() {
   if (source_) source_->stop();
   source_.reset();
   stream_ = nullptr;
+  converter_.reset();
 }
 
 bool QtAudioPlatform::Play(const QString& wavPath) {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "searcher/app/audio_platform.h"
+#include "searcher/app/frame_converter.h"
 
 #include <QAudioDevice>
-#include <QByteArray>
 #include <QList>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QAudioSource;
 class QIODevice;
@@ -15,7 +17,8 @@ namespace melo {
 
 // The audio platform on Qt Multimedia: recording devices through QAudioSource,
 // playback through QSoundEffect. Lives on the main thread, whose event loop
-// delivers the recorded frames.
+// delivers the recorded frames. A device that does not offer 48 kHz 16-bit stereo
+// records in its own preferred format, converted on the way to the sink.
 class QtAudioPlatform : public AudioPlatform {
  public:
   QtAudioPlatform();
@@ -32,7 +35,8 @@ class QtAudioPlatform : public AudioPlatform {
   QList<QAudioDevice> devices_;
   std::unique_ptr<QAudioSource> source_;
   QIODevice* stream_ = nullptr;
-  QByteArray pending_;  // bytes of a frame cut off at the end of the last chunk
+  std::unique_ptr<FrameConverter> converter_;
+  std::vector<int16_t> frames_;
   std::unique_ptr<QSoundEffect> player_;
 };
 

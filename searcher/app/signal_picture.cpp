@@ -3,8 +3,10 @@
 #include "searcher/app/capture_ring.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <algorithm>
 #include <vector>
 
@@ -15,6 +17,8 @@ namespace {
 const QColor kRelative(0x19, 0x19, 0x19);
 const QColor kAbsolute(0x00, 0x00, 0xFF);
 const QColor kMiddle(0x80, 0x80, 0x80);
+const QString kNoSignal = QStringLiteral("Нет аудио сигнала!");
+const QString kWeakSignal = QStringLiteral("Слабый аудио сигнал!");
 
 }  // namespace
 
@@ -47,22 +51,24 @@ QString DrawSignalPicture(QImage& picture, CaptureRing& ring) {
   }
   painter.setPen(kMiddle);
   painter.drawLine(0, middle, width - 1, middle);
+  painter.end();
 
-  QString warning;
-  QColor colour;
-  if (loudest < 2) {
-    warning = QStringLiteral("Нет аудио сигнала!");
-    colour = Qt::red;
-  } else if (loudest < 2000) {
-    warning = QStringLiteral("Слабый аудио сигнал!");
-    colour = Qt::yellow;
-  }
-  if (!warning.isEmpty()) {
-    painter.setPen(colour);
-    painter.setFont(QFont(QStringLiteral("Arial"), 14));
-    painter.drawText(10, 10 + painter.fontMetrics().ascent(), warning);
-  }
+  const QString warning = loudest < 2 ? kNoSignal : loudest < 2000 ? kWeakSignal : QString();
+  DrawSignalWarning(picture, warning);
   return warning;
+}
+
+void DrawSignalWarning(QImage& picture, const QString& warning) {
+  if (warning.isEmpty()) return;
+  QPainter painter(&picture);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QFont font(QStringLiteral("Arial"), 14);
+  QPainterPath text;
+  text.addText(10, 10 + QFontMetrics(font).ascent(), font, warning);
+  // Yellow alone is all but invisible on the white picture: a dark edge keeps
+  // either colour readable over the bars and the background alike.
+  painter.strokePath(text, QPen(QColor(0x30, 0x30, 0x30), 2));
+  painter.fillPath(text, warning == kNoSignal ? QColor(Qt::red) : QColor(Qt::yellow));
 }
 
 }  // namespace melo

@@ -15,4 +15,7 @@ class CaptureRing;
 // loudest drawn value is below 2 or 2000; empty otherwise.
 QString DrawSignalPicture(QImage& picture, CaptureRing& ring);
 
+// Writes one of those two warnings over the picture at (10, 10), in its colour.
+void DrawSignalWarning(QImage& picture, const QString& warning);
+
 }  // namespace melo

@@ -27,7 +27,8 @@ bool ReadBlob(const TrackRowReader& row, TrackIndex& track) {
 }  // namespace
 
 void LoadIndex(const QString& databasePath, SearchIndex& index,
-               const std::function<void(const QString&)>& onErrorLine) {
+               const std::function<void(const QString&)>& onErrorLine,
+               const std::function<bool(int32_t rowsRead)>& progress) {
   QElapsedTimer clock;
   clock.start();
   const ReadOnlyDatabase db(databasePath);
@@ -47,7 +48,8 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
 
   const SqliteStatement rows(db.get(), sql::kSelectAllRows);
   int32_t read = 0;
-  if (rows.get()) {
+  bool stopped = progress && !progress(0);
+  if (rows.get() && !stopped) {
     const TrackRowReader row(rows.get());
     for (; read < index.recordsCount && sqlite3_step(rows.get()) == SQLITE_ROW; ++read) {
       TrackInfo& info = index.infos[read];
@@ -61,11 +63,15 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
           onErrorLine(QStringLiteral("Ошибка чтения данных:\tId=%1\tФайл=").arg(info.id) + info.source_path);
         }
       }
+      if (progress && !progress(read + 1)) {
+        stopped = true;
+        break;
+      }
     }
   }
   // Rows the statement never delivered (a busy or damaged file) are read errors too,
   // not a quietly smaller database.
-  if (read < index.recordsCount) {
+  if (read < index.recordsCount && !stopped) {
     index.readErrors += index.recordsCount - read;
     if (onErrorLine) {
       onErrorLine(QStringLiteral("Ошибка чтения данных:\tне прочитано записей: %1\t").arg(index.recordsCount - read) +
@@ -85,16 +91,32 @@ QStringList LoadStatusTexts(const SearchIndex& index) {
   };
 }
 
+QString LoadProgressText(int32_t rowsRead, int32_t rowsTotal) {
+  if (rowsTotal < 0) return QStringLiteral("Загрузка информации из базы данных...");
+  return QStringLiteral("Загрузка информации из базы данных: %1 из %2")
+      .arg(FormatThousands(rowsRead), FormatThousands(rowsTotal));
+}
+
 LoadData::LoadData(QString databasePath, SearchIndex& index)
     : databasePath_(std::move(databasePath)), index_(index) {}
 
-LoadData::~LoadData() { WaitFor(); }
+LoadData::~LoadData() {
+  Terminate();
+  WaitFor();
+}
 
 void LoadData::Execute() {
-  LoadIndex(databasePath_, index_, [this](const QString& line) {
-    if (onErrorLine) Synchronize([&] { onErrorLine(line); });
-  });
-  if (index_.recordsCount >= 0 && onFinished) Synchronize([this] { onFinished(); });
+  LoadIndex(
+      databasePath_, index_,
+      [this](const QString& line) {
+        if (onErrorLine) Synchronize([&] { onErrorLine(line); });
+      },
+      [this](int32_t rowsRead) {
+        rowsTotal_.store(index_.recordsCount);
+        rowsRead_.store(rowsRead);
+        return !Terminated();
+      });
+  if (!Terminated() && onFinished) Synchronize([this] { onFinished(); });
 }
 
 }  // namespace melo

@@ -135,6 +135,9 @@ TEST_F(DataModuleTest, TrackAndPathLookupsUseAnIndex) {
   EXPECT_TRUE(Sqlite3(db, "EXPLAIN QUERY PLAN SELECT id FROM data WHERE md5 = 'm' AND source_size = 1 AND audio_track = 0")
                   .contains("INDEX Data_track"));
   EXPECT_TRUE(Sqlite3(db, "EXPLAIN QUERY PLAN SELECT id FROM data WHERE source_path = 'p'").contains("INDEX Data_source_path"));
+  EXPECT_TRUE(Sqlite3(db, "EXPLAIN QUERY PLAN SELECT id, source_file_name, audio_track, all_tracks FROM data "
+                          "ORDER BY source_file_name")
+                  .contains("COVERING INDEX Data_names"));
 }
 
 TEST(DataModule1, ReadsADatabaseMadeByTheSqliteShell) {
@@ -161,7 +164,7 @@ TEST(DataModule1, ReadsADatabaseMadeByTheSqliteShell) {
   info.audio_track = 1;
   EXPECT_EQ(store.InsertSQL(info, buffer), 0);
   EXPECT_EQ(Sqlite3(db, "SELECT max(id) FROM Data"), "8");
-  EXPECT_EQ(Sqlite3(db, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'Data_%'"), "2");
+  EXPECT_EQ(Sqlite3(db, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'Data_%'"), "3");
 }
 
 TEST(DataModule1, ReadingLeavesTheFileAsItIs) {

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "gui/file_chooser.h"
+#include "indexer/database/import_source.h"
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace melo {
+
+class Dialogs;
+class TDataModule1;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm10;
+
+// The main window's way to its database windows: made once at start-up, kept
+// until exit, and only shown and hidden. The statistics, check and import windows
+// are modal over `parent`; the record browser is a window of its own. The main
+// window checks its preconditions (a connected database, no indexing running)
+// before it calls these.
+class DatabaseWindows {
+ public:
+  DatabaseWindows(TDataModule1& store, Dialogs& dialogs, std::function<QString()> databasePath,
+                  QWidget* parent = nullptr);
+  ~DatabaseWindows();
+
+  void ShowStatistics();
+  void ShowBrowser();
+  void ShowCheck();
+  void ShowImport();
+
+  TForm10* Statistics() const;
+  TForm9* Browser() const;
+  TForm7* Check() const;
+  TForm8* Import() const;
+
+ private:
+  TDataModule2 importSource_;
+  DialogFileChooser files_;  // the import window's file dialog
+  // Owned here; QPointer because a parent that is destroyed first takes them along.
+  QPointer<TForm10> statistics_;
+  QPointer<TForm9> browser_;
+  QPointer<TForm7> check_;
+  QPointer<TForm8> import_;
+};
+
+}  // namespace melo

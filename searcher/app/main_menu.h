@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QAction;
+class QActionGroup;
+class QKeySequence;
+class QMenu;
+class QMenuBar;
+
+namespace melo::melodar {
+
+// The searcher main window's menu bar: every item with its caption and shortcut,
+// the radio groups (query size, search mode, automatic interval) with their
+// defaults checked. The "Альтернатива" items open their services' pages
+// themselves; everything else is wired by the window.
+class MainMenu {
+ public:
+  explicit MainMenu(QMenuBar* bar);
+
+  // "Файл"
+  QAction* saveResult;
+  QAction* exit;
+  // "База данных"
+  QAction* chooseDatabase;
+  QAction* downloadDatabase;
+  // "Аудио запрос"
+  QAction* chooseQueryFolder;
+  QAction* saveQueryDat;
+  QAction* saveQueryWav;
+  QAction* openQuery;
+  QActionGroup* querySize;  // data(): seconds
+  QAction* playQuery;
+  // "Приложения"
+  QAction* restart;
+  QAction* indexing;
+  // "Вид"
+  QAction* showInfoBlocks;
+  // "Поиск"
+  QAction* search;
+  QAction* automatic;
+  QActionGroup* mode;      // data(): SearchMode
+  QActionGroup* interval;  // data(): milliseconds
+  // "Отладка": shown in debug mode; the inspection windows join it later, until
+  // then their items are there but disabled.
+  QMenu* debug;
+  QAction* searchParameters;
+  // "Окна"
+  QAction* history;          // for the history window, disabled until it exists
+  QAction* queryAndResults;  // for the query-and-results window, likewise
+  QAction* loadErrors;
+  // "Помощь"
+  QAction* help;
+  QAction* about;
+  QAction* reportError;
+  QAction* addReview;
+  QAction* writeDevelopers;
+  QAction* sendMessage;
+
+  // The item of a radio group whose data() is `value`.
+  static QAction* Item(QActionGroup* group, int value);
+
+ private:
+  QAction* Add(QMenu* menu, const QString& text, const QKeySequence& shortcut);
+  QActionGroup* AddRadioItems(QMenu* menu, const QList<QString>& texts, const QList<int>& values,
+                              const QList<QKeySequence>& shortcuts, int checkedValue);
+};
+
+}  // namespace melo::melodar

@@ -1,0 +1,102 @@
+#include "base/sample_files.h"
+#include "searcher/app/qt_audio_platform.h"
+#include "searcher/app/searcher_session.h"
+#include "searcher/app/web_addresses.h"
+#include "synth/music_like_signal.h"
+#include "tests/support/event_loop.h"
+#include "tests/support/program_run.h"
+#include "tests/support/recording_dialogs.h"
+#include "tests/support/temp_dir.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QUrl>
+#include <QUrlQuery>
+#include <gtest/gtest.h>
+
+namespace melo {
+namespace {
+
+using testing::RecordingDialogs;
+using testing::TempDir;
+
+ProgramPaths PathsIn(const TempDir& dir) {
+  return {dir.Path("program"), dir.Path("data"), dir.Path("data/Melodar.ini"), dir.Path("data/Melodar.log")};
+}
+
+TEST(SearcherSettings, TheDatabaseAndQueryFolderSurviveARestartOrSayWhyNot) {
+  TempDir dir;
+  RecordingDialogs dialogs;
+  QDir().mkpath(dir.Path("data"));
+  SearcherSettings first = SearcherSettings::For(PathsIn(dir));
+  EXPECT_TRUE(QFileInfo(dir.Path("data/queries")).isDir());
+  first.databasePath = dir.Path("моя база.db");
+  first.queryDir = dir.Path("запросы");
+  ASSERT_TRUE(first.WriteINIFile(dialogs));
+
+  SearcherSettings next = SearcherSettings::For(PathsIn(dir));
+  EXPECT_TRUE(next.databasePath.isEmpty());
+  ASSERT_TRUE(next.ReadINIFile(dialogs));
+  EXPECT_EQ(next.databasePath, first.databasePath);
+  EXPECT_EQ(next.queryDir, first.queryDir);
+
+  next.paths.settingsFile = dir.Path("data");  // a folder cannot be written as a file
+  EXPECT_FALSE(next.WriteINIFile(dialogs));
+  EXPECT_EQ(dialogs.messages, QStringList{"Ошибка записи INI файла! " + dir.Path("data")});
+}
+
+TEST(SearcherSession, TheQueryIsPlayedAndSavedOnlyWhenThereIsOne) {
+  TempDir dir;
+  RecordingDialogs dialogs;
+  QtAudioPlatform platform;
+  QDir().mkpath(dir.Path("data"));
+  SearcherSettings settings = SearcherSettings::For(PathsIn(dir));
+  settings.databasePath = dir.Path("empty.db");
+  testing::Sqlite3(settings.databasePath, "CREATE TABLE Data (id INTEGER, index_data BLOB);");
+  SearcherSession session(settings, platform, dialogs);
+  const QString query = dir.Path("query.wav");
+  ASSERT_TRUE(SaveWavSamples(synth::MusicLikeSignal(5, 4 * 48000), query));
+
+  EXPECT_FALSE(session.PlayQuery());
+  EXPECT_TRUE(session.SaveQuery(".dat").isEmpty());
+  EXPECT_FALSE(session.OpenQuery(query));  // the index is still being written
+  EXPECT_EQ(dialogs.messages, QStringList({"Нет аудио запроса!", "Ошибка сохранения аудио данных!",
+                                           "Дождитесь завершения загрузки базы данных!"}));
+
+  session.Start();
+  QDeadlineTimer deadline(10000);
+  while (!session.IndexLoaded() && !deadline.hasExpired()) testing::Spin(20);
+  ASSERT_TRUE(session.OpenQuery(query));
+  session.WaitForSearch();
+  EXPECT_TRUE(session.PlayQuery());
+  EXPECT_EQ(QFileInfo(dir.Path("data/audioquery.wav")).size(), 44 + 2 * 4 * 48000);
+  const QString saved = session.SaveQuery(".wav");
+  EXPECT_TRUE(QFileInfo(saved).isFile());
+  EXPECT_EQ(QFileInfo(saved).absolutePath(), dir.Path("data/queries"));
+
+  session.Settings().playbackFile = dir.Path("no such folder/audioquery.wav");
+  EXPECT_FALSE(session.PlayQuery());
+  EXPECT_EQ(dialogs.messages.last(), "Ошибка сохранения временного аудио файла!");
+}
+
+TEST(SearcherSession, AFileThatIsNoDatabaseIsNotLoaded) {
+  TempDir dir;
+  RecordingDialogs dialogs;
+  QtAudioPlatform platform;
+  SearcherSettings settings = SearcherSettings::For(PathsIn(dir));
+  settings.databasePath = dir.Write("notes.db", "just some text, long enough to be no database at all");
+  SearcherSession session(settings, platform, dialogs);
+  EXPECT_FALSE(session.ConnectDataBase());
+  EXPECT_EQ(dialogs.messages, QStringList{"Ошибка подключения к базе данных!"});
+  EXPECT_FALSE(session.IndexLoaded());
+}
+
+TEST(ImageSearchAddress, TheWholeTitleIsTheSearchText) {
+  for (const QString title : {"Simon & Garfunkel - The Boxer #1", "Кино - Группа крови - 1988"}) {
+    const QUrl address(ImageSearchAddress(title));
+    EXPECT_EQ(QUrlQuery(address).queryItemValue("text", QUrl::FullyDecoded), title);
+  }
+}
+
+}  // namespace
+}  // namespace melo
