@@ -84,15 +84,9 @@ MainMenu::MainMenu(QMenuBar* bar) {
                            {500, 1000, 2000, 3000, 5000, 10000, 30000, 60000}, {}, 1000);
 
   debug = bar->addMenu(QStringLiteral("Отладка"));
-  for (const char* text : {"График", "Полный поиск", "Тест умножение", "Профилирование", "Просмотр записей",
-                           "Сравнение контрольных точек", "Разница в соседних спектрах",
-                           "Сравнение спектров исходника и захваченного аудио", "Лог", "Изучение спектров",
-                           "Кол-во данных", "Размер записи", "Аудио плеер"}) {
-    Add(debug, QString::fromUtf8(text), {})->setEnabled(false);
-  }
-  Add(debug, QStringLiteral("Тестовое окружение"), QKeySequence(QStringLiteral("Ctrl+F12")))->setEnabled(false);
-  Add(debug, QStringLiteral("Значения переменных"), {})->setEnabled(false);
-  Add(debug, QStringLiteral("Зависимость спектра от уровня сигнала"), {})->setEnabled(false);
+  debugWindow = Add(debug, QStringLiteral("Отладка"), {});
+  profiling = Add(debug, QStringLiteral("Профилирование"), {});
+  log = Add(debug, QStringLiteral("Лог"), {});
   searchParameters = Add(debug, QStringLiteral("Параметры поиска"), {});
   debug->menuAction()->setVisible(false);
 
@@ -107,8 +101,6 @@ MainMenu::MainMenu(QMenuBar* bar) {
   queryAndResults =
       Add(windows, QStringLiteral("Поисковый запрос и результаты поиска"), QKeySequence(QStringLiteral("Ctrl+P")));
   loadErrors = Add(windows, QStringLiteral("Ошибки загрузки данных"), QKeySequence(QStringLiteral("Ctrl+E")));
-  history->setEnabled(false);
-  queryAndResults->setEnabled(false);
 
   QMenu* helpMenu = bar->addMenu(QStringLiteral("Помощь"));
   help = Add(helpMenu, QStringLiteral("Справка"), Qt::Key_F1);

@@ -42,13 +42,15 @@ class MainMenu {
   QAction* automatic;
   QActionGroup* mode;      // data(): SearchMode
   QActionGroup* interval;  // data(): milliseconds
-  // "Отладка": shown in debug mode; the inspection windows join it later, until
-  // then their items are there but disabled.
+  // "Отладка": shown in debug mode.
   QMenu* debug;
+  QAction* debugWindow;
+  QAction* profiling;
+  QAction* log;
   QAction* searchParameters;
   // "Окна"
-  QAction* history;          // for the history window, disabled until it exists
-  QAction* queryAndResults;  // for the query-and-results window, likewise
+  QAction* history;
+  QAction* queryAndResults;
   QAction* loadErrors;
   // "Помощь"
   QAction* help;

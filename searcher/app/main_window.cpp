@@ -6,8 +6,14 @@
 #include "gui/desktop_actions.h"
 #include "gui/file_chooser.h"
 #include "gui/help_video_panel.h"
+#include "gui/info_panel.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/app/database_errors_window.h"
+#include "searcher/app/debug_window.h"
+#include "searcher/app/history_window.h"
+#include "searcher/app/log_window.h"
+#include "searcher/app/profiling_window.h"
+#include "searcher/app/query_results_window.h"
 #include "searcher/app/search_parameters_window.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/signal_picture.h"
@@ -53,8 +59,8 @@ TForm1::TForm1(SearcherSession& session, Dialogs& dialogs, FileChooser& chooser,
   setWindowTitle(QStringLiteral("Melodar"));
   menu_ = std::make_unique<MainMenu>(menuBar());
   BuildControls();
-  form24_ = new TForm24(session_.Parameters(), this);
-  form3_ = new TForm3(dialogs_, chooser_, this);
+  session_.AddSearchListener([this](const SearchReport& report) { ShowReport(report); });
+  CreateWindows();
   HelpVideoPanel::SetProgramLog([this](const QString& line) { session_.Log(line); });
   HelpVideoPanel::SetDialogs(&dialogs_);
   ConnectMenu();
@@ -62,7 +68,6 @@ TForm1::TForm1(SearcherSession& session, Dialogs& dialogs, FileChooser& chooser,
   session_.onLoadErrorLine = [this](const QString& line) { form3_->AppendLine(line); };
   session_.onLoadFinished = [this](int32_t readErrors) { LoadFinished(readErrors); };
   session_.onSearchAttempt = [this](LiveSearch::Outcome outcome) { SearchAttempted(outcome); };
-  session_.AddSearchListener([this](const SearchReport& report) { ShowReport(report); });
   session_.Start();
   if (session_.DatabaseConnected()) setWindowTitle(QStringLiteral("Melodar - ") + session_.Settings().databasePath);
   FillSources();
@@ -78,6 +83,43 @@ TForm1::~TForm1() {
   session_.Shutdown();
   HelpVideoPanel::SetProgramLog({});
   HelpVideoPanel::SetDialogs(nullptr);
+}
+
+// The other windows, in the program's order of creation; each hears of every
+// search in that order, after this window.
+void TForm1::CreateWindows() {
+  const bool debugMode = session_.Settings().debugMode;
+  form4_ = new TForm4(*menu_, dialogs_, chooser_, debugMode, this);
+  session_.AddSearchListener([this](const SearchReport& report) { form4_->ShowReport(report); });
+  debug_ = new melodar::DebugWindow(session_, dialogs_, this);
+  session_.AddSearchListener([this](const SearchReport& report) { debug_->ShowReport(report); });
+  form11_ = new TForm11(dialogs_, chooser_, debugMode, this);
+  session_.AddSearchListener([this](const SearchReport& report) {
+    if (report.outcome.confirmed) form11_->ConfirmLastRecord();
+    form11_->AppendLine(report.historyLine);
+  });
+  // Rows of the history reach the debug window only while it is open.
+  connect(form11_, &TForm11::RowClicked, this, [this](const QString& line) {
+    if (debug_->isVisible()) debug_->ShowHistoryLine(line);
+  });
+  connect(form11_, &TForm11::RowDoubleClicked, this, [this](const QString& line) {
+    if (debug_->isVisible()) debug_->LoadHistoryQuery(line);
+  });
+  form3_ = new TForm3(dialogs_, chooser_, this);
+  profiling_ = new ProfilingWindow(session_, this);
+  session_.AddSearchListener([this](const SearchReport& report) { profiling_->ShowReport(report); });
+  log_ = new LogWindow(this);
+  session_.AddSearchListener([this](const SearchReport& report) { log_->ShowReport(report); });
+  form24_ = new TForm24(session_.Parameters(), this);
+  connect(this, &TForm1::InfoBlocksShown, form4_, &TForm4::ShowInfoBlock);
+  connect(this, &TForm1::InfoBlocksShown, form11_, &TForm11::ShowInfoBlock);
+}
+
+void TForm1::ShowWindow(QWidget* window, bool stopVideos) {
+  if (stopVideos) HelpVideoPanel::StopPlay();
+  window->show();
+  window->raise();
+  window->activateWindow();
 }
 
 void TForm1::BuildControls() {
@@ -122,18 +164,13 @@ QWidget* TForm1::BuildTopRow() {
   (new QVBoxLayout(device))->addWidget(sources_);
   right->addWidget(device);
 
-  info_ = new QGroupBox(QStringLiteral("Информация"));
-  auto* infoLayout = new QVBoxLayout(info_);
-  auto* text = new QLabel(QStringLiteral(
-      "Мелодар узнаёт звучащую музыку по нескольким секундам звука, сравнивая их с базой данных отпечатков. "
-      "Базу данных из своих аудио- и видеофайлов создаёт программа Melobank (Ctrl+I); открыть базу: Ctrl+B. "
-      "О готовых базах и о демонстрационной базе данных рассказывает справка (F1)."));
-  text->setWordWrap(true);
-  infoLayout->addWidget(text);
-  video_ = new HelpVideoPanel(1);
-  video_->setFixedSize(240, 135);
-  infoLayout->addWidget(video_, 0, Qt::AlignHCenter);
-  infoLayout->addStretch();
+  info_ = new InfoPanel(
+      QStringLiteral(
+          "Мелодар узнаёт звучащую музыку по нескольким секундам звука, сравнивая их с базой данных отпечатков. "
+          "Базу данных из своих аудио- и видеофайлов создаёт программа Melobank (Ctrl+I); открыть базу: Ctrl+B. "
+          "О готовых базах и о демонстрационной базе данных рассказывает справка (F1)."),
+      1);
+  video_ = info_->Video();
   right->addWidget(info_, 1);
   auto* rightColumn = new QWidget;
   rightColumn->setLayout(right);
@@ -233,6 +270,11 @@ void TForm1::ConnectMenu() {
           [this](QAction* item) { session_.SetAutomaticInterval(item->data().toInt()); });
   connect(m.searchParameters, &QAction::triggered, form24_, &QWidget::show);
   connect(m.loadErrors, &QAction::triggered, form3_, &QWidget::show);
+  connect(m.history, &QAction::triggered, this, [this] { ShowWindow(form11_, true); });
+  connect(m.queryAndResults, &QAction::triggered, this, [this] { ShowWindow(form4_, true); });
+  connect(m.debugWindow, &QAction::triggered, this, [this] { ShowWindow(debug_, false); });
+  connect(m.profiling, &QAction::triggered, this, [this] { ShowWindow(profiling_, false); });
+  connect(m.log, &QAction::triggered, this, [this] { ShowWindow(log_, false); });
   connect(m.help, &QAction::triggered, this, [this] { OpenHelp(); });
   connect(m.about, &QAction::triggered, this, [this] {
     AboutBox(QStringLiteral("Melodar"),
@@ -250,6 +292,8 @@ void TForm1::ConnectMenu() {
 void TForm1::StartUpFollowUp() {
   session_.Log(QStringLiteral("Load info images"));
   video_->LoadPicture();
+  form4_->Video()->LoadPicture();
+  form11_->Video()->LoadPicture();
   // A missing file, or one that turned out to be no database, is chosen anew.
   if (!session_.DatabaseConnected()) ChooseDatabase();
 }

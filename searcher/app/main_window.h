@@ -11,7 +11,6 @@
 #include <memory>
 
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -21,14 +20,20 @@ namespace melo {
 class Dialogs;
 class FileChooser;
 class HelpVideoPanel;
+class InfoPanel;
 class SearcherSession;
 struct SearchReport;
 }  // namespace melo
 
 namespace melo::melodar {
 
+class DebugWindow;
+class LogWindow;
+class ProfilingWindow;
+class TForm11;
 class TForm24;
 class TForm3;
+class TForm4;
 
 // Melodar's main window: the signal picture of what is heard, the source list,
 // "Поиск" and "Автопоиск", the best result and its parameters, and the menus. It
@@ -45,6 +50,11 @@ class TForm1 : public QMainWindow {
   const MainMenu& Menu() const { return *menu_; }
   TForm24* SearchParametersWindow() const { return form24_; }
   TForm3* LoadErrorsWindow() const { return form3_; }
+  TForm4* QueryResultsWindow() const { return form4_; }
+  TForm11* HistoryWindow() const { return form11_; }
+  melodar::DebugWindow* DebugInspectionWindow() const { return debug_; }
+  ProfilingWindow* ProfilingInspectionWindow() const { return profiling_; }
+  LogWindow* MatcherLogWindow() const { return log_; }
 
   // Starts this program anew; tests put something harmless in its place.
   std::function<bool()> restartProgram;
@@ -63,6 +73,8 @@ class TForm1 : public QMainWindow {
 
  private:
   void BuildControls();
+  void CreateWindows();
+  void ShowWindow(QWidget* window, bool stopVideos);
   void ConnectMenu();
   QWidget* BuildTopRow();
   QWidget* BuildResults();
@@ -94,13 +106,18 @@ class TForm1 : public QMainWindow {
   Dialogs& dialogs_;
   FileChooser& chooser_;
   std::unique_ptr<MainMenu> menu_;
-  TForm24* form24_ = nullptr;
+  TForm4* form4_ = nullptr;
+  melodar::DebugWindow* debug_ = nullptr;
+  TForm11* form11_ = nullptr;
   TForm3* form3_ = nullptr;
+  ProfilingWindow* profiling_ = nullptr;
+  LogWindow* log_ = nullptr;
+  TForm24* form24_ = nullptr;
 
   QLabel* picture_ = nullptr;
   QImage pictureImage_;
   QComboBox* sources_ = nullptr;
-  QGroupBox* info_ = nullptr;
+  InfoPanel* info_ = nullptr;
   HelpVideoPanel* video_ = nullptr;
   QLineEdit* resultLine_ = nullptr;
   QTableWidget* parameters_ = nullptr;

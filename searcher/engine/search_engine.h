@@ -36,6 +36,7 @@ struct SearchOutcome {
   double searchMs = 0;
   double trackingMs = 0;
   double firstWorkerMs = 0;
+  std::vector<double> workerMs;         // when each worker had scanned its share
   int32_t tracksScanned = 0;            // Parameters.RealCount
   int32_t lastTrackHandedOut = -1;
   int32_t breakPoint = 0;

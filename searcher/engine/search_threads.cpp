@@ -24,6 +24,7 @@ void TSearchThread::Execute() {
     }
     run_.lastTrackHandedOut.store(t, std::memory_order_relaxed);
   }
+  elapsedMs_ = run_.started.nsecsElapsed() / 1e6;
 }
 
 TSearchControlThread::TSearchControlThread(SearchEngine& engine, SearchRun& run,
@@ -64,6 +65,7 @@ void TSearchControlThread::Execute() {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   outcome_.searchMs = run_.started.nsecsElapsed() / 1e6;
+  for (const auto& w : workers_) outcome_.workerMs.push_back(w->ElapsedMs());
   outcome_.tracksScanned = run_.tracksScanned.load();
   outcome_.lastTrackHandedOut = run_.lastTrackHandedOut.load();
   Synchronize([this] { engine_.Finish(outcome_); });

@@ -30,6 +30,10 @@ class TSearchThread : public Thread {
   TSearchThread(SearchRun& run, int32_t start, ScanCounters& counters);
   ~TSearchThread() override;
 
+  // Milliseconds from the search's start to the end of this worker's share; read
+  // once Finished().
+  double ElapsedMs() const { return elapsedMs_; }
+
  protected:
   void Execute() override;
 
@@ -37,6 +41,7 @@ class TSearchThread : public Thread {
   SearchRun& run_;
   const int32_t start_;
   ScanScratch scratch_;
+  double elapsedMs_ = 0;
 };
 
 // Tracks the last two hits, waits for the workers, then has the main thread take

@@ -1,10 +1,13 @@
 #include "gui/file_chooser.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/app/database_errors_window.h"
+#include "searcher/app/history_window.h"
 #include "searcher/app/main_window.h"
+#include "searcher/app/query_results_window.h"
 #include "searcher/app/qt_audio_platform.h"
 #include "searcher/app/search_parameters_window.h"
 #include "searcher/app/searcher_session.h"
+#include "searcher/app/text_table_model.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/program_run.h"
 #include "tests/support/recording_dialogs.h"
@@ -12,6 +15,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QChart>
 #include <QDeadlineTimer>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,6 +24,8 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QValueAxis>
+#include <QXYSeries>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -129,6 +135,17 @@ TEST_F(MainWindowTest, TheSearchButtonNamesThePlayingTrackFromSevenSecondsOfIt) 
   EXPECT_EQ(reports[0].queryStartInTrack, reports[0].outcome.entries[0].position - 336000);
   EXPECT_EQ(session_->History().Filled(), 1);
   EXPECT_TRUE(reports[0].countersLine.startsWith("\tParameters.RealCount=2\t"));
+
+  // The result windows heard of it too; opened, the query's window draws the hit's
+  // stored key points on the query's seven seconds.
+  EXPECT_EQ(window.QueryResultsWindow()->Results().Cell(0, 4), "sweeping_glide_track");
+  EXPECT_EQ(window.HistoryWindow()->History().Lines(), QStringList{reports[0].historyLine});
+  window.Menu().queryAndResults->trigger();
+  const QChart* chart = window.QueryResultsWindow()->Chart();
+  EXPECT_EQ(static_cast<QValueAxis*>(chart->axes(Qt::Horizontal).first())->max(), 336000);
+  const auto* best = static_cast<QXYSeries*>(chart->series()[2]);
+  EXPECT_EQ(best->name(), "Результат 1");
+  EXPECT_GE(best->count(), 7);
 }
 
 TEST_F(MainWindowTest, ModeItemsSetTheTolerancesTheParametersWindowShows) {
