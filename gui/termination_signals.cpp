@@ -1,7 +1,10 @@
 #include "gui/termination_signals.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 #include <csignal>
@@ -21,6 +24,23 @@ void OnTerminationSignal(int) {
   [[maybe_unused]] const ssize_t written = ::write(signalSocket[0], &byte, 1);
 }
 
+constexpr int kRetryMs = 50;
+
+// A message box or file dialog runs an event loop of its own, and the code that
+// opened it is still on the stack (a helper thread may be waiting for its answer).
+// Closing the window from inside that loop would wait for the helper, which
+// waits for the dialog: the dialogs are closed first and the window only once
+// their loops have returned to the program's own.
+void CloseOnceNoDialogIsOpen(QPointer<QWidget> window) {
+  if (!window) return;
+  if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1) {
+    QTimer::singleShot(kRetryMs, window, [window] { CloseOnceNoDialogIsOpen(window); });
+    return;
+  }
+  window->close();
+}
+
 }  // namespace
 
 void CloseOnTerminationSignals(QWidget* mainWindow) {
@@ -29,7 +49,7 @@ void CloseOnTerminationSignals(QWidget* mainWindow) {
   QObject::connect(notifier, &QSocketNotifier::activated, mainWindow, [window = QPointer<QWidget>(mainWindow)] {
     char byte = 0;
     [[maybe_unused]] const ssize_t read = ::read(signalSocket[1], &byte, 1);
-    if (window) window->close();
+    CloseOnceNoDialogIsOpen(window);
   });
   struct sigaction action = {};
   action.sa_handler = OnTerminationSignal;
