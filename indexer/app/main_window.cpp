@@ -111,7 +111,7 @@ TForm1::TForm1(const ProgramPaths& paths, Dialogs& dialogs, FileChooser& chooser
                            QStringLiteral("Индексатор аудио и видео файлов: строит акустические отпечатки звуковых "
                                           "дорожек и хранит их в базе данных, по которой Melodar узнаёт звучащую "
                                           "запись."),
-                           4, this);
+                           this);
   database_ = std::make_unique<DatabaseMenu>(*store_, settings_, dialogs_, [this] { WriteINIExecute(); });
   run_ = std::make_unique<IndexingRun>(queue_, settings_, paths_, *store_, dialogs_, messages_, slots_);
   run_->onFinished = [this] { RunFinished(); };

@@ -279,7 +279,7 @@ void TForm1::ConnectMenu() {
     AboutBox(QStringLiteral("Melodar"),
              QStringLiteral("Узнаёт звучащую музыку по нескольким секундам звука, сравнивая их с базой данных "
                             "отпечатков, созданной программой Melobank."),
-             1, this)
+             this)
         .exec();
   });
   connect(m.reportError, &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("feedback")); });
