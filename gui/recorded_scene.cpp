@@ -19,6 +19,7 @@ constexpr int kPointerSteps = 12;
 constexpr int kPointerStepMs = 30;
 constexpr int kMenuRestMs = 1500;
 constexpr int kGoTimeoutMs = 60000;
+constexpr int kLongestWaitMs = 120000;
 
 }  // namespace
 
@@ -62,6 +63,11 @@ void RecordedScene::Still(QWidget* focus) {
 void RecordedScene::Wait(int ms) {
   QDeadlineTimer deadline(ms);
   while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void RecordedScene::WaitWhile(const std::function<bool()>& busy) {
+  QDeadlineTimer deadline(kLongestWaitMs);
+  while (busy() && !deadline.hasExpired()) Wait(100);
 }
 
 void RecordedScene::PointAt(QWidget* widget) {

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QSize>
 #include <QString>
+#include <functional>
 
 class QAbstractButton;
 class QAction;
@@ -29,6 +30,8 @@ class RecordedScene {
   // The panel's picture: `focus` as it looks now.
   void Still(QWidget* focus);
   void Wait(int ms);
+  // Lets the window live while `busy` holds, two minutes at the most.
+  void WaitWhile(const std::function<bool()>& busy);
   // Moves the pointer to the middle of `widget` as a user's hand would.
   void PointAt(QWidget* widget);
   // Points at the button and presses it visibly.

@@ -9,7 +9,6 @@
 
 #include <QCheckBox>
 #include <QChartView>
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
@@ -21,13 +20,6 @@
 namespace melo {
 
 namespace {
-
-constexpr int kRunTimeoutMs = 120000;
-
-void WaitWhile(const std::function<bool()>& running, RecordedScene& scene) {
-  QDeadlineTimer deadline(kRunTimeoutMs);
-  while (running() && !deadline.hasExpired()) scene.Wait(100);
-}
 
 int BrowserScene(DatabaseWindows& windows, RecordedScene& scene) {
   windows.ShowBrowser();
@@ -70,7 +62,7 @@ int CheckScene(DatabaseWindows& windows, RecordedScene& scene) {
   scene.Wait(3500);
   scene.Caption(QStringLiteral("«Старт» — и проверка идёт,\nокно при этом не замирает"), 300);
   scene.Press(check->StartButton());
-  WaitWhile([check] { return check->Run().Running(); }, scene);
+  scene.WaitWhile([check] { return check->Run().Running(); });
   scene.Wait(1500);
   scene.Caption(QStringLiteral("Найденные ошибки: номер записи (Id)\nи что с ней не так"), 300);
   scene.PointAt(check->Findings());
@@ -99,7 +91,7 @@ int ImportScene(DatabaseWindows& windows, const QString& otherDatabase, Recorded
   scene.Wait(4500);
   scene.Caption(QStringLiteral("«Начать импорт»"), 300);
   scene.Press(import->StartButton());
-  WaitWhile([import] { return import->Run().Active(); }, scene);
+  scene.WaitWhile([import] { return import->Run().Active(); });
   scene.Wait(1000);
   scene.Still(import->Messages());
   scene.Caption(QStringLiteral("Итог: сколько записей обработано,\nсколько дубликатов пропущено и добавлено"), 5500);

@@ -8,7 +8,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
@@ -23,11 +22,8 @@ namespace {
 // Every Melobank video films the same area: the main window, and the windows
 // that open over it.
 const QSize kWindowSize(1000, 600);
-constexpr int kRunTimeoutMs = 120000;
-
 void WaitForRun(TForm1& form, RecordedScene& scene) {
-  QDeadlineTimer deadline(kRunTimeoutMs);
-  while (form.IndexingRunning() && !deadline.hasExpired()) scene.Wait(100);
+  scene.WaitWhile([&form] { return form.IndexingRunning(); });
 }
 
 void CreateDatabase(TForm1& form, ScriptedFileChooser& chooser, const QString& database) {

@@ -149,7 +149,7 @@ int Tour(const QString& out, int scene) {
   Say(QStringLiteral("indexing %1 tracks").arg(tracks.size()));
   if (!Run(bin + QStringLiteral("/melobank-cli"), QStringList{"index", "--db", database, "--threads", "2",
                                                               "--work-dir", work.filePath("work")} + tracks) ||
-      !AddDamagedRows(database)) {
+      (scene == 0 && !AddDamagedRows(database))) {
     return 1;
   }
   const QString playing = work.filePath(QStringLiteral("playing.wav"));
