@@ -12,15 +12,13 @@
 
 namespace melo {
 
-AboutBox::AboutBox(const QString& programName, const QString& description, int pictureNumber,
-                   QWidget* parent)
-    : QDialog(parent) {
+AboutBox::AboutBox(const QString& programName, const QString& description, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("О программе"));
   auto* row = new QHBoxLayout;
   QImage picture;
-  if (LoadPictureFile(picture, ContentFile(QString::number(pictureNumber) + QStringLiteral(".jpg")))) {
+  if (LoadPictureFile(picture, ContentFile(programName.toLower() + QStringLiteral(".png")))) {
     auto* pictureLabel = new QLabel(this);
-    pictureLabel->setPixmap(QPixmap::fromImage(picture.scaled(160, 120, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    pictureLabel->setPixmap(QPixmap::fromImage(picture.scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     pictureLabel->setAlignment(Qt::AlignTop);
     row->addWidget(pictureLabel);
   }

@@ -23,7 +23,7 @@ QString ContentDir() {
   const QString beside = JoinPath(programDir, QStringLiteral("content"));
   if (QFileInfo(beside).isDir()) return beside;
   const QString installed =
-      QDir::cleanPath(JoinPath(programDir, QStringLiteral("../share/melobank/content")));
+      QDir::cleanPath(JoinPath(programDir, QStringLiteral("../../share/melobank/content")));
   if (QFileInfo(installed).isDir()) return installed;
   return beside;
 }

@@ -67,8 +67,10 @@ void HelpVideoPanel::StopPlay() {
   for (HelpVideoPanel* panel : Panels()) panel->Close();
 }
 
-void HelpVideoPanel::LoadAllPictures() {
-  for (HelpVideoPanel* panel : Panels()) panel->LoadPicture();
+int HelpVideoPanel::LoadAllPictures() {
+  int loaded = 0;
+  for (HelpVideoPanel* panel : Panels()) loaded += panel->LoadPicture() ? 1 : 0;
+  return loaded;
 }
 
 bool HelpVideoPanel::LoadPicture() {

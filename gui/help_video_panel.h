@@ -36,7 +36,8 @@ class HelpVideoPanel : public QWidget {
   static void StopPlay();
   // Loads the still picture of every panel of the program (the main window does it
   // once, shortly after start-up).
-  static void LoadAllPictures();
+  // Loads every panel's picture; the number of pictures found.
+  static int LoadAllPictures();
 
   int Number() const { return number_; }
   // The picture "<content>/<number>.jpg"; a missing file leaves the panel empty.

@@ -1,9 +1,13 @@
 // melobank-database-tour DIR: makes the demo library, indexes it into a real
 // database with melobank-cli, gives the check something to find, and saves a
 // picture of each database window (every chart page of the statistics) into DIR.
+// melobank-database-tour --scene N GOFILE: acts the task of help video N (7-9) on
+// the same database, paced for the recorder (see gui/recorded_scene.h).
 #include "base/dialogs.h"
 #include "gui/file_chooser.h"
 #include "gui/message_dialogs.h"
+#include "gui/recorded_scene.h"
+#include "indexer/app/database_scenes.h"
 #include "indexer/app/check_window.h"
 #include "indexer/app/database_windows.h"
 #include "indexer/app/import_window.h"
@@ -82,12 +86,13 @@ bool Save(QWidget* window, const QString& dir, const QString& name) {
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   InstallRussianQtTexts();
-  if (argc != 2) {
-    Out() << "usage: melobank-database-tour DIR" << Qt::endl;
+  const bool sceneMode = argc == 4 && QByteArray(argv[1]) == "--scene";
+  if (argc != 2 && !sceneMode) {
+    Out() << "usage: melobank-database-tour DIR | melobank-database-tour --scene N GOFILE" << Qt::endl;
     return 2;
   }
   const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-  QDir().mkpath(out);
+  if (!sceneMode) QDir().mkpath(out);
   QTemporaryDir work;
   const QString library = work.filePath(QStringLiteral("library"));
   const QString more = work.filePath(QStringLiteral("more"));
@@ -117,6 +122,10 @@ int main(int argc, char* argv[]) {
       "FROM Data WHERE extension = 'mp3'");
 
   DatabaseWindows windows(store, dialogs, [&] { return database; });
+  if (sceneMode) {
+    RecordedScene scene(QString::fromLocal8Bit(argv[3]));
+    return PlayDatabaseScene(QByteArray(argv[2]).toInt(), windows, other, scene);
+  }
   bool saved = true;
 
   windows.ShowStatistics();

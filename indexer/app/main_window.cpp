@@ -5,6 +5,7 @@
 #include "base/log_writer.h"
 #include "base/path_utils.h"
 #include "gui/about_box.h"
+#include "gui/content_files.h"
 #include "gui/desktop_actions.h"
 #include "gui/file_chooser.h"
 #include "gui/help_video_panel.h"
@@ -110,7 +111,7 @@ TForm1::TForm1(const ProgramPaths& paths, Dialogs& dialogs, FileChooser& chooser
                            QStringLiteral("Индексатор аудио и видео файлов: строит акустические отпечатки звуковых "
                                           "дорожек и хранит их в базе данных, по которой Melodar узнаёт звучащую "
                                           "запись."),
-                           4, this);
+                           this);
   database_ = std::make_unique<DatabaseMenu>(*store_, settings_, dialogs_, [this] { WriteINIExecute(); });
   run_ = std::make_unique<IndexingRun>(queue_, settings_, paths_, *store_, dialogs_, messages_, slots_);
   run_->onFinished = [this] { RunFinished(); };
@@ -280,7 +281,8 @@ bool TForm1::WriteINIExecute() {
 
 void TForm1::FollowUpTimerTick() {
   WriteProgramLog(QStringLiteral("Load info images"));
-  HelpVideoPanel::LoadAllPictures();
+  const int pictures = HelpVideoPanel::LoadAllPictures();
+  WriteProgramLog(QStringLiteral("Info images loaded: %1 from %2").arg(pictures).arg(ContentDir()));
   database_->OpenAtStartup();
   // A run started within the first second works in these folders already.
   if (!IndexingRunning() && QFileInfo(settings_.workDir).isDir()) ClearWork();

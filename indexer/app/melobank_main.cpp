@@ -4,6 +4,7 @@
 #include "base/program_paths.h"
 #include "gui/file_chooser.h"
 #include "gui/message_dialogs.h"
+#include "gui/termination_signals.h"
 #include "indexer/app/database_windows.h"
 #include "indexer/app/main_window.h"
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
   DatabaseWindows databaseWindows(form1.DataModule(), dialogs, [&form1] { return form1.Settings().dbPath; }, &form1);
   form1.SetDatabaseWindows({[&] { databaseWindows.ShowStatistics(); }, [&] { databaseWindows.ShowBrowser(); },
                             [&] { databaseWindows.ShowCheck(); }, [&] { databaseWindows.ShowImport(); }});
+  CloseOnTerminationSignals(&form1);
   form1.show();
   return QApplication::exec();
 }

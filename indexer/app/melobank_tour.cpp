@@ -1,6 +1,8 @@
 // melobank-tour DIR: opens every Melobank window as a user sees it after real
 // work — a new database, files generated and indexed by a real run (one indexed
 // before, one broken) — and saves a picture of each window into DIR.
+// melobank-tour --scene N GOFILE: acts the task of help video N (4-6) on the same
+// files, paced for the recorder (see gui/recorded_scene.h).
 #include "base/dialogs.h"
 #include "base/log_writer.h"
 #include "base/path_utils.h"
@@ -8,7 +10,9 @@
 #include "gui/file_chooser.h"
 #include "gui/message_dialogs.h"
 #include "indexer/app/indexer_settings.h"
+#include "gui/recorded_scene.h"
 #include "indexer/app/main_window.h"
+#include "indexer/app/melobank_scenes.h"
 #include "indexer/app/messages_window.h"
 #include "indexer/app/settings_window.h"
 
@@ -87,8 +91,9 @@ bool IndexQueue(TForm1& form) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc < 2) {
-    QTextStream(stderr) << "usage: melobank-tour DIR\n";
+  const bool sceneMode = argc == 4 && QByteArray(argv[1]) == "--scene";
+  if (argc != 2 && !sceneMode) {
+    QTextStream(stderr) << "usage: melobank-tour DIR | melobank-tour --scene N GOFILE\n";
     return 2;
   }
   QApplication::setApplicationName(QStringLiteral("Melobank"));
@@ -98,7 +103,7 @@ int main(int argc, char** argv) {
   // Dates and numbers as in the rest of the Russian texts, whatever the system's locale.
   QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
   const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-  QDir().mkpath(out);
+  if (!sceneMode) QDir().mkpath(out);
 
   // The program's own files go to a scratch folder, never beside the real program.
   QTemporaryDir scratch;
@@ -136,7 +141,14 @@ int main(int argc, char** argv) {
   form.show();
   Pause(1300);  // the start-up follow-up has loaded the pictures
 
-  chooser.answers = {JoinPath(scratch.path(), QStringLiteral("Фонотека"))};
+  const QString database = JoinPath(scratch.path(), QStringLiteral("Фонотека"));
+  if (sceneMode) {
+    RecordedScene scene(QString::fromLocal8Bit(argv[3]));
+    return PlayMelobankScene(QByteArray(argv[2]).toInt(), form, chooser,
+                             {library, file(QStringLiteral("Старая запись.ogg")), database}, scene);
+  }
+
+  chooser.answers = {database};
   Click(form, QStringLiteral("Создать новую базу данных"));
 
   // One file indexed earlier, then the whole folder.

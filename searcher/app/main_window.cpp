@@ -170,7 +170,6 @@ QWidget* TForm1::BuildTopRow() {
           "Базу данных из своих аудио- и видеофайлов создаёт программа Melobank (Ctrl+I); открыть базу: Ctrl+B. "
           "О готовых базах и о демонстрационной базе данных рассказывает справка (F1)."),
       1);
-  video_ = info_->Video();
   right->addWidget(info_, 1);
   auto* rightColumn = new QWidget;
   rightColumn->setLayout(right);
@@ -280,7 +279,7 @@ void TForm1::ConnectMenu() {
     AboutBox(QStringLiteral("Melodar"),
              QStringLiteral("Узнаёт звучащую музыку по нескольким секундам звука, сравнивая их с базой данных "
                             "отпечатков, созданной программой Melobank."),
-             1, this)
+             this)
         .exec();
   });
   connect(m.reportError, &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("feedback")); });
@@ -291,9 +290,9 @@ void TForm1::ConnectMenu() {
 
 void TForm1::StartUpFollowUp() {
   session_.Log(QStringLiteral("Load info images"));
-  video_->LoadPicture();
-  form4_->Video()->LoadPicture();
-  form11_->Video()->LoadPicture();
+  // The panels of this window, the query-and-results and the history windows.
+  const int pictures = HelpVideoPanel::LoadAllPictures();
+  session_.Log(QStringLiteral("Info images loaded: %1 from %2").arg(pictures).arg(ContentDir()));
   // A missing file, or one that turned out to be no database, is chosen anew.
   if (!session_.DatabaseConnected()) ChooseDatabase();
 }

@@ -19,7 +19,6 @@ class QTableWidget;
 namespace melo {
 class Dialogs;
 class FileChooser;
-class HelpVideoPanel;
 class InfoPanel;
 class SearcherSession;
 struct SearchReport;
@@ -118,7 +117,6 @@ class TForm1 : public QMainWindow {
   QImage pictureImage_;
   QComboBox* sources_ = nullptr;
   InfoPanel* info_ = nullptr;
-  HelpVideoPanel* video_ = nullptr;
   QLineEdit* resultLine_ = nullptr;
   QTableWidget* parameters_ = nullptr;
   QPushButton* searchButton_ = nullptr;

@@ -1,6 +1,7 @@
 // Melodar: names the music the computer plays or a microphone hears.
 #include "gui/file_chooser.h"
 #include "gui/message_dialogs.h"
+#include "gui/termination_signals.h"
 #include "searcher/app/main_window.h"
 #include "searcher/app/qt_audio_platform.h"
 #include "searcher/app/searcher_session.h"
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
   melo::melodar::TForm1 window(session, dialogs, chooser);
   dialogs.SetParent(&window);
   chooser.SetParent(&window);
+  // Ended by the session or a service manager, it writes Melodar.ini and stops
+  // Echoline as on "Выход".
+  melo::CloseOnTerminationSignals(&window);
   window.show();
   return QApplication::exec();
 }

@@ -6,8 +6,12 @@
 // of an indexed track, a pause, a piece of a track that is not indexed and a piece
 // of another indexed track, while the automatic search runs with the debug
 // windows open; then the result, history and debug windows are pictured.
+// melodar-tour --scene N GOFILE: acts the task of help video N (1-3) on the same
+// database while Echoline plays 25 s of one indexed track and then another,
+// paced for the recorder (see gui/recorded_scene.h).
 #include "base/dialogs.h"
 #include "gui/file_chooser.h"
+#include "gui/recorded_scene.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/app/database_errors_window.h"
 #include "searcher/app/debug_window.h"
@@ -16,6 +20,7 @@
 #include "searcher/app/profiling_window.h"
 #include "searcher/app/query_results_window.h"
 #include "searcher/app/main_window.h"
+#include "searcher/app/melodar_scenes.h"
 #include "searcher/app/qt_audio_platform.h"
 #include "searcher/app/search_parameters_window.h"
 #include "searcher/app/searcher_session.h"
@@ -102,6 +107,13 @@ bool MakePlayingFile(const QStringList& library, const QString& work, const QStr
          Run(QStringLiteral("sox"), {a, pause, b, c, out});
 }
 
+// For the help videos: indexed track 3 for 25 s, then indexed track 6.
+bool MakeScenePlayingFile(const QStringList& library, const QString& work, const QString& out) {
+  const auto at = [&](qsizetype i) { return library[std::min<qsizetype>(i, kTracks - 1) % library.size()]; };
+  const QString a = work + QStringLiteral("/a.wav"), c = work + QStringLiteral("/c.wav");
+  return Piece(at(2), 30, 25, a) && Piece(at(5), 40, 60, c) && Run(QStringLiteral("sox"), {a, c, out});
+}
+
 // Two rows whose fingerprint is missing, as a database written by another tool
 // may hold: the table is copied without its NOT NULL rules first.
 bool AddDamagedRows(const QString& database) {
@@ -125,7 +137,8 @@ void Save(QWidget* window, const QString& dir, const QString& name) {
 
 }  // namespace
 
-int Tour(const QString& out) {
+// Without a scene, saves the pictures into `out`; with one, `out` is its go file.
+int Tour(const QString& out, int scene) {
   QTemporaryDir work;
   const QString bin = QCoreApplication::applicationDirPath();
   const QStringList library = Library(work.path());
@@ -136,11 +149,11 @@ int Tour(const QString& out) {
   Say(QStringLiteral("indexing %1 tracks").arg(tracks.size()));
   if (!Run(bin + QStringLiteral("/melobank-cli"), QStringList{"index", "--db", database, "--threads", "2",
                                                               "--work-dir", work.filePath("work")} + tracks) ||
-      !AddDamagedRows(database)) {
+      (scene == 0 && !AddDamagedRows(database))) {
     return 1;
   }
   const QString playing = work.filePath(QStringLiteral("playing.wav"));
-  if (!MakePlayingFile(library, work.path(), playing)) return 1;
+  if (!(scene ? MakeScenePlayingFile : MakePlayingFile)(library, work.path(), playing)) return 1;
   qputenv("ECHOLINE_SOURCE", playing.toLocal8Bit());
 
   ProgramPaths paths{bin, work.filePath(QStringLiteral("data")), {}, {}};
@@ -149,7 +162,7 @@ int Tour(const QString& out) {
   paths.programLog = paths.dataDir + QStringLiteral("/Melodar.log");
   SearcherSettings settings = SearcherSettings::For(paths);
   settings.databasePath = database;
-  settings.debugMode = true;  // as with debug.dat beside the program
+  settings.debugMode = scene == 0;  // as with debug.dat beside the program
   StderrDialogs dialogs;
   settings.WriteINIFile(dialogs);
   QtAudioPlatform platform;
@@ -168,6 +181,10 @@ int Tour(const QString& out) {
   if (!SpinUntil([&] { return session.IndexLoaded() && session.Sound().Ring()->Total() >= 6 * 48000; }, 60000)) {
     Say(QStringLiteral("the database did not load or nothing was heard"));
     return 1;
+  }
+  if (scene) {
+    RecordedScene recorded(out);
+    return PlayMelodarScene(scene, window, session, recorded);
   }
   // The debug windows hear of the searches while they are open.
   const melodar::MainMenu& menu = window.Menu();
@@ -236,10 +253,13 @@ int Tour(const QString& out) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Melodar"));
+  if (argc == 4 && QByteArray(argv[1]) == "--scene") {
+    return melo::Tour(QString::fromLocal8Bit(argv[3]), QByteArray(argv[2]).toInt());
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: melodar-tour DIR\n");
+    std::fprintf(stderr, "usage: melodar-tour DIR | melodar-tour --scene N GOFILE\n");
     return 2;
   }
   QDir().mkpath(QString::fromLocal8Bit(argv[1]));
-  return melo::Tour(QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath());
+  return melo::Tour(QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath(), 0);
 }
