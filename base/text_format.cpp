@@ -1,6 +1,5 @@
 #include "base/text_format.h"
 
-#include <QLocale>
 #include <algorithm>
 
 namespace melo {
@@ -28,8 +27,9 @@ QString FormatDuration(int64_t seconds, bool withTotal) {
 }
 
 QString FormatLocalDateTime(const QDateTime& moment) {
-  return QLocale().toString(moment.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-         moment.time().toString(QStringLiteral("HH:mm:ss"));
+  // One form whatever the system's locale: the text is stored in the database, and
+  // every front end must write the same.
+  return moment.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 }
 
 QString EscapeControls(const QString& text, bool keepLayout) {

@@ -13,8 +13,8 @@ QString FormatThousands(int64_t n);
 // "0:01:15 (75 сек)", 3725 -> "1:02:05 (3 725 сек)".
 QString FormatDuration(int64_t seconds, bool withTotal);
 
-// A moment as the programs show it: the locale's short date and the time with
-// seconds, "05.03.2024 14:07:09" in a Russian locale.
+// A moment as the programs show and store it, the Russian short date and the time
+// with seconds whatever the system's locale: "05.03.2024 14:07:09".
 QString FormatLocalDateTime(const QDateTime& moment);
 
 // Control characters made visible, so that a name printed on a terminal can

@@ -23,6 +23,7 @@ bool MessageBoxDialogs::AskYesNo(const QString& caption, const QString& question
 }
 
 bool InstallRussianQtTexts() {
+  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
   auto* translator = new QTranslator(qApp);
   if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

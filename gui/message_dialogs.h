@@ -23,8 +23,10 @@ class MessageBoxDialogs : public Dialogs {
   QPointer<QWidget> parent_;
 };
 
-// Loads Qt's own Russian texts (the buttons of message boxes and file dialogs), so
-// no English word shows in a Russian window. False when they are not installed.
+// Makes numbers and dates Russian ("0,003", "07.12.2026") whatever the system's
+// locale, and loads Qt's own Russian texts (the buttons of message boxes and file
+// dialogs), so no English word shows in a Russian window. False when those texts
+// are not installed.
 bool InstallRussianQtTexts();
 
 }  // namespace melo

@@ -9,7 +9,6 @@
 #include "indexer/app/main_window.h"
 
 #include <QApplication>
-#include <QLocale>
 #include <QThread>
 
 int main(int argc, char** argv) {
@@ -19,8 +18,6 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral(MELO_VERSION));
   QApplication::setStyle(QStringLiteral("Fusion"));
   InstallRussianQtTexts();
-  // Dates and numbers as in the rest of the Russian texts, whatever the system's locale.
-  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 
   // The settings, the program log and my.log beside the program, or in the user's
   // data folder when the program's folder is not writable.

@@ -18,7 +18,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLocale>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -100,8 +99,6 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral(MELO_VERSION));
   QApplication::setStyle(QStringLiteral("Fusion"));
   InstallRussianQtTexts();
-  // Dates and numbers as in the rest of the Russian texts, whatever the system's locale.
-  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
   const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
   if (!sceneMode) QDir().mkpath(out);
 

@@ -11,6 +11,7 @@
 // paced for the recorder (see gui/recorded_scene.h).
 #include "base/dialogs.h"
 #include "gui/file_chooser.h"
+#include "gui/message_dialogs.h"
 #include "gui/recorded_scene.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/app/database_errors_window.h"
@@ -253,6 +254,7 @@ int Tour(const QString& out, int scene) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Melodar"));
+  melo::InstallRussianQtTexts();
   if (argc == 4 && QByteArray(argv[1]) == "--scene") {
     return melo::Tour(QString::fromLocal8Bit(argv[3]), QByteArray(argv[2]).toInt());
   }

@@ -1,6 +1,7 @@
 #include "base/path_utils.h"
 #include "base/text_format.h"
 
+#include <QLocale>
 #include <gtest/gtest.h>
 
 namespace melo {
@@ -44,6 +45,17 @@ TEST(TextFormat, ThousandsAndDurations) {
   EXPECT_EQ(FormatDuration(600, false), "0:10:00");
   EXPECT_EQ(FormatDuration(0, false), "0:00:00");
   EXPECT_EQ(FormatDuration(360000, false), "100:00:00");
+}
+
+// The moment is stored in the database: a command-line run in an English locale
+// must write what the window writes.
+TEST(TextFormat, MomentsHaveOneFormInEveryLocale) {
+  const QDateTime moment(QDate(2024, 3, 5), QTime(14, 7, 9));
+  for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+    QLocale::setDefault(locale);
+    EXPECT_EQ(FormatLocalDateTime(moment), "05.03.2024 14:07:09") << locale.name().toStdString();
+  }
+  QLocale::setDefault(QLocale::system());
 }
 
 }  // namespace
