@@ -24,6 +24,8 @@ namespace melo {
 // Its peak lies at absolute sample 24000w + 23353.
 struct IndexRecord {
   static constexpr size_t kSize = 12;
+  // The samples one record describes: half a second at 48 kHz.
+  static constexpr int64_t kSamples = 24000;
   static constexpr int32_t kBands = 8;
 
   uint16_t position = 0;

@@ -35,11 +35,9 @@ class HelpVideoPanel : public QWidget {
   // Closes the video of every panel of the program and shows their pictures again.
   static void StopPlay();
   // Loads the still picture of every panel of the program (the main window does it
-  // once, shortly after start-up).
-  // Loads every panel's picture; the number of pictures found.
+  // once, shortly after start-up); the number of pictures found.
   static int LoadAllPictures();
 
-  int Number() const { return number_; }
   // The picture "<content>/<number>.jpg"; a missing file leaves the panel empty.
   bool LoadPicture();
   void SetPicture(const QImage& picture);

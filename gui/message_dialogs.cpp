@@ -4,7 +4,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTranslator>
 
 namespace melo {

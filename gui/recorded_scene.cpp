@@ -1,10 +1,11 @@
 #include "gui/recorded_scene.h"
 
+#include "base/event_wait.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -35,11 +36,7 @@ bool RecordedScene::Begin(QWidget* window, QSize size) {
   QCursor::setPos(window->frameGeometry().center());
   const QRect frame = window->frameGeometry();
   Print(QStringLiteral("window %1 %2 %3 %4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height()));
-  QDeadlineTimer deadline(kGoTimeoutMs);
-  while (!QFileInfo::exists(goFile_)) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  }
+  if (!TurnEventsUntil([this] { return QFileInfo::exists(goFile_); }, kGoTimeoutMs)) return false;
   clock_.start();
   return true;
 }
@@ -60,14 +57,10 @@ void RecordedScene::Still(QWidget* focus) {
             .arg(area.height()));
 }
 
-void RecordedScene::Wait(int ms) {
-  QDeadlineTimer deadline(ms);
-  while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
+void RecordedScene::Wait(int ms) { TurnEvents(ms); }
 
 void RecordedScene::WaitWhile(const std::function<bool()>& busy) {
-  QDeadlineTimer deadline(kLongestWaitMs);
-  while (busy() && !deadline.hasExpired()) Wait(100);
+  TurnEventsUntil([&busy] { return !busy(); }, kLongestWaitMs);
 }
 
 void RecordedScene::PointAt(QWidget* widget) {

@@ -3,6 +3,9 @@
 #include "cli/melobank/database_commands.h"
 #include "cli/melobank/fingerprint_command.h"
 #include "cli/melobank/index_command.h"
+#include "base/log_writer.h"
+#include "base/path_utils.h"
+#include "base/program_paths.h"
 
 #include <QCoreApplication>
 #include <array>
@@ -10,6 +13,10 @@
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("melobank-cli"));
+  // The database's error log goes where the window program's goes: beside the
+  // program, or into the user's data folder when an installation's is read-only.
+  const auto paths = melo::ProgramPaths::For(QCoreApplication::applicationDirPath(), QStringLiteral("melobank"));
+  melo::SetMyLogPath(melo::JoinPath(paths.dataDir, QStringLiteral("my.log")));
 
   using melo::cli::Subcommand;
   static constexpr std::array kCommands = {

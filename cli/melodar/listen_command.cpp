@@ -162,7 +162,7 @@ int RunListenCommand(const QStringList& arguments) {
   AudioQuery query;
   engine.onFinished = [&](const SearchOutcome& outcome) {
     Print((options.json ? ResultJson(outcome.queryTimeStamp, &outcome, {}, index, SearchResults::kCapacity)
-                        : PrintableHistoryLine(outcome, index)) +
+                        : HistoryLine(outcome, index)) +
           QLatin1Char('\n'));
   };
   LiveSearch live(engine, query, dialogs);

@@ -1,6 +1,7 @@
 #include "cli/melodar/result_json.h"
 
 #include "base/text_format.h"
+#include "fingerprint/sample_buffer.h"
 #include "searcher/engine/search_presentation.h"
 
 #include <QJsonArray>
@@ -19,7 +20,7 @@ QJsonObject EntryJson(const ResultEntry& e, const SearchIndex& index) {
           {"source_path", info.source_path},
           {"title", DisplayTitle(info)},
           {"position_samples", static_cast<qint64>(e.position)},
-          {"position", FormatDuration(e.position / 48000, false)},
+          {"position", FormatDuration(e.position / kSampleRate, false)},
           {"score", e.score}};
 }
 
@@ -42,12 +43,6 @@ QString ResultJson(const QString& query, const SearchOutcome* outcome, const QSt
     o["top"] = ranked;
   }
   return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
-}
-
-QString PrintableHistoryLine(const SearchOutcome& outcome, const SearchIndex& index) {
-  QStringList fields = HistoryFields(outcome, index);
-  for (QString& field : fields) field = EscapeControls(field);
-  return fields.join(QLatin1Char('\t'));
 }
 
 }  // namespace melo::cli

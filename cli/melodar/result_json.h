@@ -14,8 +14,4 @@ namespace melo::cli {
 QString ResultJson(const QString& query, const SearchOutcome* outcome, const QString& reason,
                    const SearchIndex& index, int32_t top);
 
-// The search history line, its fields' control characters made visible, so that a
-// stored title can break neither the terminal nor the line's 12 columns.
-QString PrintableHistoryLine(const SearchOutcome& outcome, const SearchIndex& index);
-
 }  // namespace melo::cli

@@ -147,7 +147,7 @@ bool SearchOne(const QString& path, const SearchOptions& options, const QString&
   engine.onFinished = [&](const SearchOutcome& outcome) { result = outcome; };
   engine.Start(query, params);
   engine.Wait();
-  Print((options.json ? ResultJson(path, &result, {}, index, options.top) : PrintableHistoryLine(result, index)) +
+  Print((options.json ? ResultJson(path, &result, {}, index, options.top) : HistoryLine(result, index)) +
         QLatin1Char('\n'));
   return true;
 }

@@ -31,8 +31,6 @@ class DatabaseMenu {
   // "База данных не подключена!" when not connected; true when connected.
   bool RequireConnection();
 
-  const QString& ConnectedPath() const { return connectedPath_; }
-
  private:
   bool Connect(const QString& path);
   void Disconnect();

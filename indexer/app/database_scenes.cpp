@@ -8,7 +8,6 @@
 #include "indexer/app/record_browser_window.h"
 
 #include <QCheckBox>
-#include <QChartView>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
@@ -24,7 +23,7 @@ namespace {
 int BrowserScene(DatabaseWindows& windows, RecordedScene& scene) {
   windows.ShowBrowser();
   TForm9* browser = windows.Browser();
-  if (!scene.Begin(browser, QSize(1100, 700))) return 1;
+  if (!scene.Begin(browser, QSize(1100, 720))) return 1;
   scene.Caption(QStringLiteral("Просмотр базы данных: «База данных» →\n«Просмотр базы данных» (Ctrl+Alt+V)"), 4500);
   auto* list = browser->findChild<QListView*>();
   scene.Caption(QStringLiteral("Слева — все записи базы:\nвыберите любую"), 1000);

@@ -12,8 +12,8 @@ namespace melo {
 
 class TDataModule1;
 
-// Colours in the 0x00BBGGRR form the charts are specified in: red 255, green
-// 32768, yellow 65535, blue 16711680.
+// Colours as 0x00BBGGRR numbers, the form the colour table keeps them in: red
+// 255, green 32768, yellow 65535, blue 16711680.
 using BgrColour = uint32_t;
 
 // 100 colours for the grouped charts, drawn afresh at each refresh: each is three

@@ -4,6 +4,7 @@
 // melobank-database-tour --scene N GOFILE: acts the task of help video N (7-9) on
 // the same database, paced for the recorder (see gui/recorded_scene.h).
 #include "base/dialogs.h"
+#include "base/event_wait.h"
 #include "gui/file_chooser.h"
 #include "gui/message_dialogs.h"
 #include "gui/recorded_scene.h"
@@ -17,7 +18,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -67,10 +67,8 @@ bool Index(const QString& database, const QStringList& paths) {
 }
 
 void Wait(const std::function<bool()>& done) {
-  QDeadlineTimer deadline(120000);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  QDeadlineTimer settle(300);  // let the last repaint land
-  while (!settle.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  TurnEventsUntil(done, 120000);
+  TurnEvents(300);  // let the last repaint land
 }
 
 bool Save(QWidget* window, const QString& dir, const QString& name) {

@@ -6,9 +6,10 @@ namespace melo {
 
 // The windows that look into the database (statistics, record browser, check,
 // import) are built apart from the main window; the program's start-up hands
-// their openers to it here. The main window has checked the preconditions of
-// each (connection, no indexing running) and stopped the help videos before it
-// calls one. An opener left empty does nothing.
+// their openers to it here. Before it calls one, the main window has stopped the
+// help videos and checked what that window needs: a connected database for the
+// statistics and the check, no indexing running for the check and the import.
+// An opener left empty does nothing.
 struct DatabaseWindowOpeners {
   std::function<void()> showStatistics;  // "Информация о базе данных", modal
   std::function<void()> showBrowser;     // "Просмотр базы данных"

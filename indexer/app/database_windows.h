@@ -22,8 +22,7 @@ class TForm10;
 // The main window's way to its database windows: made once at start-up, kept
 // until exit, and only shown and hidden. The statistics, check and import windows
 // are modal over `parent`; the record browser is a window of its own. The main
-// window checks its preconditions (a connected database, no indexing running)
-// before it calls these.
+// window checks what each needs before it calls these (see DatabaseWindowOpeners).
 class DatabaseWindows {
  public:
   DatabaseWindows(TDataModule1& store, Dialogs& dialogs, std::function<QString()> databasePath,

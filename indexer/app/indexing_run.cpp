@@ -80,13 +80,16 @@ IndexingRun::StartOutcome IndexingRun::Start() {
     dialogs_.ShowMessage(QStringLiteral("Добавьте в список аудио или видео файлы!"));
     return StartOutcome::EmptyQueue;
   }
-  workDir_ = settings_.workDir;
-  if (!LockWorkDirectory(workDir_, workDirLock_)) {
-    WriteLogLine(paths_.programLog, QStringLiteral("Work directory is in use by another indexing run: ") + workDir_,
+  // The directory of a previous run stays ours while a worker given up on may
+  // still write there (see ReleaseWorkDirectory).
+  const QString workDir = settings_.workDir;
+  if (!LockWorkDirectory(workDir, workDirLock_)) {
+    WriteLogLine(paths_.programLog, QStringLiteral("Work directory is in use by another indexing run: ") + workDir,
                  true);
-    dialogs_.ShowMessage(QStringLiteral("Рабочий каталог занят другой индексацией: ") + workDir_);
+    dialogs_.ShowMessage(QStringLiteral("Рабочий каталог занят другой индексацией: ") + workDir);
     return StartOutcome::WorkDirectoryBusy;
   }
+  workDir_ = workDir;
   messages_.Clear();
   store_.EnsureLookupIndexes();
   ClearWorkDirectory(workDir_, Slots(), &workDirLock_);
@@ -246,7 +249,15 @@ void IndexingRun::StopLater(std::function<void()> stopped) {
 
 void IndexingRun::ReleaseWorkDirectory() {
   std::erase_if(abandoned_, [](const auto& w) { return w->Finished(); });
-  if (!abandoned_.empty() || !workDirLock_.Locked()) return;
+  if (!workDirLock_.Locked()) return;
+  if (!abandoned_.empty()) {
+    // A worker given up on may still write into its folder: the directory stays
+    // ours until it has ended, and is looked at again every second till then.
+    QTimer::singleShot(1000, &stopPoll_, [this] {
+      if (!running_ && !stopping_) ReleaseWorkDirectory();
+    });
+    return;
+  }
   ClearWorkDirectory(workDir_, Slots(), &workDirLock_);
   workDirLock_.Unlock();
 }

@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -322,7 +323,6 @@ QAction* TForm1::MenuAction(const QString& text) const {
 }
 
 QString TForm1::QueueStatusText(int panel) const { return queueStatus_.at(static_cast<size_t>(panel))->text(); }
-QString TForm1::ResourceText(int panel) const { return resources_.at(static_cast<size_t>(panel))->text(); }
 
 void TForm1::OpenSettings(int page) {
   if (!settingsWindow_->Edit(static_cast<TForm2::Page>(page))) return;
@@ -366,10 +366,13 @@ void TForm1::AddFolderClick() {
       FileChooser::InFolder(QStringLiteral("Выбор каталога с аудио и видео файлами"), paths_.programDir),
       QStringLiteral("Выбрать каталог"));
   if (folder.isEmpty()) return;
+  // Listing a large tree takes a moment: the pointer says so.
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   QStringList files;
   ListFiles(folder, QStringLiteral("*.*"), true, false, files);
   for (const QString& file : files) queue_.AddFile(file);
   UpdateListExecute();
+  QGuiApplication::restoreOverrideCursor();
 }
 
 void TForm1::NewListClick() {
@@ -505,6 +508,8 @@ void TForm1::BrowserClick() {
 
 void TForm1::CheckClick() {
   if (RefuseWhileIndexing(QStringLiteral("Перед началом проверки остановите индексацию данных!"))) return;
+  // Without a database the check would only report that it could read nothing.
+  if (!database_->RequireConnection()) return;
   HelpVideoPanel::StopPlay();
   if (databaseWindows_.showCheck) databaseWindows_.showCheck();
 }

@@ -75,7 +75,6 @@ class TForm1 : public QMainWindow {
   // The main menu's item with this text (what a user would click), or null.
   QAction* MenuAction(const QString& text) const;
   QString QueueStatusText(int panel) const;
-  QString ResourceText(int panel) const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -4,6 +4,7 @@
 // melobank-tour --scene N GOFILE: acts the task of help video N (4-6) on the same
 // files, paced for the recorder (see gui/recorded_scene.h).
 #include "base/dialogs.h"
+#include "base/event_wait.h"
 #include "base/log_writer.h"
 #include "base/path_utils.h"
 #include "gui/about_box.h"
@@ -18,7 +19,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -56,20 +56,10 @@ bool MakeVideo(const QString& path, int seconds) {
                  "tremolo=f=2:d=0.5", "-c:v", "mpeg4", "-c:a", "aac", "-shortest", path});
 }
 
-bool WaitFor(const std::function<bool()>& done, int milliseconds) {
-  QDeadlineTimer deadline(milliseconds);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  return done();
-}
-
-void Pause(int milliseconds) {
-  WaitFor([] { return false; }, milliseconds);
-}
-
 bool Save(QWidget* window, const QString& path) {
   window->show();
   window->raise();
-  Pause(400);
+  TurnEvents(400);
   const bool saved = window->grab().save(path);
   QTextStream(stderr) << (saved ? "saved " : "could not save ") << path << '\n';
   return saved;
@@ -83,7 +73,7 @@ bool Click(TForm1& form, const QString& item) {
 
 bool IndexQueue(TForm1& form) {
   if (!Click(form, QStringLiteral("Старт")) || !form.IndexingRunning()) return false;
-  return WaitFor([&] { return !form.IndexingRunning(); }, 300000);
+  return TurnEventsUntil([&] { return !form.IndexingRunning(); }, 300000);
 }
 
 }  // namespace
@@ -136,7 +126,7 @@ int main(int argc, char** argv) {
   ScriptedFileChooser chooser;
   melo::TForm1 form(paths, dialogs, chooser, std::min(QThread::idealThreadCount(), 2));
   form.show();
-  Pause(1300);  // the start-up follow-up has loaded the pictures
+  TurnEvents(1300);  // the start-up follow-up has loaded the pictures
 
   const QString database = JoinPath(scratch.path(), QStringLiteral("Фонотека"));
   if (sceneMode) {

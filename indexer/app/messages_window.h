@@ -36,7 +36,6 @@ class TForm3 : public QMainWindow {
   QString PageText(int page) const;
   QString StatusText(int panel) const;
   bool Watching() const { return timer_.isActive(); }
-  HelpVideoPanel* VideoPanel() const { return videoPanel_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;

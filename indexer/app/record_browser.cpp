@@ -13,7 +13,6 @@ namespace {
 constexpr int kMinimumWidth = 120;
 constexpr int kMargin = 100;
 constexpr int kPixelsPerRecord = 20;
-constexpr int64_t kSamplesPerRecord = 24000;
 
 }  // namespace
 
@@ -33,9 +32,9 @@ QString RecordBrowser::ListCaption() const {
 }
 
 void RecordBrowser::Load(qsizetype index) {
-  if (names_.isEmpty()) return;
   info_ = TrackInfo{};
   records_.clear();
+  if (names_.isEmpty()) return;
   DatabaseLock lock(store_, TDataModule1::kSharedOwner);
   store_.GetRecord(RowId(index), info_, records_);
 }
@@ -61,7 +60,7 @@ QList<QPointF> RecordBrowser::EnvelopePoints(int32_t position, int width) const 
     // The amplitude is the signed mean around the peak; its magnitude is the
     // loudness the searcher compares.
     const int magnitude = std::abs(static_cast<int>(static_cast<int16_t>(record.amplitude)));
-    points.append(QPointF(static_cast<double>(r * kSamplesPerRecord + record.position), magnitude));
+    points.append(QPointF(static_cast<double>(r * IndexRecord::kSamples + record.position), magnitude));
   }
   return points;
 }

@@ -1,5 +1,6 @@
 #include "indexer/app/record_browser_window.h"
 
+#include "fingerprint/index_record.h"
 #include "gui/help_video_panel.h"
 #include "indexer/app/record_fields.h"
 
@@ -119,7 +120,10 @@ void TForm9::ReloadList() {
   browser_.Reload();
   names_->setStringList(browser_.Names());
   listGroup_->setTitle(browser_.ListCaption());
-  if (browser_.Names().isEmpty()) return;
+  if (browser_.Names().isEmpty()) {
+    SelectRow(0);  // nothing to show: the previous row's fields and pictures go
+    return;
+  }
   const QModelIndex first = names_->index(0);
   if (list_->currentIndex() == first)
     SelectRow(0);  // the same place, maybe another row now
@@ -155,8 +159,9 @@ void TForm9::Redraw() {
   // Qt's axes do not follow the points by themselves.
   auto* x = static_cast<QValueAxis*>(chart_->axes(Qt::Horizontal).first());
   auto* y = static_cast<QValueAxis*>(chart_->axes(Qt::Vertical).first());
-  const double first = position * 24000.0;
-  x->setRange(first, first + std::max(1, RecordBrowser::ShownRecords(width)) * 24000.0);
+  constexpr double kRecordSamples = IndexRecord::kSamples;
+  const double first = position * kRecordSamples;
+  x->setRange(first, first + std::max(1, RecordBrowser::ShownRecords(width)) * kRecordSamples);
   double highest = 100;
   for (const QPointF& p : points) highest = std::max(highest, p.y());
   y->setRange(0, highest * 1.1);

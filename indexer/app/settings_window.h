@@ -31,7 +31,6 @@ class TForm2 : public QDialog {
   bool Edit(Page page);
   int CurrentPage() const;
   void SetPage(Page page);
-  HelpVideoPanel* VideoPanel() const { return videoPanel_; }
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -58,7 +58,10 @@ void FillPie(QChart* chart, const StatisticsChart& data) {
 // with its value in its own column, stacked on zeros elsewhere.
 void FillBars(QChart* chart, const StatisticsChart& data) {
   chart->removeAllSeries();
-  for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+  for (QAbstractAxis* axis : chart->axes()) {
+    chart->removeAxis(axis);  // handed back to us, not deleted
+    delete axis;
+  }
   auto* series = new QStackedBarSeries;
   QStringList categories;
   int64_t highest = 0;

@@ -22,7 +22,6 @@ class TForm3 : public QWidget {
   TForm3(Dialogs& dialogs, FileChooser& chooser, QWidget* parent = nullptr);
 
   void AppendLine(const QString& line);
-  QStringList Lines() const { return lines_; }
   QString GroupCaption() const;
 
  private:

@@ -2,6 +2,7 @@
 
 #include "base/dialogs.h"
 #include "base/text_format.h"
+#include "fingerprint/index_record.h"
 #include "searcher/app/search_history.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/text_table_model.h"
@@ -21,7 +22,6 @@ namespace melo::melodar {
 namespace {
 
 constexpr int64_t kSecond = 48000;
-constexpr int64_t kFrameSamples = 24000;
 
 QString PlaceText(int64_t samples) {
   const int64_t tenths = (samples < 0 ? -samples : samples) * 10 / kSecond;
@@ -214,7 +214,7 @@ void DebugWindow::Refresh() {
   // The matcher's traces follow the frame in the middle of the query.
   SearchParameters& params = session_.Parameters();
   params.debugTrack = track;
-  params.debugFrame = static_cast<int32_t>(std::max<int64_t>(0, (start_ + length / 2) / kFrameSamples));
+  params.debugFrame = static_cast<int32_t>(std::max<int64_t>(0, (start_ + length / 2) / IndexRecord::kSamples));
 }
 
 }  // namespace melo::melodar

@@ -42,10 +42,6 @@ class DebugWindow : public QWidget {
   void SearchTrack(bool thorough);
 
   int32_t Track() const;
-  int64_t QueryStart() const { return start_; }
-  TextTableModel& Frames() const { return *frames_; }
-  TextTableModel& Keypoints() const { return *keypoints_; }
-  TextTableModel& TrackResults() const { return *trackResults_; }
 
  private:
   void SetQuery(const std::vector<int16_t>& samples);

@@ -41,7 +41,7 @@ constexpr int kDebugModeDelayMs = 1000;
 constexpr int kVisibleWidth = 11;
 const QList<int> kTechnicalColumns = {5, 7, 8, 9, 10, 11};
 
-// The platform's 0x00BBGGRR colour values.
+// Colours written as 0x00BBGGRR numbers, red in the low byte.
 QColor Bgr(unsigned value) { return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF); }
 
 QChartView* ChartView(QChart* chart) {

@@ -55,10 +55,8 @@ class TForm11 : public QMainWindow {
   void Clear();
 
   const SearchHistory& History() const { return history_; }
-  HelpVideoPanel* Video() const { return video_; }
   QTabWidget* Tabs() const { return tabs_; }
   TextTableModel& Table() const { return *table_; }
-  TextTableModel& UniqueTable() const { return *unique_; }
   QAction* FoundOnlyItem() const { return foundOnly_; }
   QAction* ConfirmedOnlyItem() const { return confirmedOnly_; }
   QString StatusText(int panel) const;

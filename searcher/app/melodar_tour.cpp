@@ -10,6 +10,7 @@
 // database while Echoline plays 25 s of one indexed track and then another,
 // paced for the recorder (see gui/recorded_scene.h).
 #include "base/dialogs.h"
+#include "base/event_wait.h"
 #include "gui/file_chooser.h"
 #include "gui/message_dialogs.h"
 #include "gui/recorded_scene.h"
@@ -29,7 +30,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -57,17 +57,6 @@ bool Run(const QString& program, const QStringList& arguments) {
   const bool ok = p.waitForFinished(600000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
   if (!ok) Say(program + QStringLiteral(" failed"));
   return ok;
-}
-
-// Keeps the event loop turning until `done` holds or `ms` have passed.
-bool SpinUntil(const std::function<bool()>& done, int ms) {
-  QDeadlineTimer deadline(ms);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  return done();
-}
-
-void Spin(int ms) {
-  SpinUntil([] { return false; }, ms);
 }
 
 // The audio files of the corpus, or of a demo library made in `work`; the first
@@ -179,7 +168,7 @@ int Tour(const QString& out, int scene) {
     ++(report.outcome.Found() ? found : missed);
     if (report.outcome.Found()) lastHit = report.outcome.entries.front();
   });
-  if (!SpinUntil([&] { return session.IndexLoaded() && session.Sound().Ring()->Total() >= 6 * 48000; }, 60000)) {
+  if (!TurnEventsUntil([&] { return session.IndexLoaded() && session.Sound().Ring()->Total() >= 6 * 48000; }, 60000)) {
     Say(QStringLiteral("the database did not load or nothing was heard"));
     return 1;
   }
@@ -194,56 +183,56 @@ int Tour(const QString& out, int scene) {
   melodar::MainMenu::Item(menu.interval, 3000)->trigger();
   auto* automatic = window.findChild<QPushButton*>(QStringLiteral("autoButton"));
   automatic->click();
-  SpinUntil([&] { return found + missed >= 17; }, 120000);
+  TurnEventsUntil([&] { return found + missed >= 17; }, 120000);
   automatic->click();
   session.WaitForSearch();
   Say(QStringLiteral("%1 searches found the track, %2 did not").arg(found).arg(missed));
-  Spin(800);
+  TurnEvents(800);
   Save(&window, out, QStringLiteral("melodar-main.png"));
 
   menu.queryAndResults->trigger();
-  Spin(800);
+  TurnEvents(800);
   Save(window.QueryResultsWindow(), out, QStringLiteral("melodar-query-results.png"));
   window.QueryResultsWindow()->Tabs()->setCurrentIndex(2);
-  Spin(300);
+  TurnEvents(300);
   Save(window.QueryResultsWindow(), out, QStringLiteral("melodar-query-results-debug.png"));
   window.QueryResultsWindow()->close();
 
   menu.history->trigger();
   melodar::TForm11* history = window.HistoryWindow();
   history->FoundOnlyItem()->trigger();  // every search, failed ones too
-  Spin(500);
+  TurnEvents(500);
   Save(history, out, QStringLiteral("melodar-history.png"));
   const QStringList pages = {QString(), QStringLiteral("unique"), QStringLiteral("statistics"),
                              QStringLiteral("failures")};
   for (int tab = 1; tab < history->Tabs()->count(); ++tab) {
     history->Tabs()->setCurrentIndex(tab);
-    Spin(500);
+    TurnEvents(500);
     Save(history, out, QStringLiteral("melodar-history-%1.png").arg(pages[tab]));
   }
   history->close();
 
   melodar::DebugWindow* debug = window.DebugInspectionWindow();
-  Spin(300);
+  TurnEvents(300);
   Save(debug, out, QStringLiteral("melodar-debug.png"));
   debug->SearchTrack(true);
-  Spin(300);
+  TurnEvents(300);
   Save(debug, out, QStringLiteral("melodar-debug-track-search.png"));
   // The user picks the track and second of the last hit for the scan timing.
   window.ProfilingInspectionWindow()->TrackField()->setValue(lastHit.track);
   window.ProfilingInspectionWindow()->SecondField()->setValue(lastHit.frame / 2);
   window.ProfilingInspectionWindow()->Measure();
-  Spin(300);
+  TurnEvents(300);
   Save(window.ProfilingInspectionWindow(), out, QStringLiteral("melodar-profiling.png"));
   Save(window.MatcherLogWindow(), out, QStringLiteral("melodar-log.png"));
 
   // The mode item "Тщательный" copies its tolerances into the parameters window.
   melodar::MainMenu::Item(menu.mode, static_cast<int>(SearchMode::Thorough))->trigger();
   window.SearchParametersWindow()->show();
-  Spin(500);
+  TurnEvents(500);
   Save(window.SearchParametersWindow(), out, QStringLiteral("melodar-search-parameters.png"));
   window.LoadErrorsWindow()->show();
-  Spin(500);
+  TurnEvents(500);
   Save(window.LoadErrorsWindow(), out, QStringLiteral("melodar-database-errors.png"));
   window.close();
   return found >= 3 && missed >= 1 ? 0 : 1;

@@ -28,7 +28,6 @@ class ProfilingWindow : public QWidget {
   void ShowReport(const SearchReport& report);
   // Times the scans of the chosen track and second; the text it shows.
   QString Measure();
-  TextTableModel& Timings() const { return *timings_; }
   QSpinBox* TrackField() const { return track_; }
   QSpinBox* SecondField() const { return second_; }
 

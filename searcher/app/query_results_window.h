@@ -50,7 +50,6 @@ class TForm4 : public QMainWindow {
   void ApplyDebugMode();
   void ShowInfoBlock(bool shown);
 
-  HelpVideoPanel* Video() const { return video_; }
   TextTableModel& Results() const { return *results_; }
   QChart* Chart() const { return chart_; }
   QTabWidget* Tabs() const { return tabs_; }

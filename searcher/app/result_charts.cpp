@@ -1,6 +1,7 @@
 #include "searcher/app/result_charts.h"
 
 #include "fingerprint/index_record.h"
+#include "fingerprint/sample_buffer.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/search_index.h"
 
@@ -12,8 +13,6 @@ namespace melo {
 namespace {
 
 constexpr int32_t kBlock = 480;  // 10 ms
-constexpr int64_t kFrameSamples = 24000;
-constexpr int64_t kSampleRate = 48000;
 constexpr int32_t kWorstScore = 999999;
 constexpr int64_t kPreviousHitReach = 479999;  // samples captured since the previous hit
 constexpr double kDrawnBelow = 32768;
@@ -71,8 +70,8 @@ ResultPicture AddResult(const ResultPictureInput& in, const PreviousHit& previou
     series.visible = k == 0 ? in.showBest : in.showOthers;
     const TrackIndex* track = Track(in.index, e.track);
     if (!track || e.score > kWorstScore || q <= 0 || e.trackAmplitude == 0) continue;
-    const int64_t first = e.position / kFrameSamples - 2 * q;
-    series.points = StoredPoints(*track, first, q, e.position - q * kSampleRate,
+    const int64_t first = e.position / IndexRecord::kSamples - 2 * q;
+    series.points = StoredPoints(*track, first, q, e.position - int64_t{q} * kSampleRate,
                                  double(e.queryAmplitude) / double(e.trackAmplitude));
   }
 
@@ -84,7 +83,7 @@ ResultPicture AddResult(const ResultPictureInput& in, const PreviousHit& previou
   // The track has played on by `advanced` samples since the hit: where its key
   // points would lie in this query if the sound were still that track.
   const int64_t shift = advanced + previous.queryStartInTrack;
-  const int64_t first = shift >= 0 ? shift / kFrameSamples : -((-shift + kFrameSamples - 1) / kFrameSamples);
+  const int64_t first = shift >= 0 ? shift / IndexRecord::kSamples : -((-shift + IndexRecord::kSamples - 1) / IndexRecord::kSamples);
   picture.previous.points = StoredPoints(*track, first, q, shift,
                                          double(previous.queryAmplitude) / double(previous.trackAmplitude));
   return picture;

@@ -12,7 +12,6 @@ namespace melo {
 
 namespace {
 
-constexpr int64_t kFrameSamples = 24000;
 
 QString BandText(const uint8_t* bands) {
   QStringList values;
@@ -65,8 +64,8 @@ QList<QStringList> SearchInspection::FrameRows(int32_t track, int64_t start) {
   const IndexDataView records({t.records.data(), t.records.size()});
   const int64_t length = query_->Length();
   FingerprintBuilder builder(1);
-  const int64_t first = std::max<int64_t>(0, start / kFrameSamples);
-  for (int64_t w = first; w < records.size() && w * kFrameSamples < start + length; ++w) {
+  const int64_t first = std::max<int64_t>(0, start / IndexRecord::kSamples);
+  for (int64_t w = first; w < records.size() && w * IndexRecord::kSamples < start + length; ++w) {
     const auto j = static_cast<int32_t>(w);
     const int64_t p = records.PeakSample(j) - start;
     if (p < 0 || p >= length) continue;
@@ -91,7 +90,7 @@ QList<QStringList> SearchInspection::KeypointRows(int32_t track, int64_t start) 
     const QueryKeypoint& kp = keypoints[k];
     QStringList row = {QString::number(k), QString::number(kp.position), QString::number(kp.amplitude),
                        BandText(kp.bands.data()), QString(), QString(), QString()};
-    const int64_t w = (start + kp.position) / kFrameSamples;
+    const int64_t w = (start + kp.position) / IndexRecord::kSamples;
     if (start + kp.position >= 0 && w < records.size()) {
       const IndexRecord r = records[static_cast<int32_t>(w)];
       row[4] = QString::number(w);

@@ -3,6 +3,7 @@
 #include "base/dialogs.h"
 #include "base/file_utils.h"
 #include "base/log_writer.h"
+#include "fingerprint/sample_buffer.h"
 #include "searcher/app/audio_platform.h"
 #include "searcher/engine/load_data.h"
 #include "searcher/engine/search_presentation.h"
@@ -181,7 +182,7 @@ void SearcherSession::Present(const SearchOutcome& outcome) {
   if (outcome.Found()) {
     const ResultEntry& best = outcome.entries.front();
     report.title = DisplayTitle(index_.infos[static_cast<size_t>(best.track)]);
-    report.queryStartInTrack = best.position - int64_t{outcome.querySeconds} * 48000;
+    report.queryStartInTrack = best.position - int64_t{outcome.querySeconds} * kSampleRate;
   }
   report.countersLine = QStringLiteral("\tParameters.RealCount=%1\ti=%2\tBreakPoint=%3")
                             .arg(outcome.tracksScanned)

@@ -83,7 +83,6 @@ class SearcherSession {
   void StopAutomatic();
   bool Automatic() const { return live_.Automatic(); }
   void SetAutomaticInterval(int milliseconds);
-  int AutomaticInterval() const { return intervalMs_; }
   void SetQuerySeconds(int32_t seconds) { params_.querySeconds = seconds; }
   void SetMode(SearchMode mode) { params_.SetMode(mode); }
   SearchParameters& Parameters() { return params_; }

@@ -2,6 +2,7 @@
 
 #include "base/path_utils.h"
 #include "base/text_format.h"
+#include "fingerprint/sample_buffer.h"
 #include "searcher/engine/search_index.h"
 
 #include <QLocale>
@@ -11,8 +12,6 @@
 namespace melo {
 
 namespace {
-
-constexpr int64_t kSampleRate = 48000;
 
 // A track position as H:MM:SS.
 QString PositionText(int64_t samples) { return FormatDuration(samples / kSampleRate, false); }
@@ -127,7 +126,9 @@ QStringList HistoryFields(const SearchOutcome& outcome, const SearchIndex& index
 }
 
 QString HistoryLine(const SearchOutcome& outcome, const SearchIndex& index) {
-  return HistoryFields(outcome, index).join(QLatin1Char('\t'));
+  QStringList fields = HistoryFields(outcome, index);
+  for (QString& field : fields) field = EscapeControls(field);
+  return fields.join(QLatin1Char('\t'));
 }
 
 QList<QStringList> ResultRows(const SearchOutcome& outcome, const SearchIndex& index) {

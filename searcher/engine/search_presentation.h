@@ -27,7 +27,9 @@ QList<QPair<QString, QString>> ParameterRows(const SearchOutcome& outcome, const
 QString CounterSummary(const ScanCounters& totals);
 
 // The history line: 12 fields separated by TAB. Field 7 (index 6), the title, is
-// the only one made of stored text, and may hold any character.
+// the only one made of stored text, and may hold any character; the line shows
+// its control characters escaped (TAB as \t), so a title cannot shift the fields
+// after it when the line is split again.
 QStringList HistoryFields(const SearchOutcome& outcome, const SearchIndex& index);
 QString HistoryLine(const SearchOutcome& outcome, const SearchIndex& index);
 

@@ -5,7 +5,6 @@
 #include "tests/support/media_files.h"
 #include "tests/support/recording_dialogs.h"
 
-#include <QDeadlineTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 

@@ -29,6 +29,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -123,10 +124,10 @@ WavFile ReadWav(const char* path) {
       if (bytes > kLargestData) return {{}, "it is too long to be played from memory"};
       std::vector<int16_t> samples(bytes / 2);
       if (std::fread(samples.data(), 1, bytes, file.get()) != bytes) return {{}, "it cannot be read"};
-      if (channels == 2) return {samples, {}};
+      if (channels == 2) return {std::move(samples), {}};
       std::vector<int16_t> stereo(2 * samples.size());
       for (size_t i = 0; i < samples.size(); ++i) stereo[2 * i] = stereo[2 * i + 1] = samples[i];
-      return {stereo, {}};
+      return {std::move(stereo), {}};
     }
     if (length > available) return {{}, "a chunk of it is cut short"};
     uint64_t consumed = 0;

@@ -178,6 +178,15 @@ TEST_F(DatabaseViewsTest, BrowserShowsNothingOfARowDeletedSinceTheListWasRead) {
   EXPECT_EQ(browser.Info().source_file_name, "");
   EXPECT_EQ(browser.RecordCount(), 0);
   EXPECT_TRUE(browser.EnvelopePoints(0, 500).isEmpty());
+
+  // Emptied since: nothing of the row shown before stays either.
+  browser.Load(0);
+  ASSERT_EQ(browser.Info().source_file_name, "song");
+  ASSERT_TRUE(store.ClearTable());
+  ASSERT_TRUE(browser.Reload());
+  browser.Load(0);
+  EXPECT_EQ(browser.Info().source_file_name, "");
+  EXPECT_EQ(browser.RecordCount(), 0);
 }
 
 }  // namespace

@@ -11,8 +11,6 @@
 #include "tests/support/temp_dir.h"
 
 #include <QChartView>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>

@@ -65,8 +65,14 @@ TEST(WorkDirectory, OnlyTheFoldersTheIndexerMadeGoAndNothingIsLostForGood) {
   const QString own = dir.Write("work/2/kept.txt", "mine");          // the user's own folder "2"
   dir.Write("work/keep.txt");
   ClearWorkDirectory(dir.Path("work"), 3);
+  // No work directory set: the current folder's own "0" is not the indexer's.
+  const QString current = QDir::currentPath();
+  dir.Write("here/0/.melobank-work");
+  QDir::setCurrent(dir.Path("here"));
   ClearWorkDirectory("", 2);
   ClearWorkDirectory("  ", 2);
+  QDir::setCurrent(current);
+  EXPECT_TRUE(QFile::exists(dir.Path("here/0/.melobank-work")));
   qputenv("XDG_DATA_HOME", previous);
   EXPECT_FALSE(QFile::exists(dir.Path("work/0")));
   EXPECT_EQ(TempDir::Read(stray), "a user's");  // the trash could not take it: kept

@@ -9,7 +9,6 @@
 #include "tests/support/recording_dialogs.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -54,9 +53,7 @@ class IndexingRunTest : public ::testing::Test {
   bool RunToTheEnd(IndexingRun& run) {
     bool finished = false;
     run.onFinished = [&] { finished = true; };
-    QDeadlineTimer deadline(120000);
-    while (!finished && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return finished;
+    return SpinUntil([&] { return finished; }, 120000);
   }
 
   QByteArray previousDataHome;
@@ -155,7 +152,7 @@ TEST_F(IndexingRunTest, ASecondRunOnTheSameWorkDirectoryIsRefused) {
   run.Tick();
   EXPECT_NE(other.Start(), IndexingRun::StartOutcome::Started);
   EXPECT_EQ(dialogs.messages.last(), "Рабочий каталог занят другой индексацией: " + dir.Path("work"));
-  ClearWorkDirectory(dir.Path("work"), 1);  // a window starting meanwhile must clear nothing
+  EXPECT_FALSE(ClearWorkDirectory(dir.Path("work"), 1));  // a window starting meanwhile clears nothing
   ASSERT_TRUE(RunToTheEnd(run));
   EXPECT_EQ(queue.CountWithStatus(kStatusDone), 1);
   EXPECT_EQ(store.QueryScalar("SELECT count(*) AS res FROM Data"), 1);
@@ -188,7 +185,10 @@ TEST_F(IndexingRunTest, AWorkerSilentForTwoHoursIsGivenUpAndItsToolEnded) {
     run.Tick();
     return !queue.Entries()[1].status.isEmpty();
   }));
-  run.Stop();
+  ASSERT_TRUE(RunToTheEnd(run));
+  // The directory is free again once the worker given up on has ended.
+  FileLock probe;
+  EXPECT_TRUE(SpinUntil([&] { return LockWorkDirectory(dir.Path("work"), probe); }));
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
@@ -317,7 +316,7 @@ TEST_F(IndexingThroughTheWindowTest, ARunFillsTheGridAndTheMessagesWindow) {
   // the messages window at its own last one.
   window->QueueStatusTick();
   TForm3& messages = window->MessagesWindow();
-  SpinUntil([&] { return !messages.Watching(); });
+  ASSERT_TRUE(SpinUntil([&] { return !messages.Watching(); }));
   EXPECT_EQ(GridColumn(QueueTableModel::kStatus), QStringList({"обработан", "обработан", "ошибка"}));
   const QStringList processing = GridColumn(QueueTableModel::kProcessing);
   EXPECT_TRUE(processing[0].startsWith("0:00:")) << processing[0].toStdString();
@@ -343,7 +342,7 @@ TEST_F(IndexingThroughTheWindowTest, StopAndCloseLetTheWindowLiveUntilTheFilesHa
   settings.sox = testing::MakeScript(dir, "slow-sox", "sleep 3; exec /usr/bin/sox \"$@\"");
   Prepare();
   QTest::keyClick(window.get(), Qt::Key_F5);
-  testing::Spin(300);
+  ASSERT_TRUE(SpinUntil([&] { return QDir(dir.Path("work/0")).exists(); }));
   QTest::keyClick(window.get(), Qt::Key_F6);
   // The stop goes on in the background while the window keeps handling events.
   EXPECT_FALSE(dialogs.messages.contains("Индексация остановлена!"));
@@ -356,8 +355,7 @@ TEST_F(IndexingThroughTheWindowTest, StopAndCloseLetTheWindowLiveUntilTheFilesHa
 
   // The start-up's clearing of the work folders, late, leaves a running file alone.
   QTest::keyClick(window.get(), Qt::Key_F5);
-  testing::Spin(300);
-  ASSERT_TRUE(QDir(dir.Path("work/0")).exists());
+  ASSERT_TRUE(SpinUntil([&] { return QDir(dir.Path("work/0")).exists(); }));
   window->FollowUpTimerTick();
   EXPECT_TRUE(QDir(dir.Path("work/0")).exists());
 

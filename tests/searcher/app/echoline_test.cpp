@@ -8,16 +8,17 @@
 #include "tests/support/temp_dir.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QFile>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
-#include <thread>
 
 namespace melo {
 namespace {
 
 using testing::Spin;
+using testing::SpinUntil;
 using testing::TempDir;
 
 // What a helper does: values into the ring, then the index.
@@ -56,7 +57,7 @@ TEST(EcholineInterface, TheHelperGetsItsNameAndAQuotedPath) {
   {
     EcholineInterface echoline(programDir, "MelodarArgs");
     ASSERT_TRUE(echoline.Running());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(SpinUntil([&] { return TempDir::Read(programDir + "/arguments.txt").endsWith("\n"); }));
   }
   EXPECT_EQ(TempDir::Read(programDir + "/arguments.txt"), "MelodarArgs|" + programDir.toUtf8() + "\n");
   EcholineInterface missing(dir.Path("nowhere"), "MelodarMissing");
@@ -79,9 +80,11 @@ TEST(Echoline, PlaysAFileIntoTheMappingInRealTime) {
   ASSERT_TRUE(echoline.Running()) << echoline.ErrorText().toStdString();
   CaptureRing ring;
   ring.SetActive(true);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  const int32_t taken = echoline.ReadAudio(ring);
-  EXPECT_GT(taken, 0);
+  int32_t taken = 0;
+  ASSERT_TRUE(SpinUntil([&] {
+    taken += std::max(0, echoline.ReadAudio(ring));
+    return taken >= 100;
+  }));
   std::vector<int16_t> mono(100);
   ASSERT_EQ(ring.Read(0, 100, mono.data()), CaptureRing::kReadOk);
   for (size_t i = 0; i < mono.size(); ++i) {
@@ -96,12 +99,13 @@ TEST(EcholineThread, AMissingHelperIsReportedOnceAndLookedForAgain) {
   QStringList reports;
   thread.onError = [&](const QString& text) { reports << text; };
   thread.Start();
-  Spin(1600);  // 16 reads and one attempt to start the helper again (after 1 s)
+  ASSERT_TRUE(SpinUntil([&] { return !reports.isEmpty(); }));
+  Spin(1200);  // more reads and one attempt to start the helper again (after 1 s)
   EXPECT_EQ(reports, QStringList({"EcholineInterface::ReadAudio Error=-1"}));
   EXPECT_TRUE(ring.Active());
-  // The helper appears and is started at the next attempt (2 s after the first).
+  // The helper appears and is started at a later attempt.
   testing::MakeScript(dir, "Echoline", "echo started >> starts.txt; exec sleep 30");
-  Spin(2000);
+  EXPECT_TRUE(SpinUntil([&] { return QFile::exists(dir.Path("starts.txt")); }));
   thread.Terminate();
   thread.WaitFor();
   EXPECT_EQ(TempDir::Read(dir.Path("starts.txt")), "started\n");

@@ -8,7 +8,6 @@
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_dir.h"
 
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QUrl>
 #include <QUrlQuery>
@@ -59,13 +58,12 @@ TEST(SearcherSession, TheQueryIsPlayedAndSavedOnlyWhenThereIsOne) {
 
   EXPECT_FALSE(session.PlayQuery());
   EXPECT_TRUE(session.SaveQuery(".dat").isEmpty());
-  EXPECT_FALSE(session.OpenQuery(query));  // the index is still being written
+  EXPECT_FALSE(session.OpenQuery(query));  // no index loaded yet
   EXPECT_EQ(dialogs.messages, QStringList({"Нет аудио запроса!", "Ошибка сохранения аудио данных!",
                                            "Дождитесь завершения загрузки базы данных!"}));
 
   session.Start();
-  QDeadlineTimer deadline(10000);
-  while (!session.IndexLoaded() && !deadline.hasExpired()) testing::Spin(20);
+  ASSERT_TRUE(testing::SpinUntil([&] { return session.IndexLoaded(); }));
   ASSERT_TRUE(session.OpenQuery(query));
   session.WaitForSearch();
   EXPECT_TRUE(session.PlayQuery());

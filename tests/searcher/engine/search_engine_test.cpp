@@ -26,7 +26,8 @@ class SearchEngineTest : public ::testing::Test {
       index_.tracks.push_back(std::move(t));
       TrackInfo info;
       info.id = static_cast<int32_t>(seed);
-      info.source_path = QStringLiteral("/music/Сборник/Песня %1 для теста.mp3").arg(seed);
+      // A TAB is a legal character of a file name; track 3 holds one.
+      info.source_path = QStringLiteral("/music/Сборник/Песня %1%2для теста.mp3").arg(seed).arg(seed == 3 ? '\t' : ' ');
       info.duration = 40;
       info.all_tracks = seed == 3 ? 2 : 1;
       index_.infos.push_back(info);
@@ -96,17 +97,17 @@ TEST_F(SearchEngineTest, PresentationOfAHitAndOfNothing) {
   const SearchOutcome hit = Search(engine, query);
   ASSERT_TRUE(hit.Found());
   const QStringList fields = HistoryLine(hit, index_).split('\t');
-  ASSERT_EQ(fields.size(), 12);
+  ASSERT_EQ(fields.size(), 12);  // the title's TAB is escaped
   EXPECT_EQ(fields[0], query.TimeStamp());
   EXPECT_EQ(fields[4], "0:00:33");
   EXPECT_EQ(fields[5], "2");
-  EXPECT_EQ(fields[6], "Песня 3 для теста");
+  EXPECT_EQ(fields[6], "Песня 3\\tдля теста");
   EXPECT_FALSE(fields[9].isEmpty());
   const auto rows = ParameterRows(hit, index_);
   EXPECT_EQ(rows[0], qMakePair(QString("Позиция="), QString("0:00:33")));
   EXPECT_EQ(rows[9], qMakePair(QString("Аудио дорожка="), QString("1 из 2")));
   EXPECT_EQ(rows.last().first, "Время поиска=");
-  EXPECT_EQ(ResultRows(hit, index_)[0].mid(2), QStringList({"0:00:33", "1 из 2", "Песня 3 для теста"}));
+  EXPECT_EQ(ResultRows(hit, index_)[0].mid(2), QStringList({"0:00:33", "1 из 2", "Песня 3\tдля теста"}));
   EXPECT_EQ(ResultRows(hit, index_)[9], QStringList(5));
 
   const auto stranger = synth::MusicLikeSignal(999, 4 * kRate);
