@@ -122,45 +122,36 @@ TEST(FindDominantPeak, ShortcutsByBlockPeaksStopAtTheirExactDistance) {
   EXPECT_EQ(p.radius, 31);
 }
 
-TEST(FindDominantPeak, FlatWindowsHaveNoPeak) {
-  const std::vector<int16_t> flat(1000, 77), zero(1000, 0);
-  EXPECT_FALSE(FindDominantPeak(flat.data(), 1000, 0, 1000).found);
-  EXPECT_FALSE(FindDominantPeak(zero.data(), 1000, 0, 1000).found);
-  // -5 and 5 are equally loud: |x| is what counts.
+// `n` samples of `fill` with the given samples set.
+std::vector<int16_t> Samples(int32_t n, int16_t fill, std::initializer_list<std::pair<int32_t, int16_t>> set) {
+  std::vector<int16_t> x(n, fill);
+  for (const auto& [i, v] : set) x[i] = v;
+  return x;
+}
+
+TEST(FindDominantPeak, SmallCasesByHand) {
   std::vector<int16_t> alternating(1000);
   for (int i = 0; i < 1000; ++i) alternating[i] = static_cast<int16_t>(i % 2 ? 5 : -5);
-  EXPECT_FALSE(FindDominantPeak(alternating.data(), 1000, 0, 1000).found);
-}
-
-TEST(FindDominantPeak, EqualPeaksGoToTheEarlierOne) {
-  std::vector<int16_t> x(1000, 0);
-  x[300] = 500;
-  x[700] = -500;
-  const DominantPeak p = FindDominantPeak(x.data(), 1000, 0, 1000);
-  ASSERT_TRUE(p.found);
-  EXPECT_EQ(p.position, 300);
-  EXPECT_EQ(p.radius, 301);  // nothing louder to the left: i + 1
-}
-
-TEST(FindDominantPeak, ReachLooksBeyondTheWindow) {
-  std::vector<int16_t> x(2000, 0);
-  x[1000] = 100;  // in the window
-  x[1020] = 90;   // in the window, quieter
-  x[990] = 200;   // outside the window, close to the first peak
-  const DominantPeak p = FindDominantPeak(x.data(), 2000, 1000, 1100);
-  ASSERT_TRUE(p.found);
-  EXPECT_EQ(p.position, 1020);  // 1000 is hemmed in by 990 (radius 10); 1020 reaches 20
-  EXPECT_EQ(p.radius, 20);
-}
-
-TEST(FindDominantPeak, EdgesOfTheBuffer) {
-  std::vector<int16_t> x = {0, 9, 0, 0, 0, 0, 3, 0};
-  // i = 1 is a candidate with a fixed left reach of 2; i = 6 has i + 2 >= count.
-  EXPECT_EQ(FindDominantPeak(x.data(), 8, 0, 8).radius, 2);
-  EXPECT_EQ(FindDominantPeak(x.data(), 8, 0, 8).position, 1);
-  // Index 0 and the last index can never be candidates.
-  std::vector<int16_t> ends = {9, 0, 0, 9};
-  EXPECT_FALSE(FindDominantPeak(ends.data(), 4, -5, 10).found);
+  const struct {
+    const char* what;
+    std::vector<int16_t> x;
+    int32_t from, to;
+    DominantPeak want;
+  } cases[] = {
+      {"flat", Samples(1000, 77, {}), 0, 1000, {}},
+      {"silent", Samples(1000, 0, {}), 0, 1000, {}},
+      {"-5 and 5 are equally loud", alternating, 0, 1000, {}},
+      {"equal peaks go to the earlier; nothing louder left: i + 1", Samples(1000, 0, {{300, 500}, {700, -500}}), 0,
+       1000, {true, 300, 301}},
+      {"the reach looks beyond the window: 990 hems in 1000", Samples(2000, 0, {{1000, 100}, {1020, 90}, {990, 200}}),
+       1000, 1100, {true, 1020, 20}},
+      {"i = 1 has a fixed left reach of 2; i = 6 has i + 2 >= count", {0, 9, 0, 0, 0, 0, 3, 0}, 0, 8, {true, 1, 2}},
+      {"index 0 and the last index are never candidates", {9, 0, 0, 9}, -5, 10, {}},
+  };
+  for (const auto& c : cases) {
+    const auto count = static_cast<int32_t>(c.x.size());
+    ExpectSame(c.want, FindDominantPeak(c.x.data(), count, c.from, c.to), c.what);
+  }
 }
 
 TEST(FindDominantPeak, ReachesAreCappedSoTiedGiantsGoToTheEarlier) {

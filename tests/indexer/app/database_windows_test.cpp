@@ -9,6 +9,7 @@
 #include "tests/support/event_loop.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/track_rows.h"
 
 #include <QChartView>
 #include <QGroupBox>
@@ -28,27 +29,10 @@
 namespace melo {
 namespace {
 
+using testing::AudioRow;
+using testing::PositiveRecords;
 using testing::SpinUntil;
 using testing::TempDir;
-
-TrackInfo Track(const QString& md5, int32_t records) {
-  TrackInfo t;
-  t.source_size = 1000;
-  t.sha2 = "s";
-  t.md5 = md5;
-  t.duration = records / 2;
-  t.source_path = "/m/" + md5 + ".mp3";
-  t.source_file_name = md5;
-  t.extension = "mp3";
-  t.type = "аудио";
-  t.all_tracks = 1;
-  t.created = "date";
-  t.info = "Artist: x";
-  t.records = records;
-  return t;
-}
-
-std::vector<uint8_t> Records(int32_t count) { return std::vector<uint8_t>(static_cast<size_t>(count) * 12, 1); }
 
 class DatabaseWindowsTest : public ::testing::Test {
  protected:
@@ -67,7 +51,7 @@ class DatabaseWindowsTest : public ::testing::Test {
 };
 
 TEST_F(DatabaseWindowsTest, StatisticsAreReadOnShowingAndOnRefresh) {
-  ASSERT_EQ(store.InsertSQL(Track("a", 100), Records(100)), 0);
+  ASSERT_EQ(store.InsertSQL(AudioRow("a", 100), PositiveRecords(100)), 0);
   DatabaseWindows windows(store, dialogs, [this] { return dir.Path("main.db"); });
   windows.ShowStatistics();
   TForm10* form = windows.Statistics();
@@ -79,7 +63,7 @@ TEST_F(DatabaseWindowsTest, StatisticsAreReadOnShowingAndOnRefresh) {
   EXPECT_EQ(totals->topLevelItem(7)->text(0), "Суммарный объём индексов  (МБ)");
   EXPECT_EQ(totals->topLevelItem(0)->text(1), "1");
 
-  ASSERT_EQ(store.InsertSQL(Track("b", 100), Records(100)), 0);
+  ASSERT_EQ(store.InsertSQL(AudioRow("b", 100), PositiveRecords(100)), 0);
   for (QPushButton* button : form->findChildren<QPushButton*>()) {
     if (button->text() == "Обновить") QTest::mouseClick(button, Qt::LeftButton);
   }
@@ -88,7 +72,7 @@ TEST_F(DatabaseWindowsTest, StatisticsAreReadOnShowingAndOnRefresh) {
 }
 
 TEST_F(DatabaseWindowsTest, BrowserShowsTwentyRecordsAt500PixelsAndNoneAtTheEnd) {
-  ASSERT_EQ(store.InsertSQL(Track("a", 100), Records(100)), 0);
+  ASSERT_EQ(store.InsertSQL(AudioRow("a", 100), PositiveRecords(100)), 0);
   TForm9 form(store);
   form.EnvelopeView()->setFixedWidth(500);
   form.show();
@@ -103,7 +87,7 @@ TEST_F(DatabaseWindowsTest, BrowserShowsTwentyRecordsAt500PixelsAndNoneAtTheEnd)
 }
 
 TEST_F(DatabaseWindowsTest, CheckStartedTwiceRunsOnceAndCannotBeClosedWhileRunning) {
-  ASSERT_EQ(store.InsertSQL(Track("a", 100), Records(100)), 0);
+  ASSERT_EQ(store.InsertSQL(AudioRow("a", 100), PositiveRecords(100)), 0);
   store.Connection()->exec("INSERT INTO Data (source_size, sha2, md5, duration, source_path, source_file_name, "
                            "extension, type, audio_track, all_tracks, created, info, records, index_data) SELECT "
                            "source_size, sha2, md5, duration, source_path, source_file_name, extension, type, "
@@ -141,13 +125,13 @@ TEST_F(DatabaseWindowsTest, CheckStartedTwiceRunsOnceAndCannotBeClosedWhileRunni
 }
 
 TEST_F(DatabaseWindowsTest, ImportAsksFirstCannotBeClosedWhileRunningAndFreesItsThreadAfterTheSummary) {
-  ASSERT_EQ(store.InsertSQL(Track("a", 100), Records(100)), 0);
+  ASSERT_EQ(store.InsertSQL(AudioRow("a", 100), PositiveRecords(100)), 0);
   {
     TDataModule1 other(dialogs);
     ASSERT_TRUE(other.OpenDatabase(dir.Path("other.db")));
     ASSERT_TRUE(other.CreateTable());
-    ASSERT_EQ(other.InsertSQL(Track("a", 100), Records(100)), 0);
-    ASSERT_EQ(other.InsertSQL(Track("b", 100), Records(100)), 0);
+    ASSERT_EQ(other.InsertSQL(AudioRow("a", 100), PositiveRecords(100)), 0);
+    ASSERT_EQ(other.InsertSQL(AudioRow("b", 100), PositiveRecords(100)), 0);
   }
   TDataModule2 source(dialogs);
   ScriptedFileChooser files;

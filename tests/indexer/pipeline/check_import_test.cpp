@@ -6,6 +6,7 @@
 #include "tests/support/program_run.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/track_rows.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -13,28 +14,10 @@
 namespace melo {
 namespace {
 
+using testing::AudioRow;
+using testing::PositiveRecords;
 using testing::Sqlite3;
 using testing::TempDir;
-
-TrackInfo Track(const QString& md5, int32_t records, const QString& path = "/m/a.mp3") {
-  TrackInfo t;
-  t.source_size = 1000;
-  t.sha2 = "s";
-  t.md5 = md5;
-  t.duration = records / 2;
-  t.source_path = path;
-  t.source_file_name = "a";
-  t.extension = "mp3";
-  t.type = "аудио";
-  t.all_tracks = 1;
-  t.created = "date";
-  t.info = "Artist: x";
-  t.records = records;
-  return t;
-}
-
-// Records whose 16-bit words are all positive: no envelope finding.
-std::vector<uint8_t> Positive(int32_t records) { return std::vector<uint8_t>(static_cast<size_t>(records) * 12, 1); }
 
 class CheckImportTest : public ::testing::Test {
  protected:
@@ -94,11 +77,11 @@ class CheckImportTest : public ::testing::Test {
 };
 
 TEST_F(CheckImportTest, CheckFindsDuplicatesEmptyFieldsAndBadFingerprints) {
-  ASSERT_EQ(store.InsertSQL(Track("a", 60), Positive(60)), 0);  // 1: short, not under 30 s
-  TrackInfo untagged = Track("b", 59);
+  ASSERT_EQ(store.InsertSQL(AudioRow("a", 60), PositiveRecords(60)), 0);  // 1: short, not under 30 s
+  TrackInfo untagged = AudioRow("b", 59);
   untagged.info.clear();
-  ASSERT_EQ(store.InsertSQL(untagged, Positive(59)), 0);  // 2: untagged, under 30 s
-  ASSERT_EQ(store.InsertSQL(Track("c", 100), Positive(100)), 0);  // 3
+  ASSERT_EQ(store.InsertSQL(untagged, PositiveRecords(59)), 0);  // 2: untagged, under 30 s
+  ASSERT_EQ(store.InsertSQL(AudioRow("c", 100), PositiveRecords(100)), 0);  // 3
   Sqlite3(dir.Path("main.db"), "INSERT INTO Data (source_size, sha2, md5, duration, source_path, source_file_name, "
                                "extension, type, audio_track, all_tracks, created, info, records, index_data) "
                                "SELECT source_size, sha2, md5, duration, source_path, source_file_name, extension, "
@@ -116,14 +99,14 @@ TEST_F(CheckImportTest, CheckFindsDuplicatesEmptyFieldsAndBadFingerprints) {
 }
 
 TEST_F(CheckImportTest, EachOptionRunsOnlyItsStep) {
-  ASSERT_EQ(store.InsertSQL(Track("a", 70, dir.Path("gone.mp3")), Positive(70)), 0);
-  ASSERT_EQ(store.InsertSQL(Track("b", 70, dir.Write("here.mp3")), Positive(70)), 0);
-  std::vector<uint8_t> odd = Positive(70);
+  ASSERT_EQ(store.InsertSQL(AudioRow("a", 70, dir.Path("gone.mp3")), PositiveRecords(70)), 0);
+  ASSERT_EQ(store.InsertSQL(AudioRow("b", 70, dir.Write("here.mp3")), PositiveRecords(70)), 0);
+  std::vector<uint8_t> odd = PositiveRecords(70);
   odd[3] = 0xFF;   // a negative amplitude: normal
   odd[11] = 0x80;  // a band byte of 128 or more: normal
   odd[12] = 0xC0;  // record 1's peak offset 24000: what the format cannot hold
   odd[13] = 0x5D;
-  ASSERT_EQ(store.InsertSQL(Track("c", 70, dir.Path("gone2.mp3")), odd), 0);
+  ASSERT_EQ(store.InsertSQL(AudioRow("c", 70, dir.Path("gone2.mp3")), odd), 0);
   EXPECT_EQ(Check({false, false, true, false, false}),
             QStringList({"Id=1\tИсходный файл не найден: " + dir.Path("gone.mp3"),
                          "Id=3\tИсходный файл не найден: " + dir.Path("gone2.mp3")}));
@@ -147,7 +130,7 @@ TEST_F(CheckImportTest, AFailingStatementEndsOnlyItsStep) {
 }
 
 TEST_F(CheckImportTest, ImportingADatabaseIntoItself) {
-  for (const char* md5 : {"a", "b", "c"}) ASSERT_EQ(store.InsertSQL(Track(md5, 60), Positive(60)), 0);
+  for (const char* md5 : {"a", "b", "c"}) ASSERT_EQ(store.InsertSQL(AudioRow(md5, 60), PositiveRecords(60)), 0);
   const Imported kept = Import(dir.Path("main.db"), ImportDatabase::Policy::KeepOld);
   EXPECT_EQ(kept.counts.ignored, 3);
   EXPECT_EQ(kept.counts.added, 0);
@@ -171,8 +154,8 @@ TEST_F(CheckImportTest, NewRowsAreCopiedWholeAndOnlyRealCopiesCount) {
     TDataModule1 source(dialogs);
     ASSERT_TRUE(source.OpenDatabase(sourcePath));
     ASSERT_TRUE(source.CreateTable());
-    ASSERT_EQ(source.InsertSQL(Track("new", 61, "/elsewhere/Песня.mp3"), Positive(61)), 0);
-    ASSERT_EQ(source.InsertSQL(Track("broken", 60), Positive(60)), 0);
+    ASSERT_EQ(source.InsertSQL(AudioRow("new", 61, "/elsewhere/Песня.mp3"), PositiveRecords(61)), 0);
+    ASSERT_EQ(source.InsertSQL(AudioRow("broken", 60), PositiveRecords(60)), 0);
   }
   Sqlite3(sourcePath, "UPDATE Data SET index_data = zeroblob(100) WHERE md5 = 'broken'");  // shorter than 60 records
   const Imported imported = Import(sourcePath, ImportDatabase::Policy::KeepOld);
@@ -184,10 +167,10 @@ TEST_F(CheckImportTest, NewRowsAreCopiedWholeAndOnlyRealCopiesCount) {
   TrackInfo copy;
   std::vector<uint8_t> records;
   ASSERT_TRUE(store.GetRecord(1, copy, records));
-  TrackInfo expected = Track("new", 61, "/elsewhere/Песня.mp3");
+  TrackInfo expected = AudioRow("new", 61, "/elsewhere/Песня.mp3");
   expected.id = 1;
   EXPECT_EQ(copy, expected);
-  EXPECT_EQ(records, Positive(61));
+  EXPECT_EQ(records, PositiveRecords(61));
 }
 
 TEST_F(CheckImportTest, CopiesAnotherProgramKeepsOutAreFailuresNeverSuccesses) {
@@ -196,7 +179,7 @@ TEST_F(CheckImportTest, CopiesAnotherProgramKeepsOutAreFailuresNeverSuccesses) {
     TDataModule1 source(dialogs);
     ASSERT_TRUE(source.OpenDatabase(sourcePath));
     ASSERT_TRUE(source.CreateTable());
-    ASSERT_EQ(source.InsertSQL(Track("new", 60), Positive(60)), 0);
+    ASSERT_EQ(source.InsertSQL(AudioRow("new", 60), PositiveRecords(60)), 0);
   }
   const struct {
     const char* hold;  // what the other program does, for longer than a writer waits
@@ -223,7 +206,7 @@ TEST_F(CheckImportTest, CopiesAnotherProgramKeepsOutAreFailuresNeverSuccesses) {
 }
 
 TEST_F(CheckImportTest, AFailedReadNeverCostsTheOldRow) {
-  ASSERT_EQ(store.InsertSQL(Track("same", 60), Positive(60)), 0);
+  ASSERT_EQ(store.InsertSQL(AudioRow("same", 60), PositiveRecords(60)), 0);
   const QString sourcePath = dir.Path("source.db");
   Sqlite3(sourcePath, "CREATE TABLE Data (id INTEGER PRIMARY KEY, source_size INTEGER, md5 TEXT, audio_track INTEGER,"
                       " records INTEGER, index_data BLOB); INSERT INTO Data VALUES (1, 1000, 'same', 0, 60, x'00');");
@@ -240,8 +223,8 @@ TEST_F(CheckImportTest, StoppingEmptyAndBrokenSources) {
     TDataModule1 source(dialogs);
     ASSERT_TRUE(source.OpenDatabase(sourcePath));
     ASSERT_TRUE(source.CreateTable());
-    for (int i = 0; i < 10; ++i) ASSERT_EQ(source.InsertSQL(Track(QString::number(i), 60), Positive(60)), 0);
-    for (int i = 0; i < 3; ++i) ASSERT_EQ(store.InsertSQL(Track(QString::number(i), 60), Positive(60)), 0);
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(source.InsertSQL(AudioRow(QString::number(i), 60), PositiveRecords(60)), 0);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(store.InsertSQL(AudioRow(QString::number(i), 60), PositiveRecords(60)), 0);
   }
   const Imported stopped = Import(sourcePath, ImportDatabase::Policy::KeepOld, 2);  // stop at the 2nd duplicate line
   EXPECT_TRUE(stopped.lines.contains("SHOW Импорт остановлен!"));

@@ -1,6 +1,7 @@
 #include "base/log_writer.h"
 #include "indexer/database/record_store.h"
 #include "indexer/pipeline/process_media_file.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/media_files.h"
 #include "tests/support/recording_dialogs.h"
 
@@ -81,6 +82,21 @@ TEST_F(ProcessMediaFileTest, AudioFilesBecomeOneRowEachWithTagsWhereTheTypeHasTh
     EXPECT_EQ(row.sha2.size(), 64);
   }
   EXPECT_TRUE(QDir(dir.Path("work/0")).isEmpty());  // copies and decoded files are gone
+}
+
+// A stop that comes after the decoding, while the tags are read, still stores
+// nothing: the tag tool's end looks like a tool without tags.
+TEST_F(ProcessMediaFileTest, AStopAfterTheDecodingStoresNothing) {
+  QDir().mkpath(dir.Path("tools/tagscan"));
+  testing::MakeScript(dir, "tools/tagscan/tagscan-cli", "touch '" + dir.Path("reading").toUtf8() + "'; exec sleep 30");
+  settings.programDir = dir.Path("tools");
+  ProcessMediaFile worker(store, settings, testing::MakeTone(dir, "song.mp3", 35, 440), 0);
+  worker.Start();
+  ASSERT_TRUE(testing::SpinUntil([&] { return QFile::exists(dir.Path("reading")); }));
+  worker.Terminate();
+  ASSERT_TRUE(worker.WaitFor(60000));
+  EXPECT_EQ(worker.Message(), "Индексация остановлена!");
+  EXPECT_EQ(Rows(), 0);
 }
 
 TEST_F(ProcessMediaFileTest, EveryAudioStreamOfAVideoIsARow) {

@@ -40,15 +40,16 @@ TEST_F(SearchHistoryTest, FiltersHideLinesButCountsCoverEveryLine) {
   history.Append(Line("A", true, "1.00% 9 - 9 - 9 - 9 - 9 - 9", "0.100"));
   history.Append(Line("B", false, "1.00% 9 - 9 - 9 - 9 - 9 - 9", "0.200"));
   history.Append(Line("", false, "0.00% 9 - 9 - 0 - 0 - 0 - 0", "0.600"));
+  history.Append(Line("C", true, "1.00% 9 - 9 - 9 - 9 - 9 - 9", "0.300"));
   struct Case {
     SearchHistory::Filters filters;
     QList<int> shown;
   };
-  for (const Case& c : {Case{{true, true}, {0}}, Case{{true, false}, {0, 1}}, Case{{false, false}, {0, 1, 2}}}) {
+  for (const Case& c : {Case{{true, true}, {0, 3}}, Case{{true, false}, {0, 1, 3}}, Case{{false, false}, {0, 1, 2, 3}}}) {
     const SearchHistory::Summary s = history.Summarize(c.filters);
     EXPECT_EQ(s.shown, c.shown);
-    EXPECT_EQ(s.status, QStringList({"Количество записей: 3", "Найдено: 2 (66%)", "Не найдено: 1 (33%)",
-                                     "Подтверждено: 1 (33%)", "Не подтверждено: 1 (33%)"}));
+    EXPECT_EQ(s.status, QStringList({"Количество записей: 4", "Найдено: 3 (75%)", "Не найдено: 1 (25%)",
+                                     "Подтверждено: 2 (50%)", "Не подтверждено: 1 (25%)"}));
     EXPECT_EQ(s.statistics, QStringList({"Время поиска (минимум)=0.100", "Время поиска (максимум)=0.600",
                                          "Время поиска (среднее)=0.300", "Разница (минимум)=7",
                                          "Разница (максимум)=7", "Разница (среднее)=7"}));

@@ -203,6 +203,11 @@ TEST_F(MatcherGolden, WindowsNeedSixFramesWithAWholeFrameOfQueryAroundThem) {
     matcher.TrackingScan(0, AlignedTrack(c.firstPos, c.lastPos), tracking.results, 0, 30, tracking.scratch);
     EXPECT_EQ(tracking.results.Count(), 1) << c.firstPos << " " << c.lastPos;
   }
+  // A sum and a score equal to their bar pass: Ts = 0 still takes an exact match.
+  params.sumTolerance = 0;
+  Scan exact;
+  QueryMatcher(query, params).FullScan(0, AlignedTrack(1024, 22976), exact.results, exact.scratch);
+  EXPECT_EQ(exact.results.Count(), 1);
 }
 
 TEST_F(MatcherGolden, TracksNoLongerThanTheQueryAreNotScanned) {
