@@ -108,19 +108,5 @@ TEST(ReadSampleFile, ExtensionDecidesTheLayoutAndIsCaseSensitive) {
   EXPECT_EQ(out.samples, (std::vector<int16_t>{5, 6, 7}));
 }
 
-TEST(ReadSampleFile, AnyWavIsTakenAsMono48kWithoutLookingAtItsHeader) {
-  TempDir dir;
-  // A stereo 44.1 kHz header: its fields are ignored; the bytes after 44 are samples.
-  QByteArray header(44, '\0');
-  std::memcpy(header.data(), "RIFF", 4);
-  header[22] = 2;
-  header[24] = static_cast<char>(0x44);
-  header[25] = static_cast<char>(0xAC);
-  dir.Write("stereo.wav", header + Int16Bytes({100, -100, 200, -200}));
-  SampleBuffer out;
-  ASSERT_EQ(ReadSampleFile(dir.Path("stereo.wav"), out), SampleFileOutcome::Success);
-  EXPECT_EQ(out.samples, (std::vector<int16_t>{100, -100, 200, -200}));
-}
-
 }  // namespace
 }  // namespace melo

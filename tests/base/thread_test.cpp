@@ -91,11 +91,5 @@ TEST(Thread, ErrorsComeBackToTheWorkerAndToTheOwner) {
   EXPECT_EQ(worker.UnhandledError(), "worker died");
 }
 
-TEST(Thread, SynchronizeOnTheMainThreadRunsAtOnce) {
-  int ran = 0;
-  Thread::Synchronize([&] { ++ran; });
-  EXPECT_EQ(ran, 1);
-}
-
 }  // namespace
 }  // namespace melo

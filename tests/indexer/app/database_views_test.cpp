@@ -5,7 +5,6 @@
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_dir.h"
 
-#include <QRandomGenerator>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
 
@@ -100,15 +99,6 @@ TEST_F(DatabaseViewsTest, AnUnreadableFileDoesNotPassForAnEmptyOne) {
   const DatabaseStatistics empty = DatabaseStatistics::Read(store, {});
   EXPECT_TRUE(empty.readable);
   for (const StatisticsTotal& total : empty.totals) EXPECT_EQ(total.value, 0) << total.name.toStdString();
-}
-
-TEST(ColourTableTest, EveryByteStaysBelow255) {
-  QRandomGenerator random(7);
-  for (const BgrColour c : MakeColourTable(random)) {
-    EXPECT_LT(c & 0xFF, 255u);
-    EXPECT_LT((c >> 8) & 0xFF, 255u);
-    EXPECT_LT(c >> 16, 255u);
-  }
 }
 
 // A fingerprint of `count` records: record r has offset 100 + r, amplitude
