@@ -1,12 +1,15 @@
 // search_bench CORPUS.db WORKDIR QUERY.dat... [--hours 100,1000,10000] [--threads N]
+//              [--modes fast,noisy] [--scrambled]
 //
 // Builds databases of the given sizes from the real fingerprints of CORPUS.db, each
 // copy varied (records rotated, a few band bytes nudged, its own md5), then measures
 // in one run, per size:
 //   load    LoadIndex against a bare loop that steps through "SELECT * FROM Data"
 //           and copies every blob
-//   search  the median one-search time of the queries against the floor: one pass
-//           summing every index byte with the same number of threads
+//   search  per mode, the median one-search time of the queries against the floor:
+//           one pass summing every index byte with the same number of threads; and
+//           how many queries were answered (with queries of music left out of the
+//           corpus, every answer is a false one)
 //   memory  resident memory added by the load, per hour of audio
 #include "base/sample_files.h"
 #include "fingerprint/index_record.h"
@@ -67,8 +70,10 @@ double Hours(const std::vector<CorpusRow>& rows) {
 }
 
 // Copy c of the corpus: records rotated by 7c + 1 frames, about one band byte in
-// twenty nudged by one, so that no two copies are alike.
-void BuildDatabase(const QString& path, const std::vector<CorpusRow>& corpus, double hours) {
+// twenty nudged by one, so that no two copies are alike. Scrambled copies draw
+// every record at random from anywhere in the corpus instead: real records in an
+// order no music has, so that any answer found in them is a false one.
+void BuildDatabase(const QString& path, const std::vector<CorpusRow>& corpus, double hours, bool scrambled) {
   sqlite3* db = nullptr;
   sqlite3_open(path.toUtf8().constData(), &db);
   sqlite3_exec(db, sql::kCreateTable, nullptr, nullptr, nullptr);
@@ -83,7 +88,14 @@ void BuildDatabase(const QString& path, const std::vector<CorpusRow>& corpus, do
       const size_t n = row.blob.size() / 12;
       std::vector<uint8_t> blob(n * 12);
       const size_t shift = (7 * static_cast<size_t>(c) + 1) % std::max<size_t>(n, 1);
-      for (size_t j = 0; j < n; ++j) std::memcpy(&blob[12 * j], &row.blob[12 * ((j + shift) % n)], 12);
+      for (size_t j = 0; j < n; ++j) {
+        if (scrambled) {
+          const CorpusRow& other = corpus[rng() % corpus.size()];
+          std::memcpy(&blob[12 * j], &other.blob[12 * (rng() % (other.blob.size() / 12))], 12);
+        } else {
+          std::memcpy(&blob[12 * j], &row.blob[12 * ((j + shift) % n)], 12);
+        }
+      }
       for (size_t j = 0; j < n; ++j) {
         for (int m = 4; m < 12; ++m) {
           if (rng() % 20 == 0 && blob[12 * j + m] < 255) ++blob[12 * j + m];
@@ -179,10 +191,20 @@ int main(int argc, char** argv) {
   QStringList args = QCoreApplication::arguments().mid(1);
   QList<double> sizes = {100, 1000, 10000};
   int32_t threads = static_cast<int32_t>(std::thread::hardware_concurrency());
+  QStringList modes = {QStringLiteral("fast")};
+  bool scrambled = false;
   for (int i = 0; i < args.size(); ++i) {
     if (args[i] == "--hours" && i + 1 < args.size()) {
       sizes.clear();
       for (const QString& h : args[i + 1].split(',')) sizes.append(h.toDouble());
+      args.remove(i, 2);
+      --i;
+    } else if (args[i] == "--scrambled") {
+      scrambled = true;
+      args.remove(i, 1);
+      --i;
+    } else if (args[i] == "--modes" && i + 1 < args.size()) {
+      modes = args[i + 1].split(',');
       args.remove(i, 2);
       --i;
     } else if (args[i] == "--threads" && i + 1 < args.size()) {
@@ -192,7 +214,7 @@ int main(int argc, char** argv) {
     }
   }
   if (args.size() < 3) {
-    std::fprintf(stderr, "usage: search_bench CORPUS.db WORKDIR QUERY.dat... [--hours 100,1000] [--threads N]\n");
+    std::fprintf(stderr, "usage: search_bench CORPUS.db WORKDIR QUERY.dat... [--hours 100,1000] [--threads N] [--modes fast,noisy] [--scrambled]\n");
     return 2;
   }
   const std::vector<CorpusRow> corpus = ReadCorpus(args[0]);
@@ -208,11 +230,11 @@ int main(int argc, char** argv) {
   std::printf("corpus: %zu tracks, %.2f h; %zu queries; %d threads\n", corpus.size(), Hours(corpus), queries.size(),
               threads);
   for (const double hours : sizes) {
-    const QString db = QStringLiteral("%1/bench-%2h.db").arg(args[1]).arg(hours);
+    const QString db = QStringLiteral("%1/bench-%2%3h.db").arg(args[1], scrambled ? "scrambled-" : "").arg(hours);
     if (!QFileInfo::exists(db)) {
       QElapsedTimer t;
       t.start();
-      BuildDatabase(db, corpus, hours);
+      BuildDatabase(db, corpus, hours, scrambled);
       std::printf("built %s in %.1f s\n", db.toUtf8().constData(), t.nsecsElapsed() / 1e9);
     }
     // Warm the page cache first, so that both reads come from memory.
@@ -236,26 +258,35 @@ int main(int argc, char** argv) {
     uint64_t sink = 0;
     for (int r = 0; r < 5; ++r) floors.push_back(FloorMs(index, threads, &sink));
 
+    const double floor = Median(floors);
+    std::printf("%7.0f h: load %8.1f ms (bare read %8.1f ms, x%.2f) | floor %6.2f ms | memory %.2f MB per hour (%.0f MB)%s\n",
+                indexedHours, load, bare, load / bare, floor, memory / indexedHours, memory, sink == 1 ? " " : "");
     SearchEngine engine(index, threads);
     AudioQuery query;
-    std::vector<double> searches;
-    int found = 0;
-    for (const auto& q : queries) {
-      if (!query.Create(q.data(), static_cast<int32_t>(q.size()))) continue;
-      SearchOutcome outcome;
-      engine.onFinished = [&](const SearchOutcome& o) { outcome = o; };
-      engine.ResetTracking();
-      engine.Start(query, SearchParameters{});
-      engine.Wait();
-      searches.push_back(outcome.searchMs);
-      found += outcome.Found() ? 1 : 0;
+    for (const QString& modeName : modes) {
+      const std::optional<SearchMode> mode = SearchModeNamed(modeName.toStdString());
+      if (!mode) {
+        std::fprintf(stderr, "unknown mode %s\n", modeName.toUtf8().constData());
+        return 2;
+      }
+      SearchParameters params;
+      params.SetMode(*mode);
+      std::vector<double> searches;
+      int found = 0;
+      for (const auto& q : queries) {
+        if (!query.Create(q.data(), static_cast<int32_t>(q.size()), params.analysis)) continue;
+        SearchOutcome outcome;
+        engine.onFinished = [&](const SearchOutcome& o) { outcome = o; };
+        engine.ResetTracking();
+        engine.Start(query, params);
+        engine.Wait();
+        searches.push_back(outcome.searchMs);
+        found += outcome.Found() ? 1 : 0;
+      }
+      const double search = Median(searches);
+      std::printf("          %-11s search median %7.2f ms over %zu queries (x%.2f the floor), %d answered\n",
+                  modeName.toUtf8().constData(), search, searches.size(), search / floor, found);
     }
-    const double floor = Median(floors), search = Median(searches);
-    std::printf(
-        "%7.0f h: load %8.1f ms (bare read %8.1f ms, x%.2f) | search median %7.2f ms over %zu queries, %d found "
-        "(floor %6.2f ms, x%.2f) | memory %.2f MB per hour (%.0f MB)%s\n",
-        indexedHours, load, bare, load / bare, search, searches.size(), found, floor,
-        search / floor, memory / indexedHours, memory, sink == 1 ? " " : "");
     std::fflush(stdout);
   }
   return 0;

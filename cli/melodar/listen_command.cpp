@@ -4,7 +4,6 @@
 #include "base/dialogs.h"
 #include "cli/common/subcommands.h"
 #include "cli/melodar/result_json.h"
-#include "cli/melodar/search_mode.h"
 #include "searcher/app/capture_ring.h"
 #include "searcher/app/live_search.h"
 #include "searcher/app/qt_audio_platform.h"
@@ -50,7 +49,7 @@ struct ListenOptionSet {
                              QStringLiteral("Q"), QStringLiteral("4")};
   QCommandLineOption interval{QStringLiteral("interval"), QStringLiteral("Seconds between searches (default 1)."),
                               QStringLiteral("S"), QStringLiteral("1")};
-  QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("fast (default), thorough or scrupulous."),
+  QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("fast (default), thorough, scrupulous or noisy (for recordings with background noise)."),
                           QStringLiteral("MODE"), QStringLiteral("fast")};
   QCommandLineOption duration{QStringLiteral("duration"), QStringLiteral("Stop after S seconds."),
                               QStringLiteral("S")};
@@ -82,9 +81,9 @@ std::optional<QString> ReadListenOptions(const QCommandLineParser& parser, const
     return QStringLiteral("--interval must be 0.1 to %1 seconds").arg(kLongestInterval);
   }
   o->intervalMs = static_cast<int>(std::lround(intervalSeconds * 1000));
-  if (!ApplySearchMode(parser.value(set.mode), o->params)) {
-    return QStringLiteral("--mode must be fast, thorough or scrupulous");
-  }
+  const std::optional<SearchMode> mode = SearchModeNamed(parser.value(set.mode).toStdString());
+  if (!mode) return QStringLiteral("--mode must be fast, thorough, scrupulous or noisy");
+  o->params.SetMode(*mode);
   if (parser.isSet(set.duration)) {
     o->durationSeconds = parser.value(set.duration).toDouble(&ok);
     if (!ok || !(o->durationSeconds > 0 && o->durationSeconds <= kLongestDuration)) {

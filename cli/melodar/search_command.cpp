@@ -6,7 +6,6 @@
 #include "cli/common/subcommands.h"
 #include "cli/melodar/query_input.h"
 #include "cli/melodar/result_json.h"
-#include "cli/melodar/search_mode.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/load_data.h"
 #include "searcher/engine/search_engine.h"
@@ -42,7 +41,7 @@ struct SearchOptions {
 // The command's options, declared once for the parser and for reading the values.
 struct SearchOptionSet {
   QCommandLineOption db{QStringLiteral("db"), QStringLiteral("The database."), QStringLiteral("DB")};
-  QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("fast (default), thorough or scrupulous."),
+  QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("fast (default), thorough, scrupulous or noisy (for recordings with background noise)."),
                           QStringLiteral("MODE"), QStringLiteral("fast")};
   QCommandLineOption seconds{QStringLiteral("seconds"),
                              QStringLiteral("Query length Q, 3 to 7 (default 4; with a whole file, its length)."),
@@ -100,9 +99,9 @@ std::optional<QString> ReadSearchOptions(const QCommandLineParser& parser, const
   o->database = parser.value(set.db);
   if (o->database.isEmpty()) return QStringLiteral("give the database with --db DB");
   if (!QFileInfo(o->database).isFile()) return QStringLiteral("%1: no such database file").arg(o->database);
-  if (!ApplySearchMode(parser.value(set.mode), o->params)) {
-    return QStringLiteral("--mode must be fast, thorough or scrupulous");
-  }
+  const std::optional<SearchMode> mode = SearchModeNamed(parser.value(set.mode).toStdString());
+  if (!mode) return QStringLiteral("--mode must be fast, thorough, scrupulous or noisy");
+  o->params.SetMode(*mode);
   if (auto problem = ReadNumbers(parser, set, o)) return problem;
   o->json = parser.isSet(set.json);
   o->queries = parser.positionalArguments();
@@ -138,7 +137,7 @@ bool SearchOne(const QString& path, const SearchOptions& options, const QString&
   }
   // Each file is a search of its own: no tracking of an unrelated earlier file.
   engine.ResetTracking();
-  if (!query.Create(input.samples.data(), count)) {
+  if (!query.Create(input.samples.data(), count, params.analysis)) {
     PrintFailedQuery(path, QStringLiteral("Ошибка создания запроса!"), QueryRefusal(input.samples.data(), count),
                      options, index);
     return false;

@@ -111,7 +111,7 @@ int32_t DebugWindow::Track() const { return track_->value(); }
 
 void DebugWindow::SetQuery(const std::vector<int16_t>& samples) {
   track_->setMaximum(std::max(0, session_.Index().TrackCount() - 1));
-  inspection_.SetQuery(samples);
+  inspection_.SetQuery(samples, session_.Parameters().analysis);
 }
 
 void DebugWindow::ShowReport(const SearchReport& report) {

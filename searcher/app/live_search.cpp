@@ -48,7 +48,7 @@ LiveSearch::Outcome LiveSearch::OneShot(CaptureRing* ring, const SearchParameter
 
   // The query holds these samples from now on (to be played or saved), whether
   // or not they can be searched.
-  const bool created = query_.Create(samples.data(), static_cast<int32_t>(length));
+  const bool created = query_.Create(samples.data(), static_cast<int32_t>(length), params.analysis);
   // A message every tick would bury the user: only a search asked for says so.
   if (!created && !automatic) dialogs_.ShowMessage(QStringLiteral("AudioQuery->Create = false"));
   if (query_.Peak() <= kSilentPeak) return finish(Outcome::NoSignal);

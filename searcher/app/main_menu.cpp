@@ -72,10 +72,11 @@ MainMenu::MainMenu(QMenuBar* bar) {
   automatic = Add(searching, QStringLiteral("Автоматический поиск"), QKeySequence(QStringLiteral("Ctrl+U")));
   searching->addSeparator();
   mode = AddRadioItems(searching,
-                       {QStringLiteral("Быстрый"), QStringLiteral("Тщательный"), QStringLiteral("Скурпулёзный")},
+                       {QStringLiteral("Быстрый"), QStringLiteral("Тщательный"), QStringLiteral("Скурпулёзный"),
+                        QStringLiteral("Шумоустойчивый")},
                        {static_cast<int>(SearchMode::Fast), static_cast<int>(SearchMode::Thorough),
-                        static_cast<int>(SearchMode::Scrupulous)},
-                       {Qt::Key_F10, Qt::Key_F11, Qt::Key_F12}, static_cast<int>(SearchMode::Fast));
+                        static_cast<int>(SearchMode::Scrupulous), static_cast<int>(SearchMode::Noisy)},
+                       {Qt::Key_F10, Qt::Key_F11, Qt::Key_F12, Qt::Key_F9}, static_cast<int>(SearchMode::Fast));
   searching->addSeparator();
   interval = AddRadioItems(searching->addMenu(QStringLiteral("Интервал автопоиска")),
                            {QStringLiteral("0.5 секунды"), QStringLiteral("1 секунда"), QStringLiteral("2 секунды"),

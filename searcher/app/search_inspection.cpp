@@ -44,10 +44,10 @@ SearchParameters Untraced(SearchParameters params) {
 SearchInspection::SearchInspection(const SearchIndex& index)
     : index_(index), query_(std::make_unique<AudioQuery>()) {}
 
-bool SearchInspection::SetQuery(const std::vector<int16_t>& samples) {
+bool SearchInspection::SetQuery(const std::vector<int16_t>& samples, QueryAnalysis analysis) {
   samples_ = samples;
   query_ = std::make_unique<AudioQuery>();
-  hasQuery_ = query_->Create(samples_.data(), static_cast<int32_t>(samples_.size()));
+  hasQuery_ = query_->Create(samples_.data(), static_cast<int32_t>(samples_.size()), analysis);
   return hasQuery_;
 }
 
@@ -63,7 +63,7 @@ QList<QStringList> SearchInspection::FrameRows(int32_t track, int64_t start) {
   const TrackIndex& t = index_.tracks[track];
   const IndexDataView records({t.records.data(), t.records.size()});
   const int64_t length = query_->Length();
-  FingerprintBuilder builder(1);
+  NoiseCorrectedBands analyser;
   const int64_t first = std::max<int64_t>(0, start / IndexRecord::kSamples);
   for (int64_t w = first; w < records.size() && w * IndexRecord::kSamples < start + length; ++w) {
     const auto j = static_cast<int32_t>(w);
@@ -71,7 +71,7 @@ QList<QStringList> SearchInspection::FrameRows(int32_t track, int64_t start) {
     if (p < 0 || p >= length) continue;
     const IndexRecord r = records[j];
     uint8_t bands[IndexRecord::kBands];
-    query_->BandsAt(static_cast<int32_t>(p), builder, bands);
+    query_->BandsAt(static_cast<int32_t>(p), analyser, bands);
     rows.append({QString::number(j), QString::number(records.PeakSample(j)), QString::number(p),
                  QString::number(Magnitude(r)), QString::number(std::abs(int32_t{query_->Samples()[p]})),
                  BandText(r.bands.data()), BandText(bands), Difference(r.bands.data(), bands)});
@@ -121,6 +121,9 @@ SearchInspection::TrackSearch SearchInspection::ScanTrack(AudioQuery& query, int
 
 SearchInspection::TrackSearch SearchInspection::SearchTrack(int32_t track, const SearchParameters& params) {
   if (!hasQuery_ || !ValidTrack(track)) return {};
+  // The key points and bytes must come from the analysis the tolerances are for.
+  if (params.analysis != query_->Analysis()) SetQuery(samples_, params.analysis);
+  if (!hasQuery_) return {};
   return ScanTrack(*query_, track, params);
 }
 
@@ -131,14 +134,14 @@ SearchInspection::ScanTiming SearchInspection::TimeScans(int32_t track, int32_t 
   // A query of its own for each scan: the band cache of an earlier scan would
   // make the scans look faster than a search's.
   AudioQuery fresh;
-  fresh.Create(samples_.data(), static_cast<int32_t>(samples_.size()));
+  fresh.Create(samples_.data(), static_cast<int32_t>(samples_.size()), params.analysis);
   const TrackSearch full = ScanTrack(fresh, track, params);
   timing.fullMs = full.ms;
   timing.counters = full.counters;
   timing.found = static_cast<int32_t>(full.entries.size());
 
   AudioQuery again;
-  again.Create(samples_.data(), static_cast<int32_t>(samples_.size()));
+  again.Create(samples_.data(), static_cast<int32_t>(samples_.size()), params.analysis);
   const QueryMatcher tracking(again, Untraced(params));
   SearchResults results;
   ScanCounters untouched;

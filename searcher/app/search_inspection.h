@@ -23,7 +23,7 @@ class SearchInspection {
   explicit SearchInspection(const SearchIndex& index);
 
   // Takes a copy of a query's samples; false when they give too few key points.
-  bool SetQuery(const std::vector<int16_t>& samples);
+  bool SetQuery(const std::vector<int16_t>& samples, QueryAnalysis analysis);
   bool HasQuery() const { return hasQuery_; }
   const AudioQuery& Query() const { return *query_; }
   bool ValidTrack(int32_t track) const;

@@ -27,13 +27,15 @@ TForm24::TForm24(SearchParameters& params, QWidget* parent)
       params_(params),
       band_(Field(255, params.bandTolerance, this)),
       amplitude_(Field(255, params.amplitudeTolerance, this)),
-      sum_(Field(1000, params.sumTolerance, this)) {
+      sum_(Field(1000, params.sumTolerance, this)),
+      spoiled_(Field(100, params.spoiledPercent, this)) {
   setWindowTitle(QStringLiteral("Параметры поиска"));
   setMinimumWidth(320);
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Разница в спектрах"), band_);
   form->addRow(QStringLiteral("Разница амплитуд %"), amplitude_);
   form->addRow(QStringLiteral("Итоговая разница"), sum_);
+  form->addRow(QStringLiteral("Кадров вне допуска %"), spoiled_);
   auto* buttons = new QDialogButtonBox;
   connect(buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole), &QPushButton::clicked, this,
           &QWidget::close);
@@ -48,6 +50,7 @@ void TForm24::UpdateSearchParameters() {
   band_->setValue(params_.bandTolerance);
   amplitude_->setValue(params_.amplitudeTolerance);
   sum_->setValue(params_.sumTolerance);
+  spoiled_->setValue(params_.spoiledPercent);
 }
 
 }  // namespace melo::melodar

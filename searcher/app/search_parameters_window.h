@@ -10,7 +10,7 @@ struct SearchParameters;
 
 namespace melo::melodar {
 
-// "Параметры поиска": the matcher's three tolerances, edited in place. Every change
+// "Параметры поиска": the matcher's tolerances, edited in place. Every change
 // of a field is the tolerance the next search uses; the search mode items of the
 // main window copy their values in through UpdateSearchParameters().
 class TForm24 : public QWidget {
@@ -24,12 +24,14 @@ class TForm24 : public QWidget {
   QSpinBox* BandTolerance() const { return band_; }
   QSpinBox* AmplitudeTolerance() const { return amplitude_; }
   QSpinBox* SumTolerance() const { return sum_; }
+  QSpinBox* SpoiledPercent() const { return spoiled_; }
 
  private:
   SearchParameters& params_;
   QSpinBox* band_;
   QSpinBox* amplitude_;
   QSpinBox* sum_;
+  QSpinBox* spoiled_;
 };
 
 }  // namespace melo::melodar

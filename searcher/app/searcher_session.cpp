@@ -152,7 +152,7 @@ bool SearcherSession::OpenQuery(const QString& path) {
     dialogs_.ShowMessage(QStringLiteral("Дождитесь завершения загрузки базы данных!"));
     return false;
   }
-  const QString problem = query_.Load(path);
+  const QString problem = query_.Load(path, params_.analysis);
   if (!problem.isEmpty()) {
     dialogs_.ShowMessage(problem);
     return false;

@@ -3,10 +3,13 @@
 #include "base/log_writer.h"
 #include "base/path_utils.h"
 #include "base/sample_files.h"
+#include "searcher/engine/low_pass.h"
+#include "searcher/engine/noise_level.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace melo {
 
@@ -14,25 +17,50 @@ namespace {
 
 constexpr uint64_t kComputedMask = 0xFFull | (0xFFull << 16) | (0xFFull << 32);  // bytes 0, 2, 4
 
+// Key points at the dominant peaks of the low-passed copy, with the original's
+// amplitudes and noise-corrected band bytes.
+std::optional<std::vector<QueryKeypoint>> NoiseRobustKeypoints(const FingerprintBuilder& builder,
+                                                               NoiseCorrectedBands& corrected,
+                                                               const std::vector<int16_t>& samples,
+                                                               double noiseSigma) {
+  const auto count = static_cast<int32_t>(samples.size());
+  const std::vector<int16_t> lowPassed = LowPassed6k(samples.data(), count);
+  const std::vector<PeakCandidate> peaks = builder.FindQueryKeypoints(lowPassed.data(), count);
+  if (static_cast<int32_t>(peaks.size()) < kMinQueryKeypoints) return std::nullopt;
+  std::vector<QueryKeypoint> keypoints(std::min(peaks.size(), static_cast<size_t>(kMaxQueryKeypoints)));
+  for (size_t i = 0; i < keypoints.size(); ++i) {
+    const int32_t p = peaks[i].position;
+    keypoints[i].position = static_cast<uint32_t>(p);
+    keypoints[i].amplitude = static_cast<uint16_t>(std::abs(int32_t{samples[p]}));
+    corrected.Compute(samples.data(), count, p, noiseSigma, keypoints[i].bands.data());
+  }
+  return keypoints;
+}
+
 }  // namespace
 
 AudioQuery::AudioQuery() = default;
 
-bool AudioQuery::Create(const int16_t* samples, int32_t count) {
+bool AudioQuery::Create(const int16_t* samples, int32_t count, QueryAnalysis analysis) {
   timeStamp_ = LogTimeStamp();
   samples_.assign(samples, samples + std::max(count, int32_t{0}));
   peak_ = 0;
   for (int16_t s : samples_) peak_ = std::max(peak_, std::abs(int32_t{s}));
-  auto keypoints = BuildQueryKeypoints(builder_, samples_.data(), Length());
+  const bool robust = analysis == QueryAnalysis::NoiseRobust;
+  const double noiseSigma = robust ? EstimateNoiseSigma(samples_.data(), Length()) : 0.0;
+  auto keypoints = robust ? NoiseRobustKeypoints(builder_, corrected_, samples_, noiseSigma)
+                          : BuildQueryKeypoints(builder_, samples_.data(), Length());
   if (!keypoints) return false;
   keypoints_ = std::move(*keypoints);
+  analysis_ = analysis;
+  noiseSigma_ = noiseSigma;
   cacheLength_ = Length();
   cache_ = std::make_unique<std::atomic<uint64_t>[]>(static_cast<size_t>(cacheLength_));
   for (int32_t i = 0; i < cacheLength_; ++i) cache_[i].store(0, std::memory_order_relaxed);
   return true;
 }
 
-void AudioQuery::BandsAt(int32_t position, FingerprintBuilder& scratch, uint8_t* out) {
+void AudioQuery::BandsAt(int32_t position, NoiseCorrectedBands& scratch, uint8_t* out) {
   const bool cached = position >= 0 && position < cacheLength_ && position < Length();
   if (cached) {
     const uint64_t word = cache_[position].load(std::memory_order_acquire);
@@ -41,7 +69,7 @@ void AudioQuery::BandsAt(int32_t position, FingerprintBuilder& scratch, uint8_t*
       return;
     }
   }
-  scratch.ComputeBandBytes(samples_.data(), Length(), position, out);
+  scratch.Compute(samples_.data(), Length(), position, noiseSigma_, out);
   if (cached) {
     uint64_t word = 0;
     std::memcpy(&word, out, 8);
@@ -53,7 +81,7 @@ bool AudioQuery::SaveDat(const QString& path) const { return SaveRawSamples(samp
 
 bool AudioQuery::SaveWav(const QString& path) const { return SaveWavSamples(samples_, path); }
 
-QString AudioQuery::Load(const QString& path) {
+QString AudioQuery::Load(const QString& path, QueryAnalysis analysis) {
   SampleBuffer buffer;
   switch (ReadSampleFile(path, buffer)) {
     case SampleFileOutcome::Success: break;
@@ -62,7 +90,7 @@ QString AudioQuery::Load(const QString& path) {
     case SampleFileOutcome::CannotOpen: return QStringLiteral("Ошибка открытия файла!");
     case SampleFileOutcome::ShortRead: return QStringLiteral("Ошибка чтения файла!");
   }
-  if (!Create(buffer.data(), buffer.count())) return QStringLiteral("Ошибка создания запроса!");
+  if (!Create(buffer.data(), buffer.count(), analysis)) return QStringLiteral("Ошибка создания запроса!");
   return {};
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "fingerprint/fingerprint_builder.h"
+#include "searcher/engine/noise_corrected_bands.h"
+#include "searcher/engine/search_parameters.h"
 
 #include <QString>
 #include <atomic>
@@ -12,7 +14,9 @@ namespace melo {
 
 // The piece of sound being looked up: its samples (48000 Hz mono), up to 20 key
 // points with their band bytes, and a per-sample cache of band bytes that the
-// matching fills lazily. One instance is reused for every search; during a search
+// matching fills lazily. The noise-robust analysis estimates the query's noise
+// level once, chooses the key points on a low-passed copy and corrects every
+// band byte for that noise. One instance is reused for every search; during a search
 // it is read by all scanning threads, and only the cache changes.
 class AudioQuery {
  public:
@@ -21,17 +25,21 @@ class AudioQuery {
   // Takes a copy of the samples and selects their key points. With fewer than 4
   // key points it fails, and the key points and cache stay those of the previous
   // query (the samples are the new ones): a caller must not search then.
-  bool Create(const int16_t* samples, int32_t count);
+  bool Create(const int16_t* samples, int32_t count, QueryAnalysis analysis);
 
   const QString& TimeStamp() const { return timeStamp_; }  // "yyyy-mm-dd hh:mm:ss "
   const std::vector<int16_t>& Samples() const { return samples_; }
   int32_t Length() const { return static_cast<int32_t>(samples_.size()); }
   int32_t Peak() const { return peak_; }
   const std::vector<QueryKeypoint>& Keypoints() const { return keypoints_; }
+  QueryAnalysis Analysis() const { return analysis_; }
+  // The white noise's standard deviation estimated by the noise-robust analysis
+  // (0 for the plain one).
+  double NoiseSigma() const { return noiseSigma_; }
 
   // Band bytes of the frame centred on `position`, computed once per position with
-  // the caller's own builder (threads must not share one) and kept in the cache.
-  void BandsAt(int32_t position, FingerprintBuilder& scratch, uint8_t* out);
+  // the caller's own analyser (threads must not share one) and kept in the cache.
+  void BandsAt(int32_t position, NoiseCorrectedBands& scratch, uint8_t* out);
 
   // Raw samples or the 44-byte mono WAV; false when there are no samples or the
   // file cannot be written ("Ошибка сохранения аудио данных!").
@@ -39,7 +47,7 @@ class AudioQuery {
   bool SaveWav(const QString& path) const;
   // Reads a .dat or .wav query file and creates the query from it. Empty on
   // success, otherwise the message for the user.
-  QString Load(const QString& path);
+  QString Load(const QString& path, QueryAnalysis analysis);
 
   // directory/query_<stamp with ':' -> '-' and ' ' -> '_'><extension>, e.g.
   // query_2024-05-01_13-45-10_.dat.
@@ -50,7 +58,10 @@ class AudioQuery {
   std::vector<int16_t> samples_;
   int32_t peak_ = 0;
   std::vector<QueryKeypoint> keypoints_;
+  QueryAnalysis analysis_ = QueryAnalysis::Plain;
+  double noiseSigma_ = 0;
   FingerprintBuilder builder_{1};
+  NoiseCorrectedBands corrected_;
   int32_t cacheLength_ = 0;
   // 8 band bytes per sample position, published whole; 0 in bytes 0, 2 and 4
   // means not computed yet.

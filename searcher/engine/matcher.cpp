@@ -176,7 +176,7 @@ QueryMatcher::FineComparison QueryMatcher::CompareBands(const TrackIndex& index,
     const auto p = static_cast<int32_t>(Aligned(records, w, window.offset));
     if (std::abs(int32_t{x[p]}) < params_.minimumAmplitude || Amplitude(r) < params_.minimumAmplitude) continue;
     uint8_t cached[IndexRecord::kBands];
-    query_.BandsAt(p, scratch.builder, cached);
+    query_.BandsAt(p, scratch.bands, cached);
     if (trace) {
       *trace += QStringLiteral("\tqpos=%1\tqamp=%2\tdbpos=%3\tdbamp=%4")
                     .arg(p)
@@ -184,13 +184,16 @@ QueryMatcher::FineComparison QueryMatcher::CompareBands(const TrackIndex& index,
                     .arg(int64_t{w} * kFrameSamples + Position(r))
                     .arg(Amplitude(r));
     }
+    ++fine.compared;
+    bool spoiled = false;
     for (int32_t m = 0; m < IndexRecord::kBands; ++m) {
       const int32_t e = std::abs(int32_t{Bands(r)[m]} - int32_t{cached[m]});
       fine.bandSum += e;
       fine.largest = std::max(fine.largest, e);
-      if (e > params_.bandTolerance) fine.spoiled = true;
+      spoiled = spoiled || e > params_.bandTolerance;
       if (trace) *trace += QStringLiteral("\t%1").arg(e);
     }
+    if (spoiled) ++fine.spoiledFrames;
     if (trace) *trace += QStringLiteral("\r\n");
   }
   return fine;
@@ -218,7 +221,7 @@ void QueryMatcher::Evaluate(const Tolerances& t, int32_t track, const TrackIndex
   if (traced) diagnostics.trace2 += trace + QStringLiteral("\r\n");
 
   const int32_t score = window->frames > 0 ? std::max(match.sum, fine.bandSum / window->frames) : match.sum;
-  if (fine.spoiled || score > t.finalScore) return;
+  if (fine.Spoiled(params_.spoiledPercent) || score > t.finalScore) return;
   reach(BreakPoint::kCandidateOffered);
   const int32_t place = results.Offer({
       .track = track,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fingerprint/fingerprint_builder.h"
+#include "searcher/engine/noise_corrected_bands.h"
 #include "searcher/engine/search_parameters.h"
 
 #include <QString>
@@ -67,7 +67,7 @@ struct AlignedWindow {
 // What one scanning thread brings to a scan: its own band analyser (threads must
 // not share one) and its counter block.
 struct ScanScratch {
-  FingerprintBuilder builder{1};
+  NoiseCorrectedBands bands;
   ScanCounters* counters = nullptr;
   ScanDiagnostics* diagnostics = nullptr;
 };
@@ -106,8 +106,10 @@ class QueryMatcher {
   // The band comparison at every aligned point of a window.
   struct FineComparison {
     int32_t bandSum = 0;
-    int32_t largest = 0;    // the largest band difference, the coarse match's included
-    bool spoiled = false;   // some band differed by more than Tb
+    int32_t largest = 0;        // the largest band difference, the coarse match's included
+    int32_t compared = 0;       // frames loud enough to compare
+    int32_t spoiledFrames = 0;  // frames with some band differing by more than Tb
+    bool Spoiled(int32_t allowedPercent) const { return int64_t{spoiledFrames} * 100 > int64_t{allowedPercent} * compared; }
   };
 
   void Evaluate(const Tolerances& t, int32_t track, const TrackIndex& index, const CoarseMatch& match,

@@ -1,10 +1,34 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
+#include <string_view>
+#include <utility>
 
 namespace melo {
 
-enum class SearchMode : int32_t { Fast = 0, Thorough = 1, Scrupulous = 2 };
+enum class SearchMode : int32_t { Fast = 0, Thorough = 1, Scrupulous = 2, Noisy = 3 };
+
+// The modes by their command-line names: "fast", "thorough", "scrupulous" and
+// "noisy"; nothing for another name.
+inline std::optional<SearchMode> SearchModeNamed(std::string_view name) {
+  static constexpr std::array<std::pair<std::string_view, SearchMode>, 4> kNames = {{
+      {"fast", SearchMode::Fast},
+      {"thorough", SearchMode::Thorough},
+      {"scrupulous", SearchMode::Scrupulous},
+      {"noisy", SearchMode::Noisy},
+  }};
+  for (const auto& [modeName, mode] : kNames) {
+    if (name == modeName) return mode;
+  }
+  return std::nullopt;
+}
+
+// How a query's key points and band bytes are computed: as the tracks' were, or
+// with the band bytes corrected for the white noise estimated in the query and
+// the key points chosen on a low-passed copy.
+enum class QueryAnalysis : int32_t { Plain = 0, NoiseRobust = 1 };
 
 // Thresholds of the matching cascade.
 struct SearchParameters {
@@ -15,16 +39,23 @@ struct SearchParameters {
   int32_t extraBandTolerance = 5;  // Xb: added to Tb by the tracking scan's coarse test
   int32_t extraSumTolerance = 5;   // Xs: added to Ts by the tracking scan
   int32_t minimumAmplitude = 1000; // Amin: fine comparison only at loud enough points
+  int32_t spoiledPercent = 0;      // share of compared frames allowed a band byte beyond Tb
+  QueryAnalysis analysis = QueryAnalysis::Plain;
   int32_t debugTrack = 0;          // traces are written for this track ...
   int32_t debugFrame = 0;          // ... around this frame
 
-  // "Быстрый" 5/15/10, "Тщательный" 10/20/15, "Скурпулёзный" 15/25/20 (Tb, Ta, Ts).
+  // "Быстрый" 5/15/10, "Тщательный" 10/20/15, "Скурпулёзный" 15/25/20 (Tb, Ta, Ts),
+  // each with every compared frame within Tb. "Шумоустойчивый" 20/25/25 with the
+  // noise-robust analysis and up to a fifth of the frames beyond Tb: noise that
+  // remains after the correction still spoils some frames of a true match.
   void SetMode(SearchMode mode) {
-    static constexpr int32_t kTolerances[3][3] = {{5, 15, 10}, {10, 20, 15}, {15, 25, 20}};
+    static constexpr int32_t kTolerances[4][4] = {{5, 15, 10, 0}, {10, 20, 15, 0}, {15, 25, 20, 0}, {25, 25, 30, 20}};
     const auto& t = kTolerances[static_cast<int32_t>(mode)];
     bandTolerance = t[0];
     amplitudeTolerance = t[1];
     sumTolerance = t[2];
+    spoiledPercent = t[3];
+    analysis = mode == SearchMode::Noisy ? QueryAnalysis::NoiseRobust : QueryAnalysis::Plain;
   }
 };
 

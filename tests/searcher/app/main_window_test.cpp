@@ -148,17 +148,20 @@ TEST_F(MainWindowTest, ModeItemsSetTheTolerancesTheParametersWindowShows) {
   TForm24* parameters = window.SearchParametersWindow();
   struct Row {
     SearchMode mode;
-    int band, amplitude, sum;
+    QList<int> tolerances;  // Tb, Ta, Ts, frames allowed beyond Tb (percent)
+    QueryAnalysis analysis;
   };
-  for (const Row& row : {Row{SearchMode::Thorough, 10, 20, 15}, Row{SearchMode::Scrupulous, 15, 25, 20},
-                         Row{SearchMode::Fast, 5, 15, 10}}) {
+  for (const Row& row : {Row{SearchMode::Thorough, {10, 20, 15, 0}, QueryAnalysis::Plain},
+                         Row{SearchMode::Noisy, {25, 25, 30, 20}, QueryAnalysis::NoiseRobust},
+                         Row{SearchMode::Scrupulous, {15, 25, 20, 0}, QueryAnalysis::Plain},
+                         Row{SearchMode::Fast, {5, 15, 10, 0}, QueryAnalysis::Plain}}) {
     MainMenu::Item(window.Menu().mode, static_cast<int>(row.mode))->trigger();
     const SearchParameters& p = session_->Parameters();
-    EXPECT_EQ(QList<int>({p.bandTolerance, p.amplitudeTolerance, p.sumTolerance}),
-              QList<int>({row.band, row.amplitude, row.sum}));
+    EXPECT_EQ(QList<int>({p.bandTolerance, p.amplitudeTolerance, p.sumTolerance, p.spoiledPercent}), row.tolerances);
+    EXPECT_EQ(p.analysis, row.analysis);
     EXPECT_EQ(QList<int>({parameters->BandTolerance()->value(), parameters->AmplitudeTolerance()->value(),
-                          parameters->SumTolerance()->value()}),
-              QList<int>({row.band, row.amplitude, row.sum}));
+                          parameters->SumTolerance()->value(), parameters->SpoiledPercent()->value()}),
+              row.tolerances);
   }
   parameters->SumTolerance()->setValue(700);
   EXPECT_EQ(session_->Parameters().sumTolerance, 700);

@@ -100,7 +100,7 @@ TEST(Matcher, TableDrivenCoarseStageEqualsThePlainLoop) {
   std::vector<int16_t> excerpt(sources[2].begin() + 480000, sources[2].begin() + 480000 + 4 * 48000);
   for (size_t s = 0; s < excerpt.size(); s += 3) excerpt[s] = static_cast<int16_t>(excerpt[s] / 2 + 700);
   AudioQuery query;
-  ASSERT_TRUE(query.Create(excerpt.data(), static_cast<int32_t>(excerpt.size())));
+  ASSERT_TRUE(query.Create(excerpt.data(), static_cast<int32_t>(excerpt.size()), QueryAnalysis::Plain));
 
   // Random records near the key points' bands, so that many frames pass or just
   // miss the coarse test.
@@ -136,7 +136,7 @@ class MatcherGolden : public ::testing::Test {
  protected:
   void SetUp() override {
     signal = synth::MusicLikeSignal(21, 3 * 48000);  // L = 144000: six frames
-    ASSERT_TRUE(query.Create(signal.data(), static_cast<int32_t>(signal.size())));
+    ASSERT_TRUE(query.Create(signal.data(), static_cast<int32_t>(signal.size()), QueryAnalysis::Plain));
     for (size_t k = 0; k < query.Keypoints().size(); ++k) {
       if (query.Keypoints()[k].position >= 48000 && query.Keypoints()[k].position < 96000) key = static_cast<int32_t>(k);
     }
@@ -230,7 +230,7 @@ TEST(EnvelopeCheck, AnErrorEqualToTheToleranceTriesTheNeighbours) {
     x[p2] = -700;
     x[p2 + 1] = afterP2;
     auto q = std::make_unique<AudioQuery>();
-    EXPECT_TRUE(q->Create(x.data(), static_cast<int32_t>(x.size())));
+    EXPECT_TRUE(q->Create(x.data(), static_cast<int32_t>(x.size()), QueryAnalysis::Plain));
     return q;
   };
   TrackIndex track = EmptyTrack(10);
@@ -260,7 +260,7 @@ TEST(Matcher, NegativeHalfWavePeaksCountByTheirMagnitude) {
   x[72100] = 1000;
   x[96200] = -1000;
   AudioQuery q;
-  ASSERT_TRUE(q.Create(x.data(), static_cast<int32_t>(x.size())));
+  ASSERT_TRUE(q.Create(x.data(), static_cast<int32_t>(x.size()), QueryAnalysis::Plain));
   TrackIndex track = EmptyTrack(10);
   SetRecord(track, 3, 100, 1000, {});
   SetRecord(track, 4, 200, static_cast<uint16_t>(-1000), {});

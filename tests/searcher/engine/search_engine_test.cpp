@@ -9,6 +9,11 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <random>
+
 namespace melo {
 namespace {
 
@@ -39,7 +44,7 @@ class SearchEngineTest : public ::testing::Test {
   bool Excerpt(int32_t track, double endSeconds, AudioQuery& query, int32_t seconds = 4) {
     const auto end = static_cast<size_t>(endSeconds * kRate);
     const std::vector<int16_t>& s = signals_[track];
-    return query.Create(s.data() + end - seconds * kRate, seconds * kRate);
+    return query.Create(s.data() + end - seconds * kRate, seconds * kRate, QueryAnalysis::Plain);
   }
 
   SearchOutcome Search(SearchEngine& engine, AudioQuery& query) {
@@ -111,7 +116,7 @@ TEST_F(SearchEngineTest, PresentationOfAHitAndOfNothing) {
   EXPECT_EQ(ResultRows(hit, index_)[9], QStringList(5));
 
   const auto stranger = synth::MusicLikeSignal(999, 4 * kRate);
-  ASSERT_TRUE(query.Create(stranger.data(), 4 * kRate));
+  ASSERT_TRUE(query.Create(stranger.data(), 4 * kRate, QueryAnalysis::Plain));
   const SearchOutcome nothing = Search(engine, query);
   EXPECT_FALSE(nothing.Found());
   const QStringList empty = HistoryLine(nothing, index_).split('\t');
@@ -119,6 +124,42 @@ TEST_F(SearchEngineTest, PresentationOfAHitAndOfNothing) {
   EXPECT_TRUE(empty[2].isEmpty() && empty[3].isEmpty() && empty[6].isEmpty() && empty[9].isEmpty());
   EXPECT_TRUE(empty[7].contains("% "));
   EXPECT_TRUE(ParameterRows(nothing, index_).isEmpty());
+}
+
+// White noise 10 dB under the music: the noise mode finds most of 16 excerpts
+// (12 measured; 0 without the noise correction), the fast mode hardly any, and
+// a stranger under noise is still not found.
+TEST_F(SearchEngineTest, TheNoiseModeHearsThroughWhiteNoise) {
+  SearchEngine engine(index_, 2);
+  AudioQuery query;
+  auto noisy = [](std::vector<int16_t> x, uint32_t seed) {
+    double power = 0;
+    for (int16_t v : x) power += static_cast<double>(v) * v;
+    std::mt19937 generator(seed);
+    std::normal_distribution<double> gaussian(0.0, std::sqrt(power / static_cast<double>(x.size()) / 10.0));
+    for (int16_t& v : x) v = static_cast<int16_t>(std::clamp(std::lround(v + gaussian(generator)), -32768L, 32767L));
+    return x;
+  };
+  std::map<SearchMode, int> found;
+  for (const SearchMode mode : {SearchMode::Fast, SearchMode::Noisy}) {
+    params.SetMode(mode);
+    for (int32_t track = 0; track < 4; ++track) {
+      for (const double end : {9.0, 15.5, 22.0, 33.5}) {
+        const std::vector<int16_t>& s = signals_[track];
+        const auto first = s.begin() + static_cast<std::ptrdiff_t>((end - 4) * kRate);
+        const std::vector<int16_t> excerpt = noisy({first, first + 4 * kRate}, track + 1);
+        if (!query.Create(excerpt.data(), 4 * kRate, params.analysis)) continue;
+        const SearchOutcome outcome = Search(engine, query);
+        found[mode] += outcome.Found() && outcome.entries[0].track == track &&
+                       std::abs(outcome.entries[0].position - static_cast<int64_t>(end * kRate)) < kRate / 2;
+      }
+    }
+  }
+  EXPECT_GE(found[SearchMode::Noisy], 10);
+  EXPECT_LE(found[SearchMode::Fast], 2);
+  const std::vector<int16_t> stranger = noisy(synth::MusicLikeSignal(999, 4 * kRate), 9);
+  ASSERT_TRUE(query.Create(stranger.data(), 4 * kRate, params.analysis));
+  EXPECT_FALSE(Search(engine, query).Found());
 }
 
 TEST(DisplayTitle, TagsFirstThenThePath) {
@@ -139,20 +180,20 @@ TEST(AudioQuery, CreateLoadSaveAndHistory) {
   testing::TempDir dir;
   AudioQuery query;
   const auto music = synth::MusicLikeSignal(7, 4 * kRate);
-  EXPECT_FALSE(query.Create(music.data(), 24000));
-  ASSERT_TRUE(query.Create(music.data(), 4 * kRate));
+  EXPECT_FALSE(query.Create(music.data(), 24000, QueryAnalysis::Plain));
+  ASSERT_TRUE(query.Create(music.data(), 4 * kRate, QueryAnalysis::Plain));
   EXPECT_TRUE(query.TimeStamp().endsWith(' '));
   const QString wav = AudioQuery::FileNameFor(dir.Path("my queries"), "2024-05-01 13:45:10 ", ".wav");
   EXPECT_EQ(wav, dir.Path("my queries/query_2024-05-01_13-45-10_.wav"));
   ASSERT_TRUE(QDir().mkpath(dir.Path("my queries")));
   ASSERT_TRUE(query.SaveWav(wav));
   AudioQuery loaded;
-  EXPECT_EQ(loaded.Load(wav), "");
+  EXPECT_EQ(loaded.Load(wav, QueryAnalysis::Plain), "");
   EXPECT_EQ(loaded.Samples(), query.Samples());
   EXPECT_EQ(loaded.Keypoints().size(), query.Keypoints().size());
-  EXPECT_EQ(loaded.Load(dir.Path("none.dat")), "Файл не найден!");
-  EXPECT_EQ(loaded.Load(dir.Write("q.mp3", "x")), "Неизвестный тип файла!");
-  EXPECT_EQ(loaded.Load(dir.Write("short.dat", QByteArray(1000, 0))), "Ошибка создания запроса!");
+  EXPECT_EQ(loaded.Load(dir.Path("none.dat"), QueryAnalysis::Plain), "Файл не найден!");
+  EXPECT_EQ(loaded.Load(dir.Write("q.mp3", "x"), QueryAnalysis::Plain), "Неизвестный тип файла!");
+  EXPECT_EQ(loaded.Load(dir.Write("short.dat", QByteArray(1000, 0)), QueryAnalysis::Plain), "Ошибка создания запроса!");
 
   QueryHistory history;
   for (int i = 0; i < 51; ++i) history.Add(QString::number(i), {static_cast<int16_t>(i)});

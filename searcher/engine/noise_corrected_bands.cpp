@@ -1,0 +1,81 @@
+#include "searcher/engine/noise_corrected_bands.h"
+
+#include "fingerprint/index_record.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <random>
+
+namespace melo {
+
+namespace {
+
+constexpr int32_t kDraws = 16;
+constexpr double kLeastNoise = 1.0;
+
+// kDraws frames of unit Gaussian noise from a fixed seed, shared by all threads.
+const std::vector<float>& NoiseBank() {
+  static const std::vector<float> bank = [] {
+    std::vector<float> values(static_cast<size_t>(kDraws) * kFrameSize);
+    std::mt19937 generator(20261207);
+    std::normal_distribution<float> gaussian(0.0f, 1.0f);
+    for (float& v : values) v = gaussian(generator);
+    return values;
+  }();
+  return bank;
+}
+
+int16_t ToSample(double v) { return static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L)); }
+
+}  // namespace
+
+NoiseCorrectedBands::NoiseCorrectedBands()
+    : fft_(kFrameSize), spectrum_(kFrameSize), frame_(kFrameSize + 1, 0) {}
+
+bool NoiseCorrectedBands::Compute(const int16_t* samples, int32_t count, int32_t position, double noiseSigma,
+                                  uint8_t* out) {
+  if (!builder_.ComputeBandBytes(samples, count, position, out)) return false;
+  // Noise below one sample step leaves the bytes as they are (and could leave a
+  // noisy copy of a silent estimate without any sample to normalise by).
+  if (noiseSigma < kLeastNoise) return true;
+
+  const int16_t* x = samples + position - kFrameHalf;
+  for (int32_t n = 0; n < kFrameSize; ++n) spectrum_[n] = {static_cast<double>(x[n]), 0.0};
+  fft_.Forward(spectrum_);
+  const double noisePower = kFrameSize * noiseSigma * noiseSigma;
+  for (auto& bin : spectrum_) {
+    const double power = std::norm(bin);
+    bin *= power > noisePower ? std::sqrt(1.0 - noisePower / power) : 0.0;
+  }
+  fft_.Inverse(spectrum_);
+
+  std::array<double, IndexRecord::kBands> estimateBands{};
+  bool silent = true;
+  for (int32_t n = 0; n < kFrameSize; ++n) {
+    frame_[n] = ToSample(spectrum_[n].real());
+    silent = silent && frame_[n] == 0;
+  }
+  // A frame that is all noise has no band energy of its own.
+  if (!silent) {
+    uint8_t bytes[IndexRecord::kBands];
+    builder_.ComputeBandBytes(frame_.data(), kFrameSize + 1, kFrameHalf, bytes);
+    for (int32_t c = 0; c < IndexRecord::kBands; ++c) estimateBands[c] = bytes[c];
+  }
+
+  std::array<double, IndexRecord::kBands> noisyBands{};
+  const float* noise = NoiseBank().data();
+  for (int32_t d = 0; d < kDraws; ++d, noise += kFrameSize) {
+    for (int32_t n = 0; n < kFrameSize; ++n) frame_[n] = ToSample(spectrum_[n].real() + noiseSigma * noise[n]);
+    uint8_t bytes[IndexRecord::kBands];
+    builder_.ComputeBandBytes(frame_.data(), kFrameSize + 1, kFrameHalf, bytes);
+    for (int32_t c = 0; c < IndexRecord::kBands; ++c) noisyBands[c] += bytes[c];
+  }
+  for (int32_t c = 0; c < IndexRecord::kBands; ++c) {
+    const double bias = noisyBands[c] / kDraws - estimateBands[c];
+    out[c] = static_cast<uint8_t>(std::clamp(std::lround(out[c] - bias), 0L, 255L));
+  }
+  return true;
+}
+
+}  // namespace melo

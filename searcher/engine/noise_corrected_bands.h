@@ -1,0 +1,37 @@
+#pragma once
+
+#include "fingerprint/fingerprint_builder.h"
+#include "searcher/engine/complex_fft.h"
+
+#include <complex>
+#include <cstdint>
+#include <vector>
+
+namespace melo {
+
+// Band bytes of a noisy recording with the share that white noise adds taken
+// out. Noise raises the weak upper bands by many steps and, through the larger
+// normalising sum, lowers the strong ones by a few. The bias is measured rather
+// than modelled: the clean frame is estimated by spectral subtraction (each bin
+// scaled by sqrt(max(0, 1 - N sigma^2 / |X|^2))), noise of the known level is
+// added to that estimate again and again, and the mean change of its band bytes
+// is the bias removed from the recording's own bytes.
+// One instance per thread; the noise draws are the same fixed set everywhere, so
+// the result depends only on the samples, the position and the level.
+class NoiseCorrectedBands {
+ public:
+  NoiseCorrectedBands();
+
+  // Bytes of the frame centred on `position` (see FingerprintBuilder::
+  // ComputeBandBytes), corrected for white noise of standard deviation
+  // `noiseSigma`. Outside the track: all 255, false.
+  bool Compute(const int16_t* samples, int32_t count, int32_t position, double noiseSigma, uint8_t* out);
+
+ private:
+  FingerprintBuilder builder_{1};
+  ComplexFft fft_;
+  std::vector<std::complex<double>> spectrum_;
+  std::vector<int16_t> frame_;  // one frame and the sample after it, centred on kFrameHalf
+};
+
+}  // namespace melo

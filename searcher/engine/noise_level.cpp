@@ -1,0 +1,77 @@
+#include "searcher/engine/noise_level.h"
+
+#include "searcher/engine/complex_fft.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <vector>
+
+namespace melo {
+
+namespace {
+
+constexpr int32_t kFrame = 2048;
+constexpr int32_t kHop = 1024;
+constexpr int32_t kSmoothing = 4;
+constexpr int32_t kRun = 32;
+// The median of the run minima of pure white noise's smoothed power is this
+// share of its mean power (measured on Gaussian noise, 3 to 40 s long: 0.280 ... 0.293).
+constexpr double kMinimumBias = 0.287;
+constexpr double kNoSnr = 99.0;
+
+}  // namespace
+
+double EstimateNoiseSigma(const int16_t* samples, int32_t count) {
+  const int32_t frames = count >= kFrame ? (count - kFrame) / kHop + 1 : 0;
+  if (frames == 0) return 0.0;
+  const ComplexFft fft(kFrame);
+  std::vector<double> window(kFrame);
+  double windowPower = 0;
+  for (int32_t n = 0; n < kFrame; ++n) {
+    window[n] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * n / kFrame);
+    windowPower += window[n] * window[n];
+  }
+  constexpr int32_t kBins = kFrame / 2 - 1;  // bins 1 ... 1023
+  std::vector<float> power(static_cast<size_t>(frames) * kBins);
+  std::vector<std::complex<double>> data(kFrame);
+  for (int32_t f = 0; f < frames; ++f) {
+    const int16_t* x = samples + static_cast<int64_t>(f) * kHop;
+    for (int32_t n = 0; n < kFrame; ++n) data[n] = {x[n] * window[n], 0.0};
+    fft.Forward(data);
+    for (int32_t k = 0; k < kBins; ++k) power[static_cast<size_t>(f) * kBins + k] = static_cast<float>(std::norm(data[k + 1]));
+  }
+  const int32_t smoothed = std::max(frames - kSmoothing + 1, int32_t{1});
+  const int32_t span = std::min(kSmoothing, frames);
+  const int32_t runs = std::max(smoothed / kRun, int32_t{1});
+  const int32_t runLength = smoothed / runs;
+  std::vector<double> minima;
+  minima.reserve(static_cast<size_t>(runs) * kBins);
+  for (int32_t k = 0; k < kBins; ++k) {
+    for (int32_t r = 0; r < runs; ++r) {
+      double lowest = INFINITY;
+      for (int32_t s = r * runLength; s < (r + 1) * runLength; ++s) {
+        double sum = 0;
+        for (int32_t f = s; f < s + span; ++f) sum += power[static_cast<size_t>(f) * kBins + k];
+        lowest = std::min(lowest, sum / span);
+      }
+      minima.push_back(lowest);
+    }
+  }
+  auto middle = minima.begin() + static_cast<std::ptrdiff_t>(minima.size() / 2);
+  std::nth_element(minima.begin(), middle, minima.end());
+  return std::sqrt(*middle / kMinimumBias / windowPower);
+}
+
+double EstimateSnrDb(const int16_t* samples, int32_t count, double noiseSigma) {
+  if (count <= 0 || noiseSigma <= 0) return kNoSnr;
+  double total = 0;
+  for (int32_t i = 0; i < count; ++i) total += static_cast<double>(samples[i]) * samples[i];
+  const double noise = noiseSigma * noiseSigma;
+  const double signal = total / count - noise;
+  if (signal <= 0) return -kNoSnr;
+  return std::min(10.0 * std::log10(signal / noise), kNoSnr);
+}
+
+}  // namespace melo
