@@ -3,10 +3,11 @@
 #
 # Plays TRACK (any audio ffmpeg decodes) through Echoline's file mode into
 # melodar-cli listen with an automatic search every second against DB, for SECONDS
-# (default 60), and reports the CPU load of the searcher (share of one core, the
-# helper included) and the delay from the start of playback to the first confirmed
-# identification. For a large DB, build one with build/bin/search_bench and import
-# the corpus into it (melobank-cli import), so that the played track is in it.
+# (default 60) in the search mode MODE (environment, default fast), and reports the
+# CPU load of the searcher (share of one core, the helper included) and the delay
+# from the start of playback to the first confirmed identification. For a large
+# DB, build one with build/bin/search_bench and import the corpus into it
+# (melobank-cli import), so that the played track is in it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 db=${1:?usage: listen_bench.sh DB TRACK [SECONDS]}
@@ -18,7 +19,7 @@ trap 'rm -rf "$work"' EXIT
 ffmpeg -v error -nostdin -y -i "$track" -ac 2 -ar 48000 -c:a pcm_s16le "$work/play.wav"
 start=$(date +%s.%N)
 ECHOLINE_SOURCE=$work/play.wav /usr/bin/time -f '%U %S %e' -o "$work/time" \
-  "$root/build/bin/melodar-cli" listen --db "$db" --interval 1 --duration "$seconds" --json 2>/dev/null |
+  "$root/build/bin/melodar-cli" listen --db "$db" --mode "${MODE:-fast}" --interval 1 --duration "$seconds" --json 2>/dev/null |
   while IFS= read -r line; do echo "$(date +%s.%N) $line"; done > "$work/lines"
 
 read -r user sys wall < "$work/time"

@@ -273,6 +273,7 @@ int main(int argc, char** argv) {
       params.SetMode(*mode);
       std::vector<double> searches;
       int found = 0;
+      ScanCounters work;
       for (const auto& q : queries) {
         if (!query.Create(q.data(), static_cast<int32_t>(q.size()), params.analysis)) continue;
         SearchOutcome outcome;
@@ -282,10 +283,14 @@ int main(int argc, char** argv) {
         engine.Wait();
         searches.push_back(outcome.searchMs);
         found += outcome.Found() ? 1 : 0;
+        work += outcome.totals;
       }
       const double search = Median(searches);
-      std::printf("          %-11s search median %7.2f ms over %zu queries (x%.2f the floor), %d answered\n",
-                  modeName.toUtf8().constData(), search, searches.size(), search / floor, found);
+      const double n = std::max<double>(1, static_cast<double>(searches.size()));
+      std::printf("          %-11s search median %7.2f ms over %zu queries (x%.2f the floor), %d answered; per search "
+                  "%.0f coarse matches, %.0f envelopes passed\n",
+                  modeName.toUtf8().constData(), search, searches.size(), search / floor, found,
+                  static_cast<double>(work.coarseMatches) / n, static_cast<double>(work.windowsPassed) / n);
     }
     std::fflush(stdout);
   }

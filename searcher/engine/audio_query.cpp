@@ -16,6 +16,9 @@ namespace melo {
 namespace {
 
 constexpr uint64_t kComputedMask = 0xFFull | (0xFFull << 16) | (0xFFull << 32);  // bytes 0, 2, 4
+// Grid point g of the noise bias lies at sample (g + 1) * kBiasStep: the first
+// whose frame lies inside the query.
+constexpr int32_t kBiasStep = kFrameHalf;
 
 // Key points at the dominant peaks of the low-passed copy, with the original's
 // amplitudes and noise-corrected band bytes.
@@ -57,6 +60,9 @@ bool AudioQuery::Create(const int16_t* samples, int32_t count, QueryAnalysis ana
   cacheLength_ = Length();
   cache_ = std::make_unique<std::atomic<uint64_t>[]>(static_cast<size_t>(cacheLength_));
   for (int32_t i = 0; i < cacheLength_; ++i) cache_[i].store(0, std::memory_order_relaxed);
+  // Points whose frame ends before the last sample, as FingerprintBuilder requires.
+  biasSlots_ = robust ? std::max((Length() - kFrameHalf - 1) / kBiasStep, int32_t{0}) : 0;
+  biasGrid_ = biasSlots_ > 0 ? std::make_unique<BiasSlot[]>(static_cast<size_t>(biasSlots_)) : nullptr;
   return true;
 }
 
@@ -69,7 +75,13 @@ void AudioQuery::BandsAt(int32_t position, NoiseCorrectedBands& scratch, uint8_t
       return;
     }
   }
-  scratch.Compute(samples_.data(), Length(), position, noiseSigma_, out);
+  if (scratch.PlainBytes(samples_.data(), Length(), position, out) && biasSlots_ > 0) {
+    const int32_t nearest = (position + kBiasStep / 2) / kBiasStep - 1;
+    BiasSlot& slot = biasGrid_[std::clamp(nearest, int32_t{0}, biasSlots_ - 1)];
+    const int32_t at = static_cast<int32_t>(&slot - biasGrid_.get() + 1) * kBiasStep;
+    std::call_once(slot.measured, [&] { slot.bias = scratch.BiasAt(samples_.data(), at, noiseSigma_); });
+    NoiseCorrectedBands::Remove(slot.bias, out);
+  }
   if (cached) {
     uint64_t word = 0;
     std::memcpy(&word, out, 8);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace melo {
@@ -16,7 +17,9 @@ namespace melo {
 // points with their band bytes, and a per-sample cache of band bytes that the
 // matching fills lazily. The noise-robust analysis estimates the query's noise
 // level once, chooses the key points on a low-passed copy and corrects every
-// band byte for that noise. One instance is reused for every search; during a search
+// band byte for that noise: the key points' with the bias at their own position,
+// the others' with the bias at the nearest point of a 1024-sample grid, each
+// grid point measured once, when first needed. One instance is reused for every search; during a search
 // it is read by all scanning threads, and only the cache changes.
 class AudioQuery {
  public:
@@ -66,6 +69,12 @@ class AudioQuery {
   // 8 band bytes per sample position, published whole; 0 in bytes 0, 2 and 4
   // means not computed yet.
   std::unique_ptr<std::atomic<uint64_t>[]> cache_;
+  struct BiasSlot {
+    std::once_flag measured;
+    NoiseCorrectedBands::Bias bias{};
+  };
+  int32_t biasSlots_ = 0;
+  std::unique_ptr<BiasSlot[]> biasGrid_;
 };
 
 }  // namespace melo

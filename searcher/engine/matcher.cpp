@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace melo {
 
@@ -54,6 +58,36 @@ bool CoarseTest(const uint8_t* frameBands, const uint8_t* keyBands, int32_t band
   return true;
 }
 
+inline uint64_t BandWord(const uint8_t* bands) {
+  uint64_t word = 0;
+  std::memcpy(&word, bands, 8);
+  return word;
+}
+
+// The sum of the 8 band differences of two band words: one instruction where
+// SSE2 is there (every x86-64 has it).
+inline int32_t BandSum(uint64_t a, uint64_t b) {
+#if defined(__SSE2__)
+  const __m128i x = _mm_cvtsi64_si128(static_cast<int64_t>(a));
+  const __m128i y = _mm_cvtsi64_si128(static_cast<int64_t>(b));
+  return _mm_cvtsi128_si32(_mm_sad_epu8(x, y));
+#else
+  int32_t sum = 0;
+  for (int32_t m = 0; m < 8; ++m, a >>= 8, b >>= 8) {
+    sum += std::abs(static_cast<int32_t>(a & 0xFF) - static_cast<int32_t>(b & 0xFF));
+  }
+  return sum;
+#endif
+}
+
+inline int32_t LargestDifference(const uint8_t* frameBands, const uint8_t* keyBands) {
+  int32_t largest = 0;
+  for (int32_t m = 0; m < IndexRecord::kBands; ++m) {
+    largest = std::max(largest, std::abs(int32_t{frameBands[m]} - int32_t{keyBands[m]}));
+  }
+  return largest;
+}
+
 }  // namespace
 
 ScanCounters& ScanCounters::operator+=(const ScanCounters& o) {
@@ -77,6 +111,7 @@ QueryMatcher::QueryMatcher(AudioQuery& query, const SearchParameters& params) : 
       allowed_[m][v] = mask;
     }
   }
+  for (size_t k = 0; k < keypoints.size() && k < keyBands_.size(); ++k) keyBands_[k] = BandWord(keypoints[k].bands.data());
 }
 
 void QueryMatcher::FullScan(int32_t track, const TrackIndex& index, SearchResults& results,
@@ -101,12 +136,15 @@ void QueryMatcher::FullScan(int32_t track, const TrackIndex& index, SearchResult
     const uint8_t* b = Bands(r);
     uint32_t candidates = a[0][b[0]] & a[1][b[1]] & a[2][b[2]] & a[3][b[3]] & a[4][b[4]] & a[5][b[5]] &
                           a[6][b[6]] & a[7][b[7]];
+    if (candidates == 0) continue;
+    // Every band of a candidate is within Tb already; the sum decides.
+    const uint64_t frameBands = BandWord(b);
     while (candidates != 0) {
       const int32_t k = std::countr_zero(candidates);
       candidates &= candidates - 1;
-      int32_t sum = 0, largest = 0;
-      CoarseTest(b, keypoints[k].bands.data(), params_.bandTolerance, &sum, &largest);
+      const int32_t sum = BandSum(frameBands, keyBands_[k]);
       if (sum > params_.sumTolerance) continue;
+      const int32_t largest = LargestDifference(b, keypoints[k].bands.data());
       EvaluateCoarseMatch(track, index, {i, k, sum, largest}, results, scratch);
     }
   }
@@ -164,6 +202,28 @@ std::optional<AlignedWindow> QueryMatcher::WindowAround(const TrackIndex& index,
   return window;
 }
 
+int32_t QueryMatcher::ConfirmingKeypoints(const TrackIndex& index, const AlignedWindow& window,
+                                          int32_t matched) const {
+  constexpr int64_t kReach = 3;  // the envelope check's reach
+  const uint8_t* records = index.records.data();
+  const auto& keypoints = query_.Keypoints();
+  int32_t confirming = 0;
+  for (int32_t k = 0; k < static_cast<int32_t>(keypoints.size()); ++k) {
+    if (k == matched) continue;
+    const int64_t sample = window.offset + keypoints[k].position;
+    const int64_t frame = sample / kFrameSamples;
+    if (sample < 0 || frame >= index.count) continue;
+    const uint8_t* r = Record(records, static_cast<int32_t>(frame));
+    if (Amplitude(r) == 0 || std::llabs(frame * kFrameSamples + Position(r) - sample) > kReach) continue;
+    int32_t sum = 0, largest = 0;
+    if (CoarseTest(Bands(r), keypoints[k].bands.data(), params_.bandTolerance, &sum, &largest) &&
+        sum <= params_.sumTolerance) {
+      ++confirming;
+    }
+  }
+  return confirming;
+}
+
 QueryMatcher::FineComparison QueryMatcher::CompareBands(const TrackIndex& index, const AlignedWindow& window,
                                                         int32_t largest, ScanScratch& scratch,
                                                         QString* trace) const {
@@ -213,6 +273,12 @@ void QueryMatcher::Evaluate(const Tolerances& t, int32_t track, const TrackIndex
   if (envelope < 0) return;
   reach(BreakPoint::kEnvelopePassed);
   if (t.full) ++scratch.counters->windowsPassed;
+  // Wide tolerances let chance alignments through the cheap tests; one that no
+  // other key point agrees with is not worth the band comparison, nor an answer.
+  if (params_.confirmingKeypoints > 0 &&
+      ConfirmingKeypoints(index, *window, match.keypoint) < params_.confirmingKeypoints) {
+    return;
+  }
 
   const bool traced = t.full && track == params_.debugTrack && std::abs(params_.debugFrame - match.frame) < 16;
   QString trace;

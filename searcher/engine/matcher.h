@@ -98,6 +98,10 @@ class QueryMatcher {
   // -3 a frame falls outside the query.
   int32_t EnvelopeCheck(const TrackIndex& index, const AlignedWindow& window) const;
 
+  // How many key points besides the matched one meet a track peak (within 3
+  // samples) at the window's alignment with band bytes that pass the coarse test.
+  int32_t ConfirmingKeypoints(const TrackIndex& index, const AlignedWindow& window, int32_t matched) const;
+
  private:
   struct Tolerances {
     int32_t band, sum, finalScore;
@@ -130,6 +134,8 @@ class QueryMatcher {
   // key point candidates are the AND over its 8 band bytes: a table look-up per
   // byte instead of 20 comparisons.
   std::array<std::array<uint32_t, 256>, 8> allowed_{};
+  // Each key point's 8 band bytes as one word, for the one-instruction band sum.
+  std::array<uint64_t, kMaxQueryKeypoints> keyBands_{};
 };
 
 }  // namespace melo

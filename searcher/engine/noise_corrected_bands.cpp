@@ -35,10 +35,20 @@ NoiseCorrectedBands::NoiseCorrectedBands()
 
 bool NoiseCorrectedBands::Compute(const int16_t* samples, int32_t count, int32_t position, double noiseSigma,
                                   uint8_t* out) {
-  if (!builder_.ComputeBandBytes(samples, count, position, out)) return false;
+  if (!PlainBytes(samples, count, position, out)) return false;
+  Remove(BiasAt(samples, position, noiseSigma), out);
+  return true;
+}
+
+void NoiseCorrectedBands::Remove(const Bias& bias, uint8_t* bytes) {
+  for (int32_t c = 0; c < IndexRecord::kBands; ++c) bytes[c] = static_cast<uint8_t>(std::clamp(bytes[c] - bias[c], 0, 255));
+}
+
+NoiseCorrectedBands::Bias NoiseCorrectedBands::BiasAt(const int16_t* samples, int32_t position, double noiseSigma) {
+  Bias bias{};
   // Noise below one sample step leaves the bytes as they are (and could leave a
   // noisy copy of a silent estimate without any sample to normalise by).
-  if (noiseSigma < kLeastNoise) return true;
+  if (noiseSigma < kLeastNoise) return bias;
 
   const int16_t* x = samples + position - kFrameHalf;
   for (int32_t n = 0; n < kFrameSize; ++n) spectrum_[n] = {static_cast<double>(x[n]), 0.0};
@@ -72,10 +82,9 @@ bool NoiseCorrectedBands::Compute(const int16_t* samples, int32_t count, int32_t
     for (int32_t c = 0; c < IndexRecord::kBands; ++c) noisyBands[c] += bytes[c];
   }
   for (int32_t c = 0; c < IndexRecord::kBands; ++c) {
-    const double bias = noisyBands[c] / kDraws - estimateBands[c];
-    out[c] = static_cast<uint8_t>(std::clamp(std::lround(out[c] - bias), 0L, 255L));
+    bias[c] = static_cast<int16_t>(std::lround(noisyBands[c] / kDraws - estimateBands[c]));
   }
-  return true;
+  return bias;
 }
 
 }  // namespace melo

@@ -3,6 +3,7 @@
 #include "fingerprint/fingerprint_builder.h"
 #include "searcher/engine/complex_fft.h"
 
+#include <array>
 #include <complex>
 #include <cstdint>
 #include <vector>
@@ -20,12 +21,24 @@ namespace melo {
 // the result depends only on the samples, the position and the level.
 class NoiseCorrectedBands {
  public:
+  // What noise adds to each band byte, in byte steps.
+  using Bias = std::array<int16_t, IndexRecord::kBands>;
+
   NoiseCorrectedBands();
 
   // Bytes of the frame centred on `position` (see FingerprintBuilder::
   // ComputeBandBytes), corrected for white noise of standard deviation
   // `noiseSigma`. Outside the track: all 255, false.
   bool Compute(const int16_t* samples, int32_t count, int32_t position, double noiseSigma, uint8_t* out);
+
+  // The two halves of Compute: the uncorrected bytes, and the bias of the frame
+  // centred on `position`, which must lie inside the track. The bias changes
+  // slowly along the music, so neighbouring positions may share one.
+  bool PlainBytes(const int16_t* samples, int32_t count, int32_t position, uint8_t* out) {
+    return builder_.ComputeBandBytes(samples, count, position, out);
+  }
+  Bias BiasAt(const int16_t* samples, int32_t position, double noiseSigma);
+  static void Remove(const Bias& bias, uint8_t* bytes);
 
  private:
   FingerprintBuilder builder_{1};

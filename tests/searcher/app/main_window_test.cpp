@@ -152,7 +152,7 @@ TEST_F(MainWindowTest, ModeItemsSetTheTolerancesTheParametersWindowShows) {
     QueryAnalysis analysis;
   };
   for (const Row& row : {Row{SearchMode::Thorough, {10, 20, 15, 0}, QueryAnalysis::Plain},
-                         Row{SearchMode::Noisy, {25, 25, 30, 20}, QueryAnalysis::NoiseRobust},
+                         Row{SearchMode::Noisy, {20, 25, 30, 20}, QueryAnalysis::NoiseRobust},
                          Row{SearchMode::Scrupulous, {15, 25, 20, 0}, QueryAnalysis::Plain},
                          Row{SearchMode::Fast, {5, 15, 10, 0}, QueryAnalysis::Plain}}) {
     MainMenu::Item(window.Menu().mode, static_cast<int>(row.mode))->trigger();

@@ -116,7 +116,7 @@ TEST(Matcher, TableDrivenCoarseStageEqualsThePlainLoop) {
   }
   tracks.push_back(std::move(random));
 
-  for (const SearchMode mode : {SearchMode::Fast, SearchMode::Scrupulous}) {
+  for (const SearchMode mode : {SearchMode::Fast, SearchMode::Scrupulous, SearchMode::Noisy}) {
     SearchParameters params;
     params.SetMode(mode);
     const QueryMatcher matcher(query, params);
@@ -129,6 +129,39 @@ TEST(Matcher, TableDrivenCoarseStageEqualsThePlainLoop) {
       coarse += fast.counters.coarseMatches;
     }
     EXPECT_GT(coarse, 50);  // the comparison has something to compare
+  }
+}
+
+// A chance alignment has no second key point on a track peak; the true one has
+// several, as long as the peaks lie within 3 samples of where the query has them.
+TEST(Matcher, OtherKeyPointsConfirmOnlyTheTrueAlignment) {
+  const std::vector<int16_t> music = synth::MusicLikeSignal(21, 40 * 48000);
+  TrackIndex track;
+  track.records = FingerprintTrack(music.data(), 40 * 48000);
+  track.count = static_cast<int32_t>(track.records.size() / 12);
+  track.loaded = true;
+  AudioQuery query;
+  ASSERT_TRUE(query.Create(music.data() + 480000, 4 * 48000, QueryAnalysis::Plain));
+  SearchParameters params;
+  params.SetMode(SearchMode::Noisy);
+  const QueryMatcher matcher(query, params);
+  const AlignedWindow truth{0, 0, 480000};
+  EXPECT_GE(matcher.ConfirmingKeypoints(track, truth, 0), 3);
+  EXPECT_EQ(matcher.ConfirmingKeypoints(track, {0, 0, 480000 + 7919}, 0), 0);
+  for (const int32_t shift : {3, 4}) {
+    TrackIndex moved = track;
+    for (int32_t j = 0; j < moved.count; ++j) {
+      uint8_t* r = moved.records.data() + 12 * j;
+      const int32_t position = (r[0] | (r[1] << 8)) + shift;
+      r[0] = static_cast<uint8_t>(position & 0xFF);
+      r[1] = static_cast<uint8_t>(position >> 8);
+    }
+    const int32_t confirming = matcher.ConfirmingKeypoints(moved, truth, 0);
+    if (shift == 3) {
+      EXPECT_EQ(confirming, matcher.ConfirmingKeypoints(track, truth, 0));
+    } else {
+      EXPECT_EQ(confirming, 0);
+    }
   }
 }
 
