@@ -271,11 +271,14 @@ int main(int argc, char** argv) {
       }
       SearchParameters params;
       params.SetMode(*mode);
-      std::vector<double> searches;
+      std::vector<double> searches, creations;
       int found = 0;
       ScanCounters work;
       for (const auto& q : queries) {
+        QElapsedTimer creation;
+        creation.start();
         if (!query.Create(q.data(), static_cast<int32_t>(q.size()), params.analysis)) continue;
+        creations.push_back(creation.nsecsElapsed() / 1e6);
         SearchOutcome outcome;
         engine.onFinished = [&](const SearchOutcome& o) { outcome = o; };
         engine.ResetTracking();
@@ -287,9 +290,9 @@ int main(int argc, char** argv) {
       }
       const double search = Median(searches);
       const double n = std::max<double>(1, static_cast<double>(searches.size()));
-      std::printf("          %-11s search median %7.2f ms over %zu queries (x%.2f the floor), %d answered; per search "
-                  "%.0f coarse matches, %.0f envelopes passed\n",
-                  modeName.toUtf8().constData(), search, searches.size(), search / floor, found,
+      std::printf("          %-11s search median %7.2f ms over %zu queries (x%.2f the floor), %d answered; query "
+                  "analysis %.2f ms; per search %.0f coarse matches, %.0f envelopes passed\n",
+                  modeName.toUtf8().constData(), search, searches.size(), search / floor, found, Median(creations),
                   static_cast<double>(work.coarseMatches) / n, static_cast<double>(work.windowsPassed) / n);
     }
     std::fflush(stdout);

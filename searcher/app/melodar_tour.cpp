@@ -32,6 +32,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QProcess>
 #include <QTabWidget>
 #include <QPushButton>
@@ -226,8 +227,16 @@ int Tour(const QString& out, int scene) {
   Save(window.ProfilingInspectionWindow(), out, QStringLiteral("melodar-profiling.png"));
   Save(window.MatcherLogWindow(), out, QStringLiteral("melodar-log.png"));
 
-  // The mode item "Тщательный" copies its tolerances into the parameters window.
-  melodar::MainMenu::Item(menu.mode, static_cast<int>(SearchMode::Thorough))->trigger();
+  // The "Поиск" menu with its four modes; the item "Шумоустойчивый" copies its
+  // tolerances into the parameters window.
+  QAction* noisy = melodar::MainMenu::Item(menu.mode, static_cast<int>(SearchMode::Noisy));
+  if (auto* searching = qobject_cast<QMenu*>(noisy->associatedObjects().value(0))) {
+    searching->popup(window.mapToGlobal(QPoint(380, 20)));
+    TurnEvents(500);
+    Save(searching, out, QStringLiteral("melodar-search-menu.png"));
+    searching->hide();
+  }
+  noisy->trigger();
   window.SearchParametersWindow()->show();
   TurnEvents(500);
   Save(window.SearchParametersWindow(), out, QStringLiteral("melodar-search-parameters.png"));

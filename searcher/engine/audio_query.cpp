@@ -21,11 +21,9 @@ constexpr uint64_t kComputedMask = 0xFFull | (0xFFull << 16) | (0xFFull << 32); 
 constexpr int32_t kBiasStep = kFrameHalf;
 
 // Key points at the dominant peaks of the low-passed copy, with the original's
-// amplitudes and noise-corrected band bytes.
-std::optional<std::vector<QueryKeypoint>> NoiseRobustKeypoints(const FingerprintBuilder& builder,
-                                                               NoiseCorrectedBands& corrected,
-                                                               const std::vector<int16_t>& samples,
-                                                               double noiseSigma) {
+// amplitudes; their band bytes are the query's corrected ones, filled in later.
+std::optional<std::vector<QueryKeypoint>> LowPassedKeypoints(const FingerprintBuilder& builder,
+                                                             const std::vector<int16_t>& samples) {
   const auto count = static_cast<int32_t>(samples.size());
   const std::vector<int16_t> lowPassed = LowPassed6k(samples.data(), count);
   const std::vector<PeakCandidate> peaks = builder.FindQueryKeypoints(lowPassed.data(), count);
@@ -35,7 +33,6 @@ std::optional<std::vector<QueryKeypoint>> NoiseRobustKeypoints(const Fingerprint
     const int32_t p = peaks[i].position;
     keypoints[i].position = static_cast<uint32_t>(p);
     keypoints[i].amplitude = static_cast<uint16_t>(std::abs(int32_t{samples[p]}));
-    corrected.Compute(samples.data(), count, p, noiseSigma, keypoints[i].bands.data());
   }
   return keypoints;
 }
@@ -50,19 +47,21 @@ bool AudioQuery::Create(const int16_t* samples, int32_t count, QueryAnalysis ana
   peak_ = 0;
   for (int16_t s : samples_) peak_ = std::max(peak_, std::abs(int32_t{s}));
   const bool robust = analysis == QueryAnalysis::NoiseRobust;
-  const double noiseSigma = robust ? EstimateNoiseSigma(samples_.data(), Length()) : 0.0;
-  auto keypoints = robust ? NoiseRobustKeypoints(builder_, corrected_, samples_, noiseSigma)
+  auto keypoints = robust ? LowPassedKeypoints(builder_, samples_)
                           : BuildQueryKeypoints(builder_, samples_.data(), Length());
   if (!keypoints) return false;
-  keypoints_ = std::move(*keypoints);
   analysis_ = analysis;
-  noiseSigma_ = noiseSigma;
+  noiseSigma_ = robust ? EstimateNoiseSigma(samples_.data(), Length()) : 0.0;
   cacheLength_ = Length();
   cache_ = std::make_unique<std::atomic<uint64_t>[]>(static_cast<size_t>(cacheLength_));
   for (int32_t i = 0; i < cacheLength_; ++i) cache_[i].store(0, std::memory_order_relaxed);
   // Points whose frame ends before the last sample, as FingerprintBuilder requires.
   biasSlots_ = robust ? std::max((Length() - kFrameHalf - 1) / kBiasStep, int32_t{0}) : 0;
   biasGrid_ = biasSlots_ > 0 ? std::make_unique<BiasSlot[]>(static_cast<size_t>(biasSlots_)) : nullptr;
+  if (robust) {
+    for (QueryKeypoint& k : *keypoints) BandsAt(static_cast<int32_t>(k.position), corrected_, k.bands.data());
+  }
+  keypoints_ = std::move(*keypoints);
   return true;
 }
 

@@ -17,9 +17,8 @@ namespace melo {
 // points with their band bytes, and a per-sample cache of band bytes that the
 // matching fills lazily. The noise-robust analysis estimates the query's noise
 // level once, chooses the key points on a low-passed copy and corrects every
-// band byte for that noise: the key points' with the bias at their own position,
-// the others' with the bias at the nearest point of a 1024-sample grid, each
-// grid point measured once, when first needed. One instance is reused for every search; during a search
+// band byte for that noise, with the bias measured at the nearest point of a
+// 1024-sample grid, each grid point once, when first needed. One instance is reused for every search; during a search
 // it is read by all scanning threads, and only the cache changes.
 class AudioQuery {
  public:

@@ -1,29 +1,32 @@
 #pragma once
 
-#include <complex>
 #include <cstdint>
 #include <vector>
 
 namespace melo {
 
 // An ordinary radix-2 transform of one power-of-two size, forward and inverse
-// (the inverse divided by the size, so Inverse(Forward(x)) == x). Unlike the
-// fingerprint's own transform, whose rounding and bin shift are part of the
+// (the inverse divided by the size, so that it undoes the forward one), in place
+// on separate real and imaginary arrays so that the butterflies vectorise. Unlike
+// the fingerprint's own transform, whose rounding and bin shift are part of the
 // stored format, this one serves only the query-side noise analysis.
 class ComplexFft {
  public:
   explicit ComplexFft(int32_t size);
 
   int32_t Size() const noexcept { return size_; }
-  void Forward(std::vector<std::complex<double>>& data) const { Transform(data, false); }
-  void Inverse(std::vector<std::complex<double>>& data) const;
+  void Forward(double* re, double* im) const { Transform(re, im, 1.0); }
+  void Inverse(double* re, double* im) const;
 
  private:
-  void Transform(std::vector<std::complex<double>>& data, bool inverse) const;
+  // sign 1: forward, e^(-i...); -1: inverse, e^(+i...).
+  void Transform(double* re, double* im, double sign) const;
 
   int32_t size_;
   std::vector<int32_t> bitReversed_;
-  std::vector<std::complex<double>> twiddles_;  // e^(-2 pi i k / size), k < size / 2
+  // The stage with half-size h keeps its h twiddles e^(-i pi k / h) at offsets h ... 2h - 1.
+  std::vector<double> twiddleRe_;
+  std::vector<double> twiddleIm_;
 };
 
 }  // namespace melo

@@ -32,17 +32,21 @@ std::array<double, kHalfTaps + 1> Taps() {
 std::vector<int16_t> LowPassed6k(const int16_t* samples, int32_t count) {
   static const std::array<double, kHalfTaps + 1> taps = Taps();
   std::vector<int16_t> out(static_cast<size_t>(std::max(count, int32_t{0})));
-  // Samples outside the recording count as silence.
-  auto at = [&](int32_t i) { return i >= 0 && i < count ? static_cast<double>(samples[i]) : 0.0; };
-  for (int32_t i = 0; i < count; ++i) {
-    double y = taps[0] * samples[i];
-    if (i >= kHalfTaps && i + kHalfTaps < count) {
-      for (int32_t k = 1; k <= kHalfTaps; ++k) y += taps[k] * (samples[i - k] + samples[i + k]);
-    } else {
-      for (int32_t k = 1; k <= kHalfTaps; ++k) y += taps[k] * (at(i - k) + at(i + k));
-    }
-    out[i] = static_cast<int16_t>(std::clamp(std::lround(y), -32768L, 32767L));
+  if (count <= 0) return out;
+  // Floats with silence on both sides: the loops then have no edge cases and
+  // vectorise.
+  std::vector<float> x(static_cast<size_t>(count) + 2 * kHalfTaps, 0.0f);
+  for (int32_t i = 0; i < count; ++i) x[i + kHalfTaps] = samples[i];
+  std::array<float, kHalfTaps + 1> t{};
+  for (int32_t k = 0; k <= kHalfTaps; ++k) t[k] = static_cast<float>(taps[k]);
+  // Tap by tap over the whole recording: the inner loop runs along the samples.
+  const float* centre = x.data() + kHalfTaps;
+  std::vector<float> y(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) y[i] = t[0] * centre[i];
+  for (int32_t k = 1; k <= kHalfTaps; ++k) {
+    for (int32_t i = 0; i < count; ++i) y[i] += t[k] * (centre[i - k] + centre[i + k]);
   }
+  for (int32_t i = 0; i < count; ++i) out[i] = static_cast<int16_t>(std::clamp(std::lrint(y[i]), -32768L, 32767L));
   return out;
 }
 

@@ -26,12 +26,12 @@ const std::vector<float>& NoiseBank() {
   return bank;
 }
 
-int16_t ToSample(double v) { return static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L)); }
+int16_t ToSample(double v) { return static_cast<int16_t>(std::clamp(std::lrint(v), -32768L, 32767L)); }
 
 }  // namespace
 
 NoiseCorrectedBands::NoiseCorrectedBands()
-    : fft_(kFrameSize), spectrum_(kFrameSize), frame_(kFrameSize + 1, 0) {}
+    : fft_(kFrameSize), re_(kFrameSize), im_(kFrameSize), frame_(kFrameSize + 1, 0) {}
 
 bool NoiseCorrectedBands::Compute(const int16_t* samples, int32_t count, int32_t position, double noiseSigma,
                                   uint8_t* out) {
@@ -51,19 +51,24 @@ NoiseCorrectedBands::Bias NoiseCorrectedBands::BiasAt(const int16_t* samples, in
   if (noiseSigma < kLeastNoise) return bias;
 
   const int16_t* x = samples + position - kFrameHalf;
-  for (int32_t n = 0; n < kFrameSize; ++n) spectrum_[n] = {static_cast<double>(x[n]), 0.0};
-  fft_.Forward(spectrum_);
-  const double noisePower = kFrameSize * noiseSigma * noiseSigma;
-  for (auto& bin : spectrum_) {
-    const double power = std::norm(bin);
-    bin *= power > noisePower ? std::sqrt(1.0 - noisePower / power) : 0.0;
+  for (int32_t n = 0; n < kFrameSize; ++n) {
+    re_[n] = x[n];
+    im_[n] = 0.0;
   }
-  fft_.Inverse(spectrum_);
+  fft_.Forward(re_.data(), im_.data());
+  const double noisePower = kFrameSize * noiseSigma * noiseSigma;
+  for (int32_t k = 0; k < kFrameSize; ++k) {
+    const double power = re_[k] * re_[k] + im_[k] * im_[k];
+    const double gain = power > noisePower ? std::sqrt(1.0 - noisePower / power) : 0.0;
+    re_[k] *= gain;
+    im_[k] *= gain;
+  }
+  fft_.Inverse(re_.data(), im_.data());
 
   std::array<double, IndexRecord::kBands> estimateBands{};
   bool silent = true;
   for (int32_t n = 0; n < kFrameSize; ++n) {
-    frame_[n] = ToSample(spectrum_[n].real());
+    frame_[n] = ToSample(re_[n]);
     silent = silent && frame_[n] == 0;
   }
   // A frame that is all noise has no band energy of its own.
@@ -76,7 +81,7 @@ NoiseCorrectedBands::Bias NoiseCorrectedBands::BiasAt(const int16_t* samples, in
   std::array<double, IndexRecord::kBands> noisyBands{};
   const float* noise = NoiseBank().data();
   for (int32_t d = 0; d < kDraws; ++d, noise += kFrameSize) {
-    for (int32_t n = 0; n < kFrameSize; ++n) frame_[n] = ToSample(spectrum_[n].real() + noiseSigma * noise[n]);
+    for (int32_t n = 0; n < kFrameSize; ++n) frame_[n] = ToSample(re_[n] + noiseSigma * noise[n]);
     uint8_t bytes[IndexRecord::kBands];
     builder_.ComputeBandBytes(frame_.data(), kFrameSize + 1, kFrameHalf, bytes);
     for (int32_t c = 0; c < IndexRecord::kBands; ++c) noisyBands[c] += bytes[c];

@@ -4,7 +4,6 @@
 #include "searcher/engine/complex_fft.h"
 
 #include <array>
-#include <complex>
 #include <cstdint>
 #include <vector>
 
@@ -43,7 +42,8 @@ class NoiseCorrectedBands {
  private:
   FingerprintBuilder builder_{1};
   ComplexFft fft_;
-  std::vector<std::complex<double>> spectrum_;
+  std::vector<double> re_;
+  std::vector<double> im_;
   std::vector<int16_t> frame_;  // one frame and the sample after it, centred on kFrameHalf
 };
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <numbers>
 #include <vector>
 
@@ -35,12 +34,26 @@ double EstimateNoiseSigma(const int16_t* samples, int32_t count) {
   }
   constexpr int32_t kBins = kFrame / 2 - 1;  // bins 1 ... 1023
   std::vector<float> power(static_cast<size_t>(frames) * kBins);
-  std::vector<std::complex<double>> data(kFrame);
-  for (int32_t f = 0; f < frames; ++f) {
+  // Two real frames per complex transform: frame f as the real part, frame f + 1
+  // as the imaginary part. With a = Z[k] and b = conj(Z[N - k]), the first
+  // frame's bin k is (a + b) / 2 and the second's (a - b) / 2i.
+  std::vector<double> re(kFrame), im(kFrame);
+  for (int32_t f = 0; f < frames; f += 2) {
     const int16_t* x = samples + static_cast<int64_t>(f) * kHop;
-    for (int32_t n = 0; n < kFrame; ++n) data[n] = {x[n] * window[n], 0.0};
-    fft.Forward(data);
-    for (int32_t k = 0; k < kBins; ++k) power[static_cast<size_t>(f) * kBins + k] = static_cast<float>(std::norm(data[k + 1]));
+    const bool pair = f + 1 < frames;
+    for (int32_t n = 0; n < kFrame; ++n) {
+      re[n] = x[n] * window[n];
+      im[n] = pair ? x[n + kHop] * window[n] : 0.0;
+    }
+    fft.Forward(re.data(), im.data());
+    float* first = power.data() + static_cast<size_t>(f) * kBins;
+    float* second = pair ? first + kBins : nullptr;
+    for (int32_t k = 1; k <= kBins; ++k) {
+      const double sumRe = re[k] + re[kFrame - k], sumIm = im[k] - im[kFrame - k];
+      const double diffRe = re[k] - re[kFrame - k], diffIm = im[k] + im[kFrame - k];
+      first[k - 1] = static_cast<float>((sumRe * sumRe + sumIm * sumIm) / 4);
+      if (second) second[k - 1] = static_cast<float>((diffRe * diffRe + diffIm * diffIm) / 4);
+    }
   }
   const int32_t smoothed = std::max(frames - kSmoothing + 1, int32_t{1});
   const int32_t span = std::min(kSmoothing, frames);
