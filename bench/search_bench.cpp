@@ -214,7 +214,9 @@ int main(int argc, char** argv) {
     }
   }
   if (args.size() < 3) {
-    std::fprintf(stderr, "usage: search_bench CORPUS.db WORKDIR QUERY.dat... [--hours 100,1000] [--threads N] [--modes fast,noisy] [--scrambled]\n");
+    std::fprintf(stderr,
+                 "usage: search_bench CORPUS.db WORKDIR QUERY.dat... [--hours 100,1000] [--threads N] "
+                 "[--modes fast,noisy] [--scrambled]\n");
     return 2;
   }
   const std::vector<CorpusRow> corpus = ReadCorpus(args[0]);
@@ -259,8 +261,9 @@ int main(int argc, char** argv) {
     for (int r = 0; r < 5; ++r) floors.push_back(FloorMs(index, threads, &sink));
 
     const double floor = Median(floors);
-    std::printf("%7.0f h: load %8.1f ms (bare read %8.1f ms, x%.2f) | floor %6.2f ms | memory %.2f MB per hour (%.0f MB)%s\n",
-                indexedHours, load, bare, load / bare, floor, memory / indexedHours, memory, sink == 1 ? " " : "");
+    std::printf(
+        "%7.0f h: load %8.1f ms (bare read %8.1f ms, x%.2f) | floor %6.2f ms | memory %.2f MB per hour (%.0f MB)%s\n",
+        indexedHours, load, bare, load / bare, floor, memory / indexedHours, memory, sink == 1 ? " " : "");
     SearchEngine engine(index, threads);
     AudioQuery query;
     for (const QString& modeName : modes) {

@@ -49,7 +49,9 @@ struct ListenOptionSet {
                              QStringLiteral("Q"), QStringLiteral("4")};
   QCommandLineOption interval{QStringLiteral("interval"), QStringLiteral("Seconds between searches (default 1)."),
                               QStringLiteral("S"), QStringLiteral("1")};
-  QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("fast (default), thorough, scrupulous or noisy (for recordings with background noise)."),
+  QCommandLineOption mode{QStringLiteral("mode"),
+                          QStringLiteral("fast (default), thorough, scrupulous or noisy (for recordings with "
+                                         "background noise)."),
                           QStringLiteral("MODE"), QStringLiteral("fast")};
   QCommandLineOption duration{QStringLiteral("duration"), QStringLiteral("Stop after S seconds."),
                               QStringLiteral("S")};

@@ -41,7 +41,9 @@ struct SearchOptions {
 // The command's options, declared once for the parser and for reading the values.
 struct SearchOptionSet {
   QCommandLineOption db{QStringLiteral("db"), QStringLiteral("The database."), QStringLiteral("DB")};
-  QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("fast (default), thorough, scrupulous or noisy (for recordings with background noise)."),
+  QCommandLineOption mode{QStringLiteral("mode"),
+                          QStringLiteral("fast (default), thorough, scrupulous or noisy (for recordings with "
+                                         "background noise)."),
                           QStringLiteral("MODE"), QStringLiteral("fast")};
   QCommandLineOption seconds{QStringLiteral("seconds"),
                              QStringLiteral("Query length Q, 3 to 7 (default 4; with a whole file, its length)."),

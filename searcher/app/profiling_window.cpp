@@ -81,7 +81,8 @@ QString ProfilingWindow::Measure() {
   SearchInspection inspection(session_.Index());
   if (!session_.IndexLoaded() || samples_.empty()) {
     text = QStringLiteral("Нет аудио запроса: сначала выполните поиск.");
-  } else if (!inspection.SetQuery(samples_, session_.Parameters().analysis) || !inspection.ValidTrack(track_->value())) {
+  } else if (!inspection.SetQuery(samples_, session_.Parameters().analysis) ||
+             !inspection.ValidTrack(track_->value())) {
     text = QStringLiteral("Трек %1 не загружен или в запросе мало ключевых точек.").arg(track_->value());
   } else {
     const auto t = inspection.TimeScans(track_->value(), second_->value(), session_.Parameters());

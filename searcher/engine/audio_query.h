@@ -18,8 +18,9 @@ namespace melo {
 // matching fills lazily. The noise-robust analysis estimates the query's noise
 // level once, chooses the key points on a low-passed copy and corrects every
 // band byte for that noise, with the bias measured at the nearest point of a
-// 1024-sample grid, each grid point once, when first needed. One instance is reused for every search; during a search
-// it is read by all scanning threads, and only the cache changes.
+// 1024-sample grid, each grid point once, when first needed. One instance is
+// reused for every search; during a search it is read by all scanning threads,
+// and only the caches change.
 class AudioQuery {
  public:
   AudioQuery();

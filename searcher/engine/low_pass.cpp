@@ -17,7 +17,8 @@ std::array<double, kHalfTaps + 1> Taps() {
   std::array<double, kHalfTaps + 1> taps{};
   double sum = 0;
   for (int32_t k = 0; k <= kHalfTaps; ++k) {
-    const double sinc = k == 0 ? 2 * kCutoff : std::sin(2 * std::numbers::pi * kCutoff * k) / (std::numbers::pi * k);
+    const double sinc =
+        k == 0 ? 2 * kCutoff : std::sin(2 * std::numbers::pi * kCutoff * k) / (std::numbers::pi * k);
     const double phase = std::numbers::pi * (k + kHalfTaps) / kHalfTaps;
     const double window = 0.42 - 0.5 * std::cos(phase) + 0.08 * std::cos(2 * phase);
     taps[k] = sinc * window;

@@ -111,7 +111,9 @@ QueryMatcher::QueryMatcher(AudioQuery& query, const SearchParameters& params) : 
       allowed_[m][v] = mask;
     }
   }
-  for (size_t k = 0; k < keypoints.size() && k < keyBands_.size(); ++k) keyBands_[k] = BandWord(keypoints[k].bands.data());
+  for (size_t k = 0; k < keypoints.size() && k < keyBands_.size(); ++k) {
+    keyBands_[k] = BandWord(keypoints[k].bands.data());
+  }
 }
 
 void QueryMatcher::FullScan(int32_t track, const TrackIndex& index, SearchResults& results,

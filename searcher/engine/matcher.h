@@ -113,7 +113,9 @@ class QueryMatcher {
     int32_t largest = 0;        // the largest band difference, the coarse match's included
     int32_t compared = 0;       // frames loud enough to compare
     int32_t spoiledFrames = 0;  // frames with some band differing by more than Tb
-    bool Spoiled(int32_t allowedPercent) const { return int64_t{spoiledFrames} * 100 > int64_t{allowedPercent} * compared; }
+    bool Spoiled(int32_t allowedPercent) const {
+      return int64_t{spoiledFrames} * 100 > int64_t{allowedPercent} * compared;
+    }
   };
 
   void Evaluate(const Tolerances& t, int32_t track, const TrackIndex& index, const CoarseMatch& match,

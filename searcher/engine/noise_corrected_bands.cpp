@@ -41,10 +41,13 @@ bool NoiseCorrectedBands::Compute(const int16_t* samples, int32_t count, int32_t
 }
 
 void NoiseCorrectedBands::Remove(const Bias& bias, uint8_t* bytes) {
-  for (int32_t c = 0; c < IndexRecord::kBands; ++c) bytes[c] = static_cast<uint8_t>(std::clamp(bytes[c] - bias[c], 0, 255));
+  for (int32_t c = 0; c < IndexRecord::kBands; ++c) {
+    bytes[c] = static_cast<uint8_t>(std::clamp(bytes[c] - bias[c], 0, 255));
+  }
 }
 
-NoiseCorrectedBands::Bias NoiseCorrectedBands::BiasAt(const int16_t* samples, int32_t position, double noiseSigma) {
+NoiseCorrectedBands::Bias NoiseCorrectedBands::BiasAt(const int16_t* samples, int32_t position,
+                                                      double noiseSigma) {
   Bias bias{};
   // Noise below one sample step leaves the bytes as they are (and could leave a
   // noisy copy of a silent estimate without any sample to normalise by).

@@ -18,7 +18,6 @@ constexpr int32_t kRun = 32;
 // The median of the run minima of pure white noise's smoothed power is this
 // share of its mean power (measured on Gaussian noise, 3 to 40 s long: 0.280 ... 0.293).
 constexpr double kMinimumBias = 0.287;
-constexpr double kNoSnr = 99.0;
 
 }  // namespace
 
@@ -75,16 +74,6 @@ double EstimateNoiseSigma(const int16_t* samples, int32_t count) {
   auto middle = minima.begin() + static_cast<std::ptrdiff_t>(minima.size() / 2);
   std::nth_element(minima.begin(), middle, minima.end());
   return std::sqrt(*middle / kMinimumBias / windowPower);
-}
-
-double EstimateSnrDb(const int16_t* samples, int32_t count, double noiseSigma) {
-  if (count <= 0 || noiseSigma <= 0) return kNoSnr;
-  double total = 0;
-  for (int32_t i = 0; i < count; ++i) total += static_cast<double>(samples[i]) * samples[i];
-  const double noise = noiseSigma * noiseSigma;
-  const double signal = total / count - noise;
-  if (signal <= 0) return -kNoSnr;
-  return std::min(10.0 * std::log10(signal / noise), kNoSnr);
 }
 
 }  // namespace melo

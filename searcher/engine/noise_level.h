@@ -14,8 +14,4 @@ namespace melo {
 // sample units (0 for a recording shorter than one frame).
 double EstimateNoiseSigma(const int16_t* samples, int32_t count);
 
-// Signal-to-noise ratio in dB of a recording with the given noise level: the
-// power above the noise against the noise. 99 when no noise was found.
-double EstimateSnrDb(const int16_t* samples, int32_t count, double noiseSigma);
-
 }  // namespace melo

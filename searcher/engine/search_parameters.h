@@ -52,7 +52,8 @@ struct SearchParameters {
   // second key point must confirm the alignment: over 1,000 hours of records in
   // chance order these tolerances alone would answer, the confirmation does not.
   void SetMode(SearchMode mode) {
-    static constexpr int32_t kTolerances[4][4] = {{5, 15, 10, 0}, {10, 20, 15, 0}, {15, 25, 20, 0}, {20, 25, 30, 20}};
+    static constexpr int32_t kTolerances[4][4] = {
+        {5, 15, 10, 0}, {10, 20, 15, 0}, {15, 25, 20, 0}, {20, 25, 30, 20}};
     const auto& t = kTolerances[static_cast<int32_t>(mode)];
     bandTolerance = t[0];
     amplitudeTolerance = t[1];

@@ -60,8 +60,6 @@ TEST(NoiseLevel, EstimatedFromTheRecordingAlone) {
     const double estimate = EstimateNoiseSigma(noisy.data(), static_cast<int32_t>(noisy.size()));
     // Within 1.5 dB of the noise added.
     EXPECT_NEAR(20 * std::log10(estimate / row.sigma), 0.0, 1.5) << row.signal << " sigma " << row.sigma;
-    const double snr = 20 * std::log10(Rms(row.clean) / row.sigma);
-    EXPECT_NEAR(EstimateSnrDb(noisy.data(), static_cast<int32_t>(noisy.size()), estimate), snr, 2.0) << row.signal;
   }
   const std::vector<int16_t> chord = Chord(4 * kRate);
   EXPECT_LT(EstimateNoiseSigma(chord.data(), 4 * kRate), 5.0);  // a clean recording has (almost) none
@@ -114,7 +112,9 @@ TEST(LowPass, KeepsTheLowTonesInPlaceAndRemovesTheHighOnes) {
   };
   for (const Row& row : {Row{440, 0.99, 1.01}, Row{3000, 0.98, 1.02}, Row{10000, 0.0, 0.01}, Row{16000, 0.0, 0.01}}) {
     std::vector<int16_t> tone(kRate);
-    for (int32_t t = 0; t < kRate; ++t) tone[t] = static_cast<int16_t>(std::lround(10000 * std::sin(2 * M_PI * row.hertz * t / kRate)));
+    for (int32_t t = 0; t < kRate; ++t) {
+      tone[t] = static_cast<int16_t>(std::lround(10000 * std::sin(2 * M_PI * row.hertz * t / kRate)));
+    }
     const std::vector<int16_t> filtered = LowPassed6k(tone.data(), kRate);
     const std::vector<int16_t> middle(filtered.begin() + 1000, filtered.end() - 1000);
     const std::vector<int16_t> original(tone.begin() + 1000, tone.end() - 1000);
