@@ -81,6 +81,10 @@ void BuildDatabase(const QString& path, const std::vector<CorpusRow>& corpus, do
   sqlite3_stmt* insert = nullptr;
   sqlite3_prepare_v2(db, sql::kInsert, -1, &insert, nullptr);
   std::mt19937 rng(1);
+  std::vector<const CorpusRow*> withRecords;
+  for (const CorpusRow& row : corpus) {
+    if (row.blob.size() >= 12) withRecords.push_back(&row);
+  }
   const int copies = static_cast<int>(hours / Hours(corpus) + 0.999);
   sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
   for (int c = 0; c < copies; ++c) {
@@ -90,7 +94,7 @@ void BuildDatabase(const QString& path, const std::vector<CorpusRow>& corpus, do
       const size_t shift = (7 * static_cast<size_t>(c) + 1) % std::max<size_t>(n, 1);
       for (size_t j = 0; j < n; ++j) {
         if (scrambled) {
-          const CorpusRow& other = corpus[rng() % corpus.size()];
+          const CorpusRow& other = *withRecords[rng() % withRecords.size()];
           std::memcpy(&blob[12 * j], &other.blob[12 * (rng() % (other.blob.size() / 12))], 12);
         } else {
           std::memcpy(&blob[12 * j], &row.blob[12 * ((j + shift) % n)], 12);

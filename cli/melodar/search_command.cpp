@@ -7,6 +7,7 @@
 #include "cli/melodar/query_input.h"
 #include "cli/melodar/result_json.h"
 #include "searcher/engine/audio_query.h"
+#include "searcher/engine/low_pass.h"
 #include "searcher/engine/load_data.h"
 #include "searcher/engine/search_engine.h"
 #include "searcher/engine/search_presentation.h"
@@ -140,7 +141,11 @@ bool SearchOne(const QString& path, const SearchOptions& options, const QString&
   // Each file is a search of its own: no tracking of an unrelated earlier file.
   engine.ResetTracking();
   if (!query.Create(input.samples.data(), count, params.analysis)) {
-    PrintFailedQuery(path, QStringLiteral("Ошибка создания запроса!"), QueryRefusal(input.samples.data(), count),
+    // The noise-robust analysis looks for key points on a low-passed copy.
+    const std::vector<int16_t> examined = params.analysis == QueryAnalysis::NoiseRobust
+                                              ? LowPassed6k(input.samples.data(), count)
+                                              : input.samples;
+    PrintFailedQuery(path, QStringLiteral("Ошибка создания запроса!"), QueryRefusal(examined.data(), count),
                      options, index);
     return false;
   }

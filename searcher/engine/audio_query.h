@@ -36,9 +36,6 @@ class AudioQuery {
   int32_t Peak() const { return peak_; }
   const std::vector<QueryKeypoint>& Keypoints() const { return keypoints_; }
   QueryAnalysis Analysis() const { return analysis_; }
-  // The white noise's standard deviation estimated by the noise-robust analysis
-  // (0 for the plain one).
-  double NoiseSigma() const { return noiseSigma_; }
 
   // Band bytes of the frame centred on `position`, computed once per position with
   // the caller's own analyser (threads must not share one) and kept in the cache.

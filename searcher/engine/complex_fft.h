@@ -14,7 +14,6 @@ class ComplexFft {
  public:
   explicit ComplexFft(int32_t size);
 
-  int32_t Size() const noexcept { return size_; }
   void Forward(double* re, double* im) const { Transform(re, im, 1.0); }
   void Inverse(double* re, double* im) const;
 

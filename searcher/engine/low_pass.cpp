@@ -9,7 +9,7 @@ namespace melo {
 
 namespace {
 
-constexpr int32_t kHalfTaps = 31;  // 63 taps: a transition band of about 4 kHz
+constexpr int32_t kHalfTaps = 31;  // 63 taps, the two outermost zero: a transition band of about 4 kHz
 constexpr double kCutoff = 6000.0 / 48000.0;
 
 // Blackman-windowed sinc taps 0 ... kHalfTaps, normalised to a gain of 1 at 0 Hz.

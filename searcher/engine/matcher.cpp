@@ -10,7 +10,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
-#if defined(__SSE2__)
+#if defined(__SSE2__) && defined(__x86_64__)
 #include <emmintrin.h>
 #endif
 
@@ -67,7 +67,7 @@ inline uint64_t BandWord(const uint8_t* bands) {
 // The sum of the 8 band differences of two band words: one instruction where
 // SSE2 is there (every x86-64 has it).
 inline int32_t BandSum(uint64_t a, uint64_t b) {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && defined(__x86_64__)
   const __m128i x = _mm_cvtsi64_si128(static_cast<int64_t>(a));
   const __m128i y = _mm_cvtsi64_si128(static_cast<int64_t>(b));
   return _mm_cvtsi128_si32(_mm_sad_epu8(x, y));
@@ -204,8 +204,8 @@ std::optional<AlignedWindow> QueryMatcher::WindowAround(const TrackIndex& index,
   return window;
 }
 
-int32_t QueryMatcher::ConfirmingKeypoints(const TrackIndex& index, const AlignedWindow& window,
-                                          int32_t matched) const {
+int32_t QueryMatcher::ConfirmingKeypoints(const TrackIndex& index, const AlignedWindow& window, int32_t matched,
+                                          int32_t band, int32_t sum) const {
   constexpr int64_t kReach = 3;  // the envelope check's reach
   const uint8_t* records = index.records.data();
   const auto& keypoints = query_.Keypoints();
@@ -217,11 +217,8 @@ int32_t QueryMatcher::ConfirmingKeypoints(const TrackIndex& index, const Aligned
     if (sample < 0 || frame >= index.count) continue;
     const uint8_t* r = Record(records, static_cast<int32_t>(frame));
     if (Amplitude(r) == 0 || std::llabs(frame * kFrameSamples + Position(r) - sample) > kReach) continue;
-    int32_t sum = 0, largest = 0;
-    if (CoarseTest(Bands(r), keypoints[k].bands.data(), params_.bandTolerance, &sum, &largest) &&
-        sum <= params_.sumTolerance) {
-      ++confirming;
-    }
+    int32_t bandSum = 0, largest = 0;
+    if (CoarseTest(Bands(r), keypoints[k].bands.data(), band, &bandSum, &largest) && bandSum <= sum) ++confirming;
   }
   return confirming;
 }
@@ -278,7 +275,7 @@ void QueryMatcher::Evaluate(const Tolerances& t, int32_t track, const TrackIndex
   // Wide tolerances let chance alignments through the cheap tests; one that no
   // other key point agrees with is not worth the band comparison, nor an answer.
   if (params_.confirmingKeypoints > 0 &&
-      ConfirmingKeypoints(index, *window, match.keypoint) < params_.confirmingKeypoints) {
+      ConfirmingKeypoints(index, *window, match.keypoint, t.band, t.sum) < params_.confirmingKeypoints) {
     return;
   }
 

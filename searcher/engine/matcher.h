@@ -99,8 +99,10 @@ class QueryMatcher {
   int32_t EnvelopeCheck(const TrackIndex& index, const AlignedWindow& window) const;
 
   // How many key points besides the matched one meet a track peak (within 3
-  // samples) at the window's alignment with band bytes that pass the coarse test.
-  int32_t ConfirmingKeypoints(const TrackIndex& index, const AlignedWindow& window, int32_t matched) const;
+  // samples) at the window's alignment with band bytes within `band` each and
+  // `sum` in all: the coarse test's tolerances, relaxed ones for a tracking scan.
+  int32_t ConfirmingKeypoints(const TrackIndex& index, const AlignedWindow& window, int32_t matched, int32_t band,
+                              int32_t sum) const;
 
  private:
   struct Tolerances {

@@ -33,13 +33,6 @@ int16_t ToSample(double v) { return static_cast<int16_t>(std::clamp(std::lrint(v
 NoiseCorrectedBands::NoiseCorrectedBands()
     : fft_(kFrameSize), re_(kFrameSize), im_(kFrameSize), frame_(kFrameSize + 1, 0) {}
 
-bool NoiseCorrectedBands::Compute(const int16_t* samples, int32_t count, int32_t position, double noiseSigma,
-                                  uint8_t* out) {
-  if (!PlainBytes(samples, count, position, out)) return false;
-  Remove(BiasAt(samples, position, noiseSigma), out);
-  return true;
-}
-
 void NoiseCorrectedBands::Remove(const Bias& bias, uint8_t* bytes) {
   for (int32_t c = 0; c < IndexRecord::kBands; ++c) {
     bytes[c] = static_cast<uint8_t>(std::clamp(bytes[c] - bias[c], 0, 255));

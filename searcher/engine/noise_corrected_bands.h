@@ -25,14 +25,11 @@ class NoiseCorrectedBands {
 
   NoiseCorrectedBands();
 
-  // Bytes of the frame centred on `position` (see FingerprintBuilder::
-  // ComputeBandBytes), corrected for white noise of standard deviation
-  // `noiseSigma`. Outside the track: all 255, false.
-  bool Compute(const int16_t* samples, int32_t count, int32_t position, double noiseSigma, uint8_t* out);
-
-  // The two halves of Compute: the uncorrected bytes, and the bias of the frame
-  // centred on `position`, which must lie inside the track. The bias changes
-  // slowly along the music, so neighbouring positions may share one.
+  // The corrected bytes of the frame centred on `position` are its plain bytes
+  // (see FingerprintBuilder::ComputeBandBytes; outside the track all 255, false)
+  // with the bias of white noise of standard deviation `noiseSigma` removed. The
+  // frame of BiasAt must lie inside the track. The bias changes slowly along the
+  // music, so neighbouring positions may share one.
   bool PlainBytes(const int16_t* samples, int32_t count, int32_t position, uint8_t* out) {
     return builder_.ComputeBandBytes(samples, count, position, out);
   }

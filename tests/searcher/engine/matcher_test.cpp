@@ -146,8 +146,13 @@ TEST(Matcher, OtherKeyPointsConfirmOnlyTheTrueAlignment) {
   params.SetMode(SearchMode::Noisy);
   const QueryMatcher matcher(query, params);
   const AlignedWindow truth{0, 0, 480000};
-  EXPECT_GE(matcher.ConfirmingKeypoints(track, truth, 0), 3);
-  EXPECT_EQ(matcher.ConfirmingKeypoints(track, {0, 0, 480000 + 7919}, 0), 0);
+  auto confirming = [&](const TrackIndex& t, const AlignedWindow& w) {
+    return matcher.ConfirmingKeypoints(t, w, 0, 20, 30);
+  };
+  EXPECT_GE(confirming(track, truth), 3);
+  EXPECT_EQ(confirming(track, {0, 0, 480000 + 7919}), 0);
+  EXPECT_EQ(confirming(track, {0, 0, -480000}), 0);           // before the track's start
+  EXPECT_EQ(confirming(track, {0, 0, 40 * 48000 - 1000}), 0);  // past its end
   for (const int32_t shift : {3, 4}) {
     TrackIndex moved = track;
     for (int32_t j = 0; j < moved.count; ++j) {
@@ -156,12 +161,7 @@ TEST(Matcher, OtherKeyPointsConfirmOnlyTheTrueAlignment) {
       r[0] = static_cast<uint8_t>(position & 0xFF);
       r[1] = static_cast<uint8_t>(position >> 8);
     }
-    const int32_t confirming = matcher.ConfirmingKeypoints(moved, truth, 0);
-    if (shift == 3) {
-      EXPECT_EQ(confirming, matcher.ConfirmingKeypoints(track, truth, 0));
-    } else {
-      EXPECT_EQ(confirming, 0);
-    }
+    EXPECT_EQ(confirming(moved, truth), shift == 3 ? confirming(track, truth) : 0) << shift;
   }
 }
 
