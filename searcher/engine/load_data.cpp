@@ -31,6 +31,7 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
                const std::function<bool(int32_t rowsRead)>& progress) {
   QElapsedTimer clock;
   clock.start();
+  index.filter.reset();  // it points into the tracks about to be replaced
   const ReadOnlyDatabase db(databasePath);
   {
     const SqliteStatement count(db.get(), sql::kCountRows);
@@ -48,6 +49,7 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
   index.totalRecords = 0;
 
   const SqliteStatement rows(db.get(), sql::kSelectAllRows);
+  BandFilter::Builder filter(index.recordsCount);
   int32_t read = 0;
   bool stopped = progress && !progress(0);
   if (rows.get() && !stopped) {
@@ -64,6 +66,7 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
           onErrorLine(QStringLiteral("Ошибка чтения данных:\tId=%1\tФайл=").arg(info.id) + info.source_path);
         }
       }
+      filter.Add(index.tracks[read]);
       if (progress && !progress(read + 1)) {
         stopped = true;
         break;
@@ -79,6 +82,7 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
                   db.ErrorText());
     }
   }
+  if (!stopped) index.filter = filter.Finish();
   index.loadTimeMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
@@ -94,6 +98,7 @@ QStringList LoadStatusTexts(const SearchIndex& index) {
 
 QString LoadProgressText(int32_t rowsRead, int32_t rowsTotal) {
   if (rowsTotal < 0) return QStringLiteral("Загрузка информации из базы данных...");
+  if (rowsTotal > 0 && rowsRead >= rowsTotal) return QStringLiteral("Построение фильтра для поиска...");
   return QStringLiteral("Загрузка информации из базы данных: %1 из %2")
       .arg(FormatThousands(rowsRead), FormatThousands(rowsTotal));
 }

@@ -16,7 +16,8 @@ namespace melo {
 // onErrorLine. When the rows cannot be counted, recordsCount is -1, loadError says
 // why and nothing else changes. A missing file is not created. `progress`, when
 // given, hears the number of rows read so far after each row; when it returns false
-// the load stops there.
+// the load stops there. The band filter is built over the tracks as they arrive
+// and finished after the last row.
 void LoadIndex(const QString& databasePath, SearchIndex& index,
                const std::function<void(const QString&)>& onErrorLine,
                const std::function<bool(int32_t rowsRead)>& progress = {});
@@ -24,7 +25,7 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
 // The status bar after a load: load time, tracks, audio hours, read errors.
 QStringList LoadStatusTexts(const SearchIndex& index);
 
-// The status bar while the load runs: rows read of all rows.
+// The status bar while the load runs: rows read of all rows, then the filter's build.
 QString LoadProgressText(int32_t rowsRead, int32_t rowsTotal);
 
 // The loader thread of the searcher: LoadIndex in the background, with the error

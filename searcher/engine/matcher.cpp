@@ -21,6 +21,13 @@ namespace {
 constexpr int32_t kFrameSamples = kHalfSecond;
 constexpr int32_t kEdge = 1024;  // aligned points must have a whole frame around them
 constexpr int32_t kMinimumWindowFrames = 6;
+// The band filter's work against a full scan's, in units of a full scan's look
+// at one frame (eight table reads): a filter entry's extra byte is a sequential
+// read, a record it leads to is a cache miss or two.
+constexpr double kEntryCost = 0.3;
+constexpr double kRecordReadCost = 30;
+// The filter must cost at most this share of the full scan to be used.
+constexpr double kFilterShare = 0.5;
 
 inline uint16_t Position(const uint8_t* record) { return static_cast<uint16_t>(record[0] | (record[1] << 8)); }
 // The record's amplitude is the signed mean of the samples around its peak, stored
@@ -100,7 +107,8 @@ ScanCounters& ScanCounters::operator+=(const ScanCounters& o) {
   return *this;
 }
 
-QueryMatcher::QueryMatcher(AudioQuery& query, const SearchParameters& params) : query_(query), params_(params) {
+QueryMatcher::QueryMatcher(AudioQuery& query, const SearchParameters& params, const BandFilter* filter)
+    : query_(query), params_(params), filter_(filter) {
   const auto& keypoints = query_.Keypoints();
   for (int32_t m = 0; m < IndexRecord::kBands; ++m) {
     for (int32_t v = 0; v < 256; ++v) {
@@ -114,6 +122,56 @@ QueryMatcher::QueryMatcher(AudioQuery& query, const SearchParameters& params) : 
   for (size_t k = 0; k < keypoints.size() && k < keyBands_.size(); ++k) {
     keyBands_[k] = BandWord(keypoints[k].bands.data());
   }
+  // The filter knows the frames with a peak of a track's last kTailFrames only by
+  // count; a longer query needs the full scan.
+  if (filter_ && !keypoints.empty() && 2 * params_.querySeconds <= BandFilter::kTailFrames) {
+    std::vector<BandFilter::Probe> probes;
+    for (const auto& keypoint : keypoints) probes.push_back(filter_->ProbeFor(keypoint.bands.data(), params_.bandTolerance));
+    if (FilterPaysOff(probes)) probes_ = std::move(probes);
+  }
+}
+
+bool QueryMatcher::FilterPaysOff(const std::vector<BandFilter::Probe>& probes) const {
+  double cost = 0;
+  for (const auto& probe : probes) {
+    const BandFilter::Cost c = filter_->CostOf(probe);
+    cost += kEntryCost * static_cast<double>(c.entries) + kRecordReadCost * c.recordReads;
+  }
+  return cost <= kFilterShare * static_cast<double>(filter_->Entries());
+}
+
+int32_t QueryMatcher::KeypointCount() const { return static_cast<int32_t>(query_.Keypoints().size()); }
+
+void QueryMatcher::GatherCoarseMatches(int32_t keypoint, std::vector<TrackedMatch>& out) const {
+  const uint64_t keyBands = keyBands_[keypoint];
+  const uint8_t* key = query_.Keypoints()[keypoint].bands.data();
+  const uint32_t bit = 1u << keypoint;
+  const auto& a = allowed_;
+  const int32_t tail = 2 * params_.querySeconds;
+  filter_->Visit(probes_[keypoint], [&](const FilteredFrame& f) {
+    const uint8_t* b = Bands(f.record);
+    // The full scan's coarse test, exactly: every band within Tb, then the sum.
+    if ((a[0][b[0]] & a[1][b[1]] & a[2][b[2]] & a[3][b[3]] & a[4][b[4]] & a[5][b[5]] & a[6][b[6]] & a[7][b[7]] &
+         bit) == 0) {
+      return;
+    }
+    const int32_t sum = BandSum(BandWord(b), keyBands);
+    if (sum > params_.sumTolerance || f.frame >= f.trackFrames - tail) return;
+    out.push_back({f.track, {f.frame, keypoint, sum, LargestDifference(b, key)}});
+  });
+}
+
+void QueryMatcher::FilteredScan(int32_t track, const TrackIndex& index, std::span<const TrackedMatch> matches,
+                                SearchResults& results, ScanScratch& scratch) const {
+  const int32_t frames = index.count - 2 * params_.querySeconds;
+  if (frames <= 0) {
+    Reach(BreakPoint::kTrackTooShort, *scratch.diagnostics);
+    return;
+  }
+  ScanCounters& counters = *scratch.counters;
+  counters.framesExamined += frames;
+  counters.comparisons += int64_t{KeypointCount()} * filter_->FramesWithPeakBefore(track, frames);
+  for (const TrackedMatch& m : matches) EvaluateCoarseMatch(track, index, m.match, results, scratch);
 }
 
 void QueryMatcher::FullScan(int32_t track, const TrackIndex& index, SearchResults& results,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "searcher/engine/band_filter.h"
 #include "searcher/engine/noise_corrected_bands.h"
 #include "searcher/engine/search_parameters.h"
 
@@ -8,6 +9,8 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <vector>
 
 namespace melo {
 
@@ -56,6 +59,19 @@ struct CoarseMatch {
   int32_t largest = 0;
 };
 
+// A coarse match the band filter found, with its track; ordered as a full scan
+// meets them: track, frame, key point.
+struct TrackedMatch {
+  int32_t track = 0;
+  CoarseMatch match;
+
+  bool operator<(const TrackedMatch& o) const {
+    if (track != o.track) return track < o.track;
+    if (match.frame != o.match.frame) return match.frame < o.match.frame;
+    return match.keypoint < o.match.keypoint;
+  }
+};
+
 // Frames first ... first + frames - 1 of a track, aligned with the query so that
 // track sample s meets query sample s - offset.
 struct AlignedWindow {
@@ -77,12 +93,27 @@ struct ScanScratch {
 // frames must fall inside the query, the loudness envelope must agree, and the
 // band bytes at every aligned point give the score. Candidates go to the shared
 // result list. Built once per search; scans of different tracks run in parallel.
+//
+// With a band filter whose probes cost less than reading every frame, the coarse
+// matches are gathered from the filter instead (key point by key point, in any
+// thread), then each track's are evaluated in a full scan's order with the same
+// counters: the results are those of the full scan.
 class QueryMatcher {
  public:
-  QueryMatcher(AudioQuery& query, const SearchParameters& params);
+  QueryMatcher(AudioQuery& query, const SearchParameters& params, const BandFilter* filter = nullptr);
 
   // The whole track (frames 0 .. n - 2Q - 1).
   void FullScan(int32_t track, const TrackIndex& index, SearchResults& results, ScanScratch& scratch) const;
+
+  // Whether this search gathers its coarse matches from the band filter.
+  bool Filtered() const { return !probes_.empty(); }
+  int32_t KeypointCount() const;
+  // Appends the coarse matches of one key point over all tracks (frames 0 ..
+  // n - 2Q - 1), in no particular order.
+  void GatherCoarseMatches(int32_t keypoint, std::vector<TrackedMatch>& out) const;
+  // A full scan of the track made from its gathered coarse matches, in order.
+  void FilteredScan(int32_t track, const TrackIndex& index, std::span<const TrackedMatch> matches,
+                    SearchResults& results, ScanScratch& scratch) const;
   // Frames [first, end) around an earlier hit, with the relaxed thresholds and
   // without counters or diagnostics.
   void TrackingScan(int32_t track, const TrackIndex& index, SearchResults& results, int32_t first,
@@ -132,8 +163,13 @@ class QueryMatcher {
   FineComparison CompareBands(const TrackIndex& index, const AlignedWindow& window, int32_t largest,
                               ScanScratch& scratch, QString* trace) const;
 
+  // Whether the filter's probes, by its own counts, cost less than a full scan.
+  bool FilterPaysOff(const std::vector<BandFilter::Probe>& probes) const;
+
   AudioQuery& query_;
   const SearchParameters params_;
+  const BandFilter* filter_ = nullptr;
+  std::vector<BandFilter::Probe> probes_;  // per key point; empty for a full scan
   // allowed_[m][v]: bit k is set when |v - key point k's band m| <= Tb. A frame's
   // key point candidates are the AND over its 8 band bytes: a table look-up per
   // byte instead of 20 comparisons.

@@ -47,13 +47,12 @@ bool SearchEngine::Start(AudioQuery& query, const SearchParameters& params, int6
   results_.Clear();
   diagnostics_.breakPoint.store(0);
   std::fill(counters_.begin(), counters_.end(), ScanCounters{});
-  matcher_ = std::make_unique<QueryMatcher>(query, params);
-  run_ = std::make_unique<SearchRun>();
+  matcher_ = std::make_unique<QueryMatcher>(query, params, index_.filter.get());
+  run_ = std::make_unique<SearchRun>(workers_);
   run_->index = &index_;
   run_->matcher = matcher_.get();
   run_->results = &results_;
   run_->diagnostics = &diagnostics_;
-  run_->workers = workers_;
   run_->started.start();
 
   for (int32_t w = 0; w < workers_; ++w) {
@@ -64,6 +63,7 @@ bool SearchEngine::Start(AudioQuery& query, const SearchParameters& params, int6
   outcome.queryTimeStamp = query.TimeStamp();
   outcome.querySeconds = params.querySeconds;
   outcome.queryStart = queryStart;
+  outcome.filtered = matcher_->Filtered();
   control_ = std::make_unique<TSearchControlThread>(*this, *run_, threads_, lastHit_, hitBefore_,
                                                     params.querySeconds, std::move(outcome));
   control_->Start();

@@ -34,6 +34,7 @@ struct SearchOutcome {
   ScanCounters totals;
   bool confirmed = false;               // the best hit continues the previous one ("OK")
   double searchMs = 0;
+  bool filtered = false;                // coarse matches came from the band filter
   double trackingMs = 0;
   double firstWorkerMs = 0;
   std::vector<double> workerMs;         // when each worker had scanned its share

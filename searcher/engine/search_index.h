@@ -1,9 +1,11 @@
 #pragma once
 
+#include "searcher/engine/band_filter.h"
 #include "trackdb/track_info.h"
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace melo {
@@ -27,7 +29,9 @@ struct SearchIndex {
   int32_t loadedTracks = 0;
   int32_t readErrors = 0;
   int64_t totalRecords = 0;
-  double loadTimeMs = 0;
+  double loadTimeMs = 0;  // the filter's build included
+  // Built by the load over the loaded tracks; without it every search is a full scan.
+  std::unique_ptr<BandFilter> filter;
 
   int32_t TrackCount() const { return static_cast<int32_t>(tracks.size()); }
 };

@@ -2,6 +2,7 @@
 
 #include "searcher/engine/search_index.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -15,6 +16,15 @@ TSearchThread::TSearchThread(SearchRun& run, int32_t start, ScanCounters& counte
 TSearchThread::~TSearchThread() { WaitFor(); }
 
 void TSearchThread::Execute() {
+  if (run_.matcher->Filtered()) {
+    ScanFiltered();
+  } else {
+    ScanFully();
+  }
+  elapsedMs_ = run_.started.nsecsElapsed() / 1e6;
+}
+
+void TSearchThread::ScanFully() {
   const SearchIndex& index = *run_.index;
   for (int32_t t = start_; t < index.TrackCount(); t += run_.workers) {
     if (Terminated()) break;
@@ -24,7 +34,41 @@ void TSearchThread::Execute() {
     }
     run_.lastTrackHandedOut.store(t, std::memory_order_relaxed);
   }
-  elapsedMs_ = run_.started.nsecsElapsed() / 1e6;
+}
+
+void TSearchThread::ScanFiltered() {
+  const QueryMatcher& matcher = *run_.matcher;
+  std::vector<TrackedMatch>& mine = run_.gathered[static_cast<size_t>(start_)];
+  for (int32_t k = run_.nextKeypoint++; k < matcher.KeypointCount() && !Terminated(); k = run_.nextKeypoint++) {
+    matcher.GatherCoarseMatches(k, mine);
+  }
+  // Every worker arrives, a stopped one too: the others wait for it here.
+  run_.allGathered.arrive_and_wait();
+
+  const std::vector<TrackedMatch> matches = OwnMatches();
+  const SearchIndex& index = *run_.index;
+  auto next = matches.begin();
+  for (int32_t t = start_; t < index.TrackCount(); t += run_.workers) {
+    if (Terminated()) break;
+    const auto end = std::find_if(next, matches.end(), [t](const TrackedMatch& m) { return m.track != t; });
+    if (index.tracks[t].loaded) {
+      matcher.FilteredScan(t, index.tracks[t], {next, end}, *run_.results, scratch_);
+      run_.tracksScanned.fetch_add(1, std::memory_order_relaxed);
+    }
+    next = end;
+    run_.lastTrackHandedOut.store(t, std::memory_order_relaxed);
+  }
+}
+
+std::vector<TrackedMatch> TSearchThread::OwnMatches() const {
+  std::vector<TrackedMatch> own;
+  for (const auto& gathered : run_.gathered) {
+    for (const TrackedMatch& m : gathered) {
+      if (m.track % run_.workers == start_) own.push_back(m);
+    }
+  }
+  std::sort(own.begin(), own.end());
+  return own;
 }
 
 TSearchControlThread::TSearchControlThread(SearchEngine& engine, SearchRun& run,

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <atomic>
+#include <latch>
 #include <vector>
 
 namespace melo {
@@ -14,17 +15,25 @@ struct SearchIndex;
 
 // What the threads of one search share.
 struct SearchRun {
+  explicit SearchRun(int32_t workerCount) : workers(workerCount), gathered(workerCount), allGathered(workerCount) {}
+
   const SearchIndex* index = nullptr;
   const QueryMatcher* matcher = nullptr;
   SearchResults* results = nullptr;
   ScanDiagnostics* diagnostics = nullptr;
-  int32_t workers = 1;
+  const int32_t workers;
+  // A filtered search: the workers take key points in turn and gather their coarse
+  // matches, each into its own list, and wait for one another before evaluating.
+  std::atomic<int32_t> nextKeypoint{0};
+  std::vector<std::vector<TrackedMatch>> gathered;
+  std::latch allGathered;
   std::atomic<int32_t> tracksScanned{0};
   std::atomic<int32_t> lastTrackHandedOut{-1};
   QElapsedTimer started;
 };
 
-// Scans tracks w, w + N, w + 2N, ... of the index.
+// Scans tracks w, w + N, w + 2N, ... of the index: fully, or from the coarse
+// matches the workers gathered together from the band filter.
 class TSearchThread : public Thread {
  public:
   TSearchThread(SearchRun& run, int32_t start, ScanCounters& counters);
@@ -38,6 +47,11 @@ class TSearchThread : public Thread {
   void Execute() override;
 
  private:
+  void ScanFully();
+  void ScanFiltered();
+  // This worker's tracks' gathered matches, in a full scan's order.
+  std::vector<TrackedMatch> OwnMatches() const;
+
   SearchRun& run_;
   const int32_t start_;
   ScanScratch scratch_;

@@ -1,0 +1,163 @@
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace melo {
+
+struct TrackIndex;
+
+// Where a frame found by a probe lives.
+struct FilteredFrame {
+  int32_t track = 0;
+  int32_t frame = 0;
+  int32_t trackFrames = 0;  // the track's record count
+  const uint8_t* record = nullptr;
+};
+
+// Every frame with a peak of every loaded track, grouped by coarse cells of its
+// band bytes, so that a search visits only the frames whose bytes can be near a
+// key point's instead of reading every record.
+//
+// Frames are numbered across all tracks and cut into chunks of 2^20 numbers (145
+// hours). Within a chunk four band bytes pick one of 65,536 buckets (16 cells
+// each); an entry is 4 bytes: the frame's number within its chunk and, in the top
+// byte, the cells of two more bands. The cells are quantiles of the first chunk's
+// bytes, so buckets fill evenly whatever the bytes' spread. A probe with tolerance
+// T visits every bucket whose cells meet the key point's bytes +- T and every
+// entry whose two further cells do too: no frame with all those bytes within T is
+// missed; the caller tests the whole record.
+//
+// Per track it keeps the numbers a full scan's counters need: frames with a peak,
+// and which of the last 32 frames have none. About 4 bytes per frame (29 KB per
+// hour) beside the 12 of the record itself. The tracks must not change once added.
+class BandFilter {
+ public:
+  static constexpr int32_t kCells = 16;
+  static constexpr int32_t kTailFrames = 32;  // the longest end of a track the counters can leave out
+  static constexpr std::array<int32_t, 4> kKeyBands = {0, 2, 4, 6};
+  static constexpr std::array<int32_t, 2> kExtraBands = {1, 3};
+
+  // Builds the filter while a load delivers the tracks: a thread of its own sorts
+  // each chunk into its buckets as soon as its frames are there, beside the load's
+  // reading, so that little is left to do when the last track arrives.
+  class Builder {
+   public:
+    explicit Builder(int32_t tracks);  // how many tracks will be added, at most
+    ~Builder();
+    // The next track, loaded or not; the track must stay where it is.
+    void Add(const TrackIndex& track);
+    // Null when no frame has a peak or the frames are more than 32-bit numbers
+    // reach.
+    std::unique_ptr<BandFilter> Finish();
+
+   private:
+    struct Job {
+      int32_t chunk;
+      uint64_t frames;  // frames added when the job was given
+      size_t spans;     // and the spans there were
+    };
+    void Sort();  // the sorting thread
+    void Give(const Job& job);
+
+    std::unique_ptr<BandFilter> filter_;
+    int32_t capacity_ = 0;
+    bool overflowed_ = false;
+    uint64_t frames_ = 0;
+    int32_t chunksGiven_ = 0;
+    std::mutex lock_;
+    std::condition_variable wake_;
+    std::deque<Job> jobs_;
+    bool closing_ = false;
+    std::thread sorter_;
+  };
+  static std::unique_ptr<BandFilter> Build(const std::vector<TrackIndex>& tracks);
+
+  // One key point's probe with tolerance `band`: which cells of each filtered band
+  // its bytes can fall in.
+  struct Probe {
+    std::array<int32_t, 4> lowCell{}, highCell{};
+    std::array<bool, 256> extraAllowed{};  // by the entry's extra byte
+  };
+  Probe ProbeFor(const uint8_t* bands, int32_t band) const;
+  // Entries the probe's buckets hold, and of them how many are expected to pass
+  // the extra byte (from the extra bytes' overall counts): the work it costs.
+  struct Cost {
+    int64_t entries = 0;
+    double recordReads = 0;
+  };
+  Cost CostOf(const Probe& probe) const;
+
+  // Calls visit(const FilteredFrame&) for each frame whose filtered cells fit.
+  template <class Visitor>
+  void Visit(const Probe& probe, Visitor&& visit) const;
+
+  // Frames with a peak among frames 0 .. end - 1 of a track, for end from
+  // count - kTailFrames to count.
+  int64_t FramesWithPeakBefore(int32_t track, int32_t end) const;
+
+  int64_t Entries() const { return entries_; }
+  int64_t MemoryBytes() const;
+
+ private:
+  struct TrackSpan {
+    uint32_t first = 0;  // number of the track's frame 0
+    uint32_t withPeak = 0;
+    uint32_t tailSilent = 0;  // bit j: frame count - 1 - j has no peak
+    const uint8_t* records = nullptr;
+  };
+  static constexpr int32_t kChunkShift = 20;
+  static constexpr uint32_t kInChunk = (1u << kChunkShift) - 1;
+  static constexpr int32_t kBuckets = kCells * kCells * kCells * kCells;
+  static constexpr int32_t kBlockShift = 9;  // frames per entry of blockTrack_: 512
+  struct Chunk {
+    std::vector<uint32_t> bucketStart;  // kBuckets + 1
+    std::vector<uint32_t> entries;      // extra byte << 24 | number within the chunk, ascending per bucket
+  };
+
+  void SetCells(uint64_t frames);
+  void FillChunk(int32_t chunk, uint64_t frames, size_t spanCount);
+  int32_t Bucket(const uint8_t* bands) const;
+  uint8_t ExtraByte(const uint8_t* bands) const;
+  FilteredFrame Locate(uint32_t number) const;
+
+  // cellOf_[i][v]: the cell of value v in filtered band i (key bands first).
+  std::array<std::array<uint8_t, 256>, 6> cellOf_{};
+  std::vector<Chunk> chunks_;
+  int64_t entries_ = 0;
+  std::array<int64_t, 256> extraCount_{};
+  std::vector<TrackSpan> spans_;     // per track and one past the last
+  std::vector<int32_t> blockTrack_;  // the track holding frame number b << kBlockShift
+};
+
+template <class Visitor>
+void BandFilter::Visit(const Probe& probe, Visitor&& visit) const {
+  const auto& lo = probe.lowCell;
+  const auto& hi = probe.highCell;
+  for (size_t chunk = 0; chunk < chunks_.size(); ++chunk) {
+    const uint32_t chunkFirst = static_cast<uint32_t>(chunk) << kChunkShift;
+    const uint32_t* starts = chunks_[chunk].bucketStart.data();
+    const uint32_t* entries = chunks_[chunk].entries.data();
+    for (int32_t a = lo[0]; a <= hi[0]; ++a) {
+      for (int32_t b = lo[1]; b <= hi[1]; ++b) {
+        for (int32_t c = lo[2]; c <= hi[2]; ++c) {
+          // The last cell varies fastest: its buckets lie back to back.
+          const int32_t row = ((a * kCells + b) * kCells + c) * kCells;
+          const uint32_t end = starts[row + hi[3] + 1];
+          for (uint32_t e = starts[row + lo[3]]; e < end; ++e) {
+            const uint32_t entry = entries[e];
+            if (probe.extraAllowed[entry >> 24]) visit(Locate(chunkFirst | (entry & kInChunk)));
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace melo
