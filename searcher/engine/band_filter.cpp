@@ -11,7 +11,7 @@ namespace melo {
 
 namespace {
 
-constexpr int32_t kFilteredBands = 6;
+constexpr int32_t kFilteredBands = 7;
 
 inline bool HasPeak(const uint8_t* record) { return (record[2] | record[3]) != 0; }
 inline const uint8_t* Bands(const uint8_t* record) { return record + 4; }
@@ -45,8 +45,9 @@ inline int32_t BandFilter::Bucket(const uint8_t* bands) const {
          cellOf_[3][bands[kKeyBands[3]]];
 }
 
-inline uint8_t BandFilter::ExtraByte(const uint8_t* bands) const {
-  return static_cast<uint8_t>(cellOf_[4][bands[kExtraBands[0]]] * kCells + cellOf_[5][bands[kExtraBands[1]]]);
+inline uint32_t BandFilter::ExtraCells(const uint8_t* bands) const {
+  return (uint32_t{cellOf_[4][bands[kExtraBands[0]]]} * kCells + cellOf_[5][bands[kExtraBands[1]]]) * kCells +
+         cellOf_[6][bands[kExtraBands[2]]];
 }
 
 BandFilter::Builder::Builder(int32_t tracks) : filter_(std::make_unique<BandFilter>()), capacity_(tracks) {
@@ -200,8 +201,8 @@ void BandFilter::FillChunk(int32_t chunk, uint64_t frames, size_t spanCount) {
   std::vector<uint32_t> next(c.bucketStart.begin(), c.bucketStart.end() - 1);
   forEachFrame([&](size_t, uint32_t number, const uint8_t* r) {
     if (!HasPeak(r)) return;
-    const uint8_t extra = ExtraByte(Bands(r));
-    c.entries[next[Bucket(Bands(r))]++] = uint32_t{extra} << 24 | (number & kInChunk);
+    const uint32_t extra = ExtraCells(Bands(r));
+    c.entries[next[Bucket(Bands(r))]++] = extra << kChunkShift | (number & kInChunk);
     ++extraCount_[extra];
   });
   entries_ += static_cast<int64_t>(c.entries.size());
@@ -219,9 +220,13 @@ BandFilter::Probe BandFilter::ProbeFor(const uint8_t* bands, int32_t band) const
     probe.lowCell[i] = low[i];
     probe.highCell[i] = high[i];
   }
-  for (int32_t e = 0; e < 256; ++e) {
-    const int32_t first = e / kCells, second = e % kCells;
-    probe.extraAllowed[e] = first >= low[4] && first <= high[4] && second >= low[5] && second <= high[5];
+  for (int32_t x = low[4]; x <= high[4]; ++x) {
+    for (int32_t y = low[5]; y <= high[5]; ++y) {
+      for (int32_t z = low[6]; z <= high[6]; ++z) {
+        const int32_t extra = (x * kCells + y) * kCells + z;
+        probe.extraAllowed[extra >> 6] |= uint64_t{1} << (extra & 63);
+      }
+    }
   }
   return probe;
 }
@@ -241,7 +246,7 @@ BandFilter::Cost BandFilter::CostOf(const Probe& probe) const {
     }
   }
   int64_t passing = 0;
-  for (int32_t e = 0; e < 256; ++e) passing += probe.extraAllowed[e] ? extraCount_[e] : 0;
+  for (size_t e = 0; e < extraCount_.size(); ++e) passing += probe.Allows(static_cast<uint32_t>(e)) ? extraCount_[e] : 0;
   cost.recordReads = static_cast<double>(cost.entries) * static_cast<double>(passing) /
                      static_cast<double>(std::max<int64_t>(Entries(), 1));
   return cost;

@@ -27,11 +27,12 @@ struct FilteredFrame {
 //
 // Frames are numbered across all tracks and cut into chunks of 2^20 numbers (145
 // hours). Within a chunk four band bytes pick one of 65,536 buckets (16 cells
-// each); an entry is 4 bytes: the frame's number within its chunk and, in the top
-// byte, the cells of two more bands. The cells are quantiles of the first chunk's
+// each); an entry is 4 bytes: the frame's number within its chunk (20 bits) and,
+// in the top 12 bits, the cells of three more bands. The cells are quantiles of
+// the first chunk's
 // bytes, so buckets fill evenly whatever the bytes' spread. A probe with tolerance
 // T visits every bucket whose cells meet the key point's bytes +- T and every
-// entry whose two further cells do too: no frame with all those bytes within T is
+// entry whose three further cells do too: no frame with all those bytes within T is
 // missed; the caller tests the whole record.
 //
 // Per track it keeps the numbers a full scan's counters need: frames with a peak,
@@ -42,7 +43,7 @@ class BandFilter {
   static constexpr int32_t kCells = 16;
   static constexpr int32_t kTailFrames = 32;  // the longest end of a track the counters can leave out
   static constexpr std::array<int32_t, 4> kKeyBands = {0, 2, 4, 6};
-  static constexpr std::array<int32_t, 2> kExtraBands = {1, 3};
+  static constexpr std::array<int32_t, 3> kExtraBands = {1, 3, 7};
 
   // Builds the filter while a load delivers the tracks: a thread of its own sorts
   // each chunk into its buckets as soon as its frames are there, beside the load's
@@ -83,11 +84,13 @@ class BandFilter {
   // its bytes can fall in.
   struct Probe {
     std::array<int32_t, 4> lowCell{}, highCell{};
-    std::array<bool, 256> extraAllowed{};  // by the entry's extra byte
+    std::array<uint64_t, 64> extraAllowed{};  // bit x: entries with extra cells x pass
+
+    bool Allows(uint32_t extra) const { return (extraAllowed[extra >> 6] >> (extra & 63)) & 1; }
   };
   Probe ProbeFor(const uint8_t* bands, int32_t band) const;
   // Entries the probe's buckets hold, and of them how many are expected to pass
-  // the extra byte (from the extra bytes' overall counts): the work it costs.
+  // the extra cells (from their overall counts): the work it costs.
   struct Cost {
     int64_t entries = 0;
     double recordReads = 0;
@@ -118,26 +121,36 @@ class BandFilter {
   static constexpr int32_t kBlockShift = 9;  // frames per entry of blockTrack_: 512
   struct Chunk {
     std::vector<uint32_t> bucketStart;  // kBuckets + 1
-    std::vector<uint32_t> entries;      // extra byte << 24 | number within the chunk, ascending per bucket
+    std::vector<uint32_t> entries;      // extra cells << 20 | number within the chunk, ascending per bucket
   };
 
   void SetCells(uint64_t frames);
   void FillChunk(int32_t chunk, uint64_t frames, size_t spanCount);
   int32_t Bucket(const uint8_t* bands) const;
-  uint8_t ExtraByte(const uint8_t* bands) const;
+  uint32_t ExtraCells(const uint8_t* bands) const;
   FilteredFrame Locate(uint32_t number) const;
 
   // cellOf_[i][v]: the cell of value v in filtered band i (key bands first).
-  std::array<std::array<uint8_t, 256>, 6> cellOf_{};
+  std::array<std::array<uint8_t, 256>, 7> cellOf_{};
   std::vector<Chunk> chunks_;
   int64_t entries_ = 0;
-  std::array<int64_t, 256> extraCount_{};
+  std::array<int64_t, kCells * kCells * kCells> extraCount_{};
   std::vector<TrackSpan> spans_;     // per track and one past the last
   std::vector<int32_t> blockTrack_;  // the track holding frame number b << kBlockShift
 };
 
 template <class Visitor>
 void BandFilter::Visit(const Probe& probe, Visitor&& visit) const {
+  // The records the entries lead to are scattered over the whole index: nearly
+  // every one is a cache miss. They are located and prefetched a batch at a time,
+  // so that the misses overlap instead of following one another.
+  constexpr int32_t kBatch = 16;
+  std::array<FilteredFrame, kBatch> batch;
+  int32_t held = 0;
+  auto flush = [&] {
+    for (int32_t i = 0; i < held; ++i) visit(batch[i]);
+    held = 0;
+  };
   const auto& lo = probe.lowCell;
   const auto& hi = probe.highCell;
   for (size_t chunk = 0; chunk < chunks_.size(); ++chunk) {
@@ -152,12 +165,16 @@ void BandFilter::Visit(const Probe& probe, Visitor&& visit) const {
           const uint32_t end = starts[row + hi[3] + 1];
           for (uint32_t e = starts[row + lo[3]]; e < end; ++e) {
             const uint32_t entry = entries[e];
-            if (probe.extraAllowed[entry >> 24]) visit(Locate(chunkFirst | (entry & kInChunk)));
+            if (!probe.Allows(entry >> kChunkShift)) continue;
+            batch[held] = Locate(chunkFirst | (entry & kInChunk));
+            __builtin_prefetch(batch[held].record);
+            if (++held == kBatch) flush();
           }
         }
       }
     }
   }
+  flush();
 }
 
 }  // namespace melo

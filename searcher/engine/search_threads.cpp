@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace melo {
 
@@ -48,16 +49,27 @@ void TSearchThread::ScanFiltered() {
   const std::vector<TrackedMatch> matches = OwnMatches();
   const SearchIndex& index = *run_.index;
   auto next = matches.begin();
-  for (int32_t t = start_; t < index.TrackCount(); t += run_.workers) {
+  // Tracks without matches take nanoseconds here: the shared progress counters
+  // are written now and then, not per track, or the workers would fight over
+  // their cache line.
+  constexpr int32_t kProgressEvery = 1024;
+  int32_t scanned = 0;
+  int32_t t = start_;
+  for (int32_t i = 1; t < index.TrackCount(); t += run_.workers, ++i) {
     if (Terminated()) break;
     const auto end = std::find_if(next, matches.end(), [t](const TrackedMatch& m) { return m.track != t; });
     if (index.tracks[t].loaded) {
       matcher.FilteredScan(t, index.tracks[t], {next, end}, *run_.results, scratch_);
-      run_.tracksScanned.fetch_add(1, std::memory_order_relaxed);
+      ++scanned;
     }
     next = end;
-    run_.lastTrackHandedOut.store(t, std::memory_order_relaxed);
+    if (i % kProgressEvery == 0) {
+      run_.tracksScanned.fetch_add(std::exchange(scanned, 0), std::memory_order_relaxed);
+      run_.lastTrackHandedOut.store(t, std::memory_order_relaxed);
+    }
   }
+  run_.tracksScanned.fetch_add(scanned, std::memory_order_relaxed);
+  if (t - run_.workers >= start_) run_.lastTrackHandedOut.store(t - run_.workers, std::memory_order_relaxed);
 }
 
 std::vector<TrackedMatch> TSearchThread::OwnMatches() const {
