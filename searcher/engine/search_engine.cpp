@@ -55,10 +55,8 @@ bool SearchEngine::Start(AudioQuery& query, const SearchParameters& params, int6
   run_->diagnostics = &diagnostics_;
   run_->started.start();
 
-  for (int32_t w = 0; w < workers_; ++w) {
-    threads_.push_back(std::make_unique<TSearchThread>(*run_, w, counters_[w]));
-    threads_.back()->Start();
-  }
+  // The control thread starts the workers once it has tracked the last hits.
+  for (int32_t w = 0; w < workers_; ++w) threads_.push_back(std::make_unique<TSearchThread>(*run_, w, counters_[w]));
   SearchOutcome outcome;
   outcome.queryTimeStamp = query.TimeStamp();
   outcome.querySeconds = params.querySeconds;

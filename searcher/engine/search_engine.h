@@ -48,9 +48,10 @@ struct SearchOutcome {
   bool Found() const { return !entries.empty(); }
 };
 
-// Runs searches: N worker threads share the tracks by stride, a control thread
-// re-checks the last two hits, waits for the workers and hands the outcome to the
-// main thread (onFinished, through Synchronize). One search at a time.
+// Runs searches: a control thread re-checks the last two hits, then N worker
+// threads share the tracks by stride; the control thread waits for them and hands
+// the outcome to the main thread (onFinished, through Synchronize). One search at
+// a time.
 class SearchEngine {
  public:
   SearchEngine(const SearchIndex& index, int32_t workers);

@@ -112,6 +112,9 @@ void TSearchControlThread::Execute() {
   Track(lastHit_);
   Track(hitBefore_);
   outcome_.trackingMs = tracking.nsecsElapsed() / 1e6;
+  // Only now: the tracking scans' candidates are always offered before the
+  // workers', so that a search's results and counters do not depend on timing.
+  for (const auto& w : workers_) w->Start();
 
   for (;;) {
     int32_t finished = 0;

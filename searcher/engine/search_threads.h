@@ -58,8 +58,8 @@ class TSearchThread : public Thread {
   double elapsedMs_ = 0;
 };
 
-// Tracks the last two hits, waits for the workers, then has the main thread take
-// the outcome.
+// Tracks the last two hits, starts the workers and waits for them, then has the
+// main thread take the outcome.
 class TSearchControlThread : public Thread {
  public:
   TSearchControlThread(SearchEngine& engine, SearchRun& run, std::vector<std::unique_ptr<TSearchThread>>& workers,

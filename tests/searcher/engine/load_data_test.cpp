@@ -37,9 +37,18 @@ TEST(LoadIndex, EveryRowWithItsFingerprintInRowOrder) {
   EXPECT_EQ(index.tracks[1].count, 7199);
   EXPECT_EQ(index.tracks[1].records[12 * 7198 + 11], static_cast<uint8_t>(7199));
   EXPECT_EQ(index.totalRecords, 14399);
+  ASSERT_TRUE(index.filter);  // over every frame with a peak
+  EXPECT_EQ(index.filter->Entries(), 14399);
   const QStringList status = LoadStatusTexts(index);
   EXPECT_TRUE(status[0].startsWith("Время загрузки информации из базы данных: "));
   EXPECT_EQ(status.mid(1), QStringList({"Аудио треков: 2", "Аудио часов: 1", "Ошибок чтения: 0"}));
+
+  // A load stopped after the first row keeps no filter: the old one pointed into
+  // tracks that are gone.
+  LoadIndex(dir.Path("a.db"), index, {}, [](int32_t rowsRead) { return rowsRead < 1; });
+  EXPECT_FALSE(index.filter);
+  EXPECT_EQ(LoadProgressText(1, 2), "Загрузка информации из базы данных: 1 из 2");
+  EXPECT_EQ(LoadProgressText(2, 2), "Построение фильтра для поиска...");
 }
 
 TEST(LoadIndex, UnreadableBlobsAreCountedAndNamed) {
@@ -59,6 +68,7 @@ TEST(LoadIndex, UnreadableBlobsAreCountedAndNamed) {
   EXPECT_TRUE(index.tracks[1].loaded);  // an empty fingerprint is still a track
   EXPECT_EQ(index.tracks[1].count, 0);
   EXPECT_EQ(index.tracks[2].count, 1);  // the stray 13th byte is not a record
+  EXPECT_EQ(index.filter->Entries(), 1);
   EXPECT_EQ(LoadStatusTexts(index)[3], "Ошибок чтения: 2");
 }
 
