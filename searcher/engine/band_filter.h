@@ -141,14 +141,21 @@ class BandFilter {
 
 template <class Visitor>
 void BandFilter::Visit(const Probe& probe, Visitor&& visit) const {
-  // The records the entries lead to are scattered over the whole index: nearly
-  // every one is a cache miss. They are located and prefetched a batch at a time,
-  // so that the misses overlap instead of following one another.
-  constexpr int32_t kBatch = 16;
-  std::array<FilteredFrame, kBatch> batch;
+  // The records the entries lead to are scattered over the whole index, and so
+  // are the tables that say where they are: nearly every read is a cache miss.
+  // A batch of numbers is located in stages, each prefetching what the next one
+  // reads, so that the misses of the whole batch overlap.
+  constexpr int32_t kBatch = 32;
+  std::array<uint32_t, kBatch> numbers;
+  std::array<FilteredFrame, kBatch> frames;
   int32_t held = 0;
   auto flush = [&] {
-    for (int32_t i = 0; i < held; ++i) visit(batch[i]);
+    for (int32_t i = 0; i < held; ++i) __builtin_prefetch(&spans_[blockTrack_[numbers[i] >> kBlockShift]]);
+    for (int32_t i = 0; i < held; ++i) {
+      frames[i] = Locate(numbers[i]);
+      __builtin_prefetch(frames[i].record);
+    }
+    for (int32_t i = 0; i < held; ++i) visit(frames[i]);
     held = 0;
   };
   const auto& lo = probe.lowCell;
@@ -166,8 +173,8 @@ void BandFilter::Visit(const Probe& probe, Visitor&& visit) const {
           for (uint32_t e = starts[row + lo[3]]; e < end; ++e) {
             const uint32_t entry = entries[e];
             if (!probe.Allows(entry >> kChunkShift)) continue;
-            batch[held] = Locate(chunkFirst | (entry & kInChunk));
-            __builtin_prefetch(batch[held].record);
+            numbers[held] = chunkFirst | (entry & kInChunk);
+            __builtin_prefetch(&blockTrack_[numbers[held] >> kBlockShift]);
             if (++held == kBatch) flush();
           }
         }
