@@ -122,6 +122,8 @@ std::unique_ptr<BandFilter> BandFilter::Builder::Finish() {
   sorter_.join();
   std::unique_ptr<BandFilter> filter = std::move(filter_);
   if (!usable || filter->entries_ == 0) return nullptr;
+  auto& all = filter->allChunksStart_;
+  for (int32_t k = 0; k < kBuckets; ++k) all[k + 1] += all[k];
 
   // Which track each block of 512 frame numbers starts in; tracks without frames
   // are passed over.
@@ -196,7 +198,11 @@ void BandFilter::FillChunk(int32_t chunk, uint64_t frames, size_t spanCount) {
     ++span.withPeak;
     ++c.bucketStart[Bucket(Bands(r)) + 1];
   });
-  for (int32_t k = 0; k < kBuckets; ++k) c.bucketStart[k + 1] += c.bucketStart[k];
+  if (allChunksStart_.empty()) allChunksStart_.assign(kBuckets + 1, 0);
+  for (int32_t k = 0; k < kBuckets; ++k) {
+    allChunksStart_[k + 1] += c.bucketStart[k + 1];
+    c.bucketStart[k + 1] += c.bucketStart[k];
+  }
   c.entries.resize(c.bucketStart.back());
   std::vector<uint32_t> next(c.bucketStart.begin(), c.bucketStart.end() - 1);
   forEachFrame([&](size_t, uint32_t number, const uint8_t* r) {
@@ -235,13 +241,11 @@ BandFilter::Cost BandFilter::CostOf(const Probe& probe) const {
   Cost cost;
   const auto& lo = probe.lowCell;
   const auto& hi = probe.highCell;
-  for (const Chunk& chunk : chunks_) {
-    for (int32_t a = lo[0]; a <= hi[0]; ++a) {
-      for (int32_t b = lo[1]; b <= hi[1]; ++b) {
-        for (int32_t c = lo[2]; c <= hi[2]; ++c) {
-          const int32_t row = ((a * kCells + b) * kCells + c) * kCells;
-          cost.entries += chunk.bucketStart[row + hi[3] + 1] - chunk.bucketStart[row + lo[3]];
-        }
+  for (int32_t a = lo[0]; a <= hi[0]; ++a) {
+    for (int32_t b = lo[1]; b <= hi[1]; ++b) {
+      for (int32_t c = lo[2]; c <= hi[2]; ++c) {
+        const int32_t row = ((a * kCells + b) * kCells + c) * kCells;
+        cost.entries += allChunksStart_[row + hi[3] + 1] - allChunksStart_[row + lo[3]];
       }
     }
   }
@@ -272,7 +276,7 @@ int64_t BandFilter::FramesWithPeakBefore(int32_t track, int32_t end) const {
 
 int64_t BandFilter::MemoryBytes() const {
   int64_t bytes = static_cast<int64_t>(sizeof(*this) + spans_.size() * sizeof(TrackSpan) +
-                                       blockTrack_.size() * sizeof(int32_t));
+                                       (blockTrack_.size() + allChunksStart_.size()) * sizeof(int32_t));
   for (const Chunk& chunk : chunks_) {
     bytes += static_cast<int64_t>((chunk.bucketStart.size() + chunk.entries.size()) * sizeof(uint32_t));
   }

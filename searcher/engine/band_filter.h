@@ -54,8 +54,8 @@ class BandFilter {
     ~Builder();
     // The next track, loaded or not; the track must stay where it is.
     void Add(const TrackIndex& track);
-    // Null when no frame has a peak or the frames are more than 32-bit numbers
-    // reach.
+    // Once, after the last Add. Null when no frame has a peak or the frames are
+    // more than 32-bit numbers reach.
     std::unique_ptr<BandFilter> Finish();
 
    private:
@@ -133,6 +133,7 @@ class BandFilter {
   // cellOf_[i][v]: the cell of value v in filtered band i (key bands first).
   std::array<std::array<uint8_t, 256>, 7> cellOf_{};
   std::vector<Chunk> chunks_;
+  std::vector<uint32_t> allChunksStart_;  // the buckets' starts as if all chunks were one, for CostOf
   int64_t entries_ = 0;
   std::array<int64_t, kCells * kCells * kCells> extraCount_{};
   std::vector<TrackSpan> spans_;     // per track and one past the last

@@ -126,7 +126,9 @@ QueryMatcher::QueryMatcher(AudioQuery& query, const SearchParameters& params, co
   // count; a longer query needs the full scan.
   if (filter_ && !keypoints.empty() && 2 * params_.querySeconds <= BandFilter::kTailFrames) {
     std::vector<BandFilter::Probe> probes;
-    for (const auto& keypoint : keypoints) probes.push_back(filter_->ProbeFor(keypoint.bands.data(), params_.bandTolerance));
+    for (const auto& keypoint : keypoints) {
+      probes.push_back(filter_->ProbeFor(keypoint.bands.data(), params_.bandTolerance));
+    }
     if (FilterPaysOff(probes)) probes_ = std::move(probes);
   }
 }
