@@ -113,7 +113,8 @@ void TSearchControlThread::Execute() {
   Track(hitBefore_);
   outcome_.trackingMs = tracking.nsecsElapsed() / 1e6;
   // Only now: the tracking scans' candidates are always offered before the
-  // workers', so that a search's results and counters do not depend on timing.
+  // workers', so that with one worker a search's results and counters never
+  // depend on timing.
   for (const auto& w : workers_) w->Start();
 
   for (;;) {
