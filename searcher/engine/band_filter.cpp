@@ -104,7 +104,7 @@ void BandFilter::Builder::Sort() {
       jobs_.pop_front();
     }
     if (job.chunk == 0) filter_->SetCells(job.frames);
-    filter_->FillChunk(job.chunk, job.frames, job.spans);
+    filter_->FillChunk(job.chunk, job.frames, job.spans, scratch_);
   }
 }
 
@@ -159,10 +159,15 @@ void BandFilter::SetCells(uint64_t frames) {
     if (!HasPeak(r)) continue;
     for (int32_t b = 0; b < kFilteredBands; ++b) ++counts[b][Bands(r)[FilteredBand(b)]];
   }
-  for (int32_t b = 0; b < kFilteredBands; ++b) cellOf_[b] = QuantileCells(counts[b]);
+  for (int32_t b = 0; b < kFilteredBands; ++b) {
+    cellOf_[b] = QuantileCells(counts[b]);
+    cellLow_[b].fill(255);  // a cell no value falls in holds no entry
+    for (int32_t v = 255; v >= 0; --v) cellLow_[b][cellOf_[b][v]] = static_cast<uint8_t>(v);
+    for (int32_t v = 0; v < 256; ++v) cellHigh_[b][cellOf_[b][v]] = static_cast<uint8_t>(v);
+  }
 }
 
-void BandFilter::FillChunk(int32_t chunk, uint64_t frames, size_t spanCount) {
+void BandFilter::FillChunk(int32_t chunk, uint64_t frames, size_t spanCount, SortScratch& scratch) {
   const uint32_t chunkFirst = static_cast<uint32_t>(chunk) << kChunkShift;
   const auto chunkEnd = static_cast<uint32_t>(std::min<uint64_t>(frames, uint64_t{chunkFirst} + kInChunk + 1));
   // Add may append spans meanwhile: only the first `spanCount`, there when the
@@ -184,8 +189,7 @@ void BandFilter::FillChunk(int32_t chunk, uint64_t frames, size_t spanCount) {
   };
 
   // A counting sort by bucket: counts (and the tracks' totals), then the entries in
-  // number order, so that each bucket's numbers ascend. A chunk's entries (4 MB)
-  // stay in the caches while they are written.
+  // number order, so that each bucket's numbers ascend.
   Chunk& c = chunks_.emplace_back();
   c.bucketStart.assign(kBuckets + 1, 0);
   forEachFrame([&](size_t t, uint32_t number, const uint8_t* r) {
@@ -204,33 +208,51 @@ void BandFilter::FillChunk(int32_t chunk, uint64_t frames, size_t spanCount) {
     c.bucketStart[k + 1] += c.bucketStart[k];
   }
   c.entries.resize(c.bucketStart.back());
-  std::vector<uint32_t> next(c.bucketStart.begin(), c.bucketStart.end() - 1);
+
+  // Two stable passes of 256 ways each rather than one of 65,536, which missed the
+  // caches on nearly every write: by the bucket's high byte into the scratch, then
+  // each high byte's run (a few thousand entries, in the caches) by the low byte
+  // into place.
+  scratch.byHighByte.resize(c.entries.size());
+  std::array<uint32_t, 256> nextHigh{};
+  for (int32_t h = 0; h < 256; ++h) nextHigh[h] = c.bucketStart[h * 256];
   forEachFrame([&](size_t, uint32_t number, const uint8_t* r) {
     if (!HasPeak(r)) return;
+    const auto bucket = static_cast<uint32_t>(Bucket(Bands(r)));
     const uint32_t extra = ExtraCells(Bands(r));
-    c.entries[next[Bucket(Bands(r))]++] = extra << kChunkShift | (number & kInChunk);
+    scratch.byHighByte[nextHigh[bucket >> 8]++] = uint64_t{bucket} << 32 | extra << kChunkShift | (number & kInChunk);
     ++extraCount_[extra];
   });
+  scratch.next.assign(c.bucketStart.begin(), c.bucketStart.end() - 1);
+  for (const uint64_t e : scratch.byHighByte) c.entries[scratch.next[e >> 32]++] = static_cast<uint32_t>(e);
   entries_ += static_cast<int64_t>(c.entries.size());
 }
 
-BandFilter::Probe BandFilter::ProbeFor(const uint8_t* bands, int32_t band) const {
+BandFilter::Probe BandFilter::ProbeFor(const uint8_t* bands, int32_t band, int32_t sum) const {
   std::array<int32_t, kFilteredBands> low{}, high{};
+  std::array<std::array<uint8_t, kCells>, kFilteredBands> distance{};
   for (int32_t i = 0; i < kFilteredBands; ++i) {
     const int32_t v = bands[FilteredBand(i)];
     low[i] = cellOf_[i][std::max(0, v - band)];
     high[i] = cellOf_[i][std::min(255, v + band)];
+    for (int32_t c = low[i]; c <= high[i]; ++c) {
+      const int32_t below = cellLow_[i][c] - v, above = v - cellHigh_[i][c];
+      distance[i][c] = static_cast<uint8_t>(std::clamp(std::max(below, above), 0, kFar - 1));
+    }
   }
   Probe probe;
+  probe.sum = sum;
   for (int32_t i = 0; i < 4; ++i) {
     probe.lowCell[i] = low[i];
     probe.highCell[i] = high[i];
+    probe.keyDistance[i] = distance[i];
   }
+  probe.extraDistance.fill(kFar);
   for (int32_t x = low[4]; x <= high[4]; ++x) {
     for (int32_t y = low[5]; y <= high[5]; ++y) {
       for (int32_t z = low[6]; z <= high[6]; ++z) {
-        const int32_t extra = (x * kCells + y) * kCells + z;
-        probe.extraAllowed[extra >> 6] |= uint64_t{1} << (extra & 63);
+        probe.extraDistance[(x * kCells + y) * kCells + z] =
+            static_cast<uint8_t>(std::min(distance[4][x] + distance[5][y] + distance[6][z], kFar - 1));
       }
     }
   }
@@ -241,16 +263,20 @@ BandFilter::Cost BandFilter::CostOf(const Probe& probe) const {
   Cost cost;
   const auto& lo = probe.lowCell;
   const auto& hi = probe.highCell;
+  const auto& kd = probe.keyDistance;
   for (int32_t a = lo[0]; a <= hi[0]; ++a) {
     for (int32_t b = lo[1]; b <= hi[1]; ++b) {
       for (int32_t c = lo[2]; c <= hi[2]; ++c) {
+        const int32_t left = probe.sum - kd[0][a] - kd[1][b] - kd[2][c];
         const int32_t row = ((a * kCells + b) * kCells + c) * kCells;
-        cost.entries += allChunksStart_[row + hi[3] + 1] - allChunksStart_[row + lo[3]];
+        for (int32_t d = lo[3]; d <= hi[3]; ++d) {
+          if (left - kd[3][d] >= 0) cost.entries += allChunksStart_[row + d + 1] - allChunksStart_[row + d];
+        }
       }
     }
   }
   int64_t passing = 0;
-  for (size_t e = 0; e < extraCount_.size(); ++e) passing += probe.Allows(static_cast<uint32_t>(e)) ? extraCount_[e] : 0;
+  for (size_t e = 0; e < extraCount_.size(); ++e) passing += probe.extraDistance[e] <= probe.sum ? extraCount_[e] : 0;
   cost.recordReads = static_cast<double>(cost.entries) * static_cast<double>(passing) /
                      static_cast<double>(std::max<int64_t>(Entries(), 1));
   return cost;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <cstdint>
@@ -29,16 +30,24 @@ struct FilteredFrame {
 // hours). Within a chunk four band bytes pick one of 65,536 buckets (16 cells
 // each); an entry is 4 bytes: the frame's number within its chunk (20 bits) and,
 // in the top 12 bits, the cells of three more bands. The cells are quantiles of
-// the first chunk's
-// bytes, so buckets fill evenly whatever the bytes' spread. A probe with tolerance
-// T visits every bucket whose cells meet the key point's bytes +- T and every
-// entry whose three further cells do too: no frame with all those bytes within T is
+// the first chunk's bytes, so buckets fill evenly whatever the bytes' spread.
+//
+// A probe with tolerances T (each byte) and S (their sum) visits the buckets and
+// entries whose seven cells all meet the key point's bytes +- T, and of those only
+// the ones whose cells are no farther from the key point's bytes, summed, than S.
+// Both are bounds a frame that passes the coarse test never exceeds, so none is
 // missed; the caller tests the whole record.
 //
 // Per track it keeps the numbers a full scan's counters need: frames with a peak,
 // and which of the last 32 frames have none. About 4 bytes per frame (29 KB per
 // hour) beside the 12 of the record itself. The tracks must not change once added.
 class BandFilter {
+  // The sorting's buffers, reused chunk after chunk.
+  struct SortScratch {
+    std::vector<uint64_t> byHighByte;  // bucket << 32 | entry
+    std::vector<uint32_t> next;        // where each bucket's next entry goes
+  };
+
  public:
   static constexpr int32_t kCells = 16;
   static constexpr int32_t kTailFrames = 32;  // the longest end of a track the counters can leave out
@@ -68,6 +77,7 @@ class BandFilter {
     void Give(const Job& job);
 
     std::unique_ptr<BandFilter> filter_;
+    SortScratch scratch_;  // the sorting thread's
     int32_t capacity_ = 0;
     bool overflowed_ = false;
     uint64_t frames_ = 0;
@@ -80,15 +90,18 @@ class BandFilter {
   };
   static std::unique_ptr<BandFilter> Build(const std::vector<TrackIndex>& tracks);
 
-  // One key point's probe with tolerance `band`: which cells of each filtered band
-  // its bytes can fall in.
+  // One key point's probe with tolerances `band` (each byte) and `sum` (all bytes):
+  // the cells of each filtered band its bytes can fall in, and how far each cell
+  // is at least from the key point's byte. An entry whose cells are farther in all
+  // than `sum` cannot pass the coarse test, whatever its bytes.
+  static constexpr uint8_t kFar = 255;  // an extra cell outside the tolerance
   struct Probe {
     std::array<int32_t, 4> lowCell{}, highCell{};
-    std::array<uint64_t, 64> extraAllowed{};  // bit x: entries with extra cells x pass
-
-    bool Allows(uint32_t extra) const { return (extraAllowed[extra >> 6] >> (extra & 63)) & 1; }
+    std::array<std::array<uint8_t, kCells>, 4> keyDistance{};
+    std::array<uint8_t, kCells * kCells * kCells> extraDistance{};  // by the entry's extra cells
+    int32_t sum = 0;
   };
-  Probe ProbeFor(const uint8_t* bands, int32_t band) const;
+  Probe ProbeFor(const uint8_t* bands, int32_t band, int32_t sum) const;
   // Entries the probe's buckets hold, and of them how many are expected to pass
   // the extra cells (from their overall counts): the work it costs.
   struct Cost {
@@ -125,13 +138,15 @@ class BandFilter {
   };
 
   void SetCells(uint64_t frames);
-  void FillChunk(int32_t chunk, uint64_t frames, size_t spanCount);
+  void FillChunk(int32_t chunk, uint64_t frames, size_t spanCount, SortScratch& scratch);
   int32_t Bucket(const uint8_t* bands) const;
   uint32_t ExtraCells(const uint8_t* bands) const;
   FilteredFrame Locate(uint32_t number) const;
 
-  // cellOf_[i][v]: the cell of value v in filtered band i (key bands first).
+  // cellOf_[i][v]: the cell of value v in filtered band i (key bands first);
+  // cellLow_ and cellHigh_ the smallest and largest value of each cell.
   std::array<std::array<uint8_t, 256>, 7> cellOf_{};
+  std::array<std::array<uint8_t, kCells>, 7> cellLow_{}, cellHigh_{};
   std::vector<Chunk> chunks_;
   std::vector<uint32_t> allChunksStart_;  // the buckets' starts as if all chunks were one, for CostOf
   int64_t entries_ = 0;
@@ -161,6 +176,7 @@ void BandFilter::Visit(const Probe& probe, Visitor&& visit) const {
   };
   const auto& lo = probe.lowCell;
   const auto& hi = probe.highCell;
+  const auto& kd = probe.keyDistance;
   for (size_t chunk = 0; chunk < chunks_.size(); ++chunk) {
     const uint32_t chunkFirst = static_cast<uint32_t>(chunk) << kChunkShift;
     const uint32_t* starts = chunks_[chunk].bucketStart.data();
@@ -168,15 +184,19 @@ void BandFilter::Visit(const Probe& probe, Visitor&& visit) const {
     for (int32_t a = lo[0]; a <= hi[0]; ++a) {
       for (int32_t b = lo[1]; b <= hi[1]; ++b) {
         for (int32_t c = lo[2]; c <= hi[2]; ++c) {
-          // The last cell varies fastest: its buckets lie back to back.
+          const int32_t left = probe.sum - kd[0][a] - kd[1][b] - kd[2][c];
           const int32_t row = ((a * kCells + b) * kCells + c) * kCells;
-          const uint32_t end = starts[row + hi[3] + 1];
-          for (uint32_t e = starts[row + lo[3]]; e < end; ++e) {
-            const uint32_t entry = entries[e];
-            if (!probe.Allows(entry >> kChunkShift)) continue;
-            numbers[held] = chunkFirst | (entry & kInChunk);
-            __builtin_prefetch(&blockTrack_[numbers[held] >> kBlockShift]);
-            if (++held == kBatch) flush();
+          for (int32_t d = lo[3]; d <= hi[3] && left >= 0; ++d) {
+            const int32_t budget = std::min(left - kd[3][d], kFar - 1);
+            if (budget < 0) continue;
+            const uint32_t end = starts[row + d + 1];
+            for (uint32_t e = starts[row + d]; e < end; ++e) {
+              const uint32_t entry = entries[e];
+              if (probe.extraDistance[entry >> kChunkShift] > budget) continue;
+              numbers[held] = chunkFirst | (entry & kInChunk);
+              __builtin_prefetch(&blockTrack_[numbers[held] >> kBlockShift]);
+              if (++held == kBatch) flush();
+            }
           }
         }
       }

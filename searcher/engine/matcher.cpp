@@ -127,7 +127,7 @@ QueryMatcher::QueryMatcher(AudioQuery& query, const SearchParameters& params, co
   if (filter_ && !keypoints.empty() && 2 * params_.querySeconds <= BandFilter::kTailFrames) {
     std::vector<BandFilter::Probe> probes;
     for (const auto& keypoint : keypoints) {
-      probes.push_back(filter_->ProbeFor(keypoint.bands.data(), params_.bandTolerance));
+      probes.push_back(filter_->ProbeFor(keypoint.bands.data(), params_.bandTolerance, params_.sumTolerance));
     }
     if (FilterPaysOff(probes)) probes_ = std::move(probes);
   }

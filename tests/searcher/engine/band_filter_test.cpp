@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
 #include <utility>
 
@@ -145,17 +147,20 @@ TEST_F(BandFilterTest, SearchesGiveTheFullScansResultsCountersAndBreakPoint) {
   struct Case {
     const char* name;
     SearchMode mode;
-    int32_t bandTolerance;  // 0: the mode's own
+    int32_t bandTolerance, sumTolerance;  // 0: the mode's own
     int32_t querySeconds;
     bool filterExpected;
   };
-  for (const Case& c : {Case{"fast", SearchMode::Fast, 0, 4, true}, Case{"thorough", SearchMode::Thorough, 0, 4, true},
-                        Case{"scrupulous", SearchMode::Scrupulous, 0, 4, true},
-                        Case{"noisy", SearchMode::Noisy, 0, 4, true}, Case{"fast, 7 s", SearchMode::Fast, 0, 7, true},
-                        Case{"band tolerance 60", SearchMode::Fast, 60, 4, false}}) {
+  for (const Case& c : {Case{"fast", SearchMode::Fast, 0, 0, 4, true},
+                        Case{"thorough", SearchMode::Thorough, 0, 0, 4, true},
+                        Case{"scrupulous", SearchMode::Scrupulous, 0, 0, 4, true},
+                        Case{"noisy", SearchMode::Noisy, 0, 0, 4, true}, Case{"fast, 7 s", SearchMode::Fast, 0, 0, 7, true},
+                        Case{"band tolerance 60", SearchMode::Fast, 60, 0, 4, true},
+                        Case{"band 60, sum 150", SearchMode::Fast, 60, 150, 4, false}}) {
     SearchParameters params;
     params.SetMode(c.mode);
     if (c.bandTolerance > 0) params.bandTolerance = c.bandTolerance;
+    if (c.sumTolerance > 0) params.sumTolerance = c.sumTolerance;
     params.querySeconds = c.querySeconds;
     const std::vector<AudioQuery*> queries = Queries(params.analysis, params.querySeconds);
     const std::vector<SearchOutcome> filtered = SearchAll(queries, params, true);
@@ -194,6 +199,35 @@ TEST_F(BandFilterTest, SeveralWorkersShareTheFilteredWorkLikeTheFullScan) {
     if (full[q].Found()) EXPECT_EQ(filtered[q].entries[0].score, full[q].entries[0].score) << q;
     EXPECT_EQ(filtered[q].tracksScanned, full[q].tracksScanned) << q;
   }
+}
+
+// Bytes spread evenly over 0-255 give cells of 16 values: 30 lies in cell 1, 32
+// opens cell 2. A frame 2 away from the key point in every filtered band but two
+// has exactly the sum the tolerance allows and must be reached however the probe
+// prunes; one a little farther must not.
+TEST(BandFilter, AProbeReachesAFrameRightAtTheSumTolerance) {
+  std::vector<TrackIndex> tracks(1);
+  TrackIndex& t = tracks[0];
+  auto add = [&](std::array<uint8_t, 8> bands) {
+    const std::array<uint8_t, 4> peak = {0, 0, 100, 0};
+    t.records.insert(t.records.end(), peak.begin(), peak.end());
+    t.records.insert(t.records.end(), bands.begin(), bands.end());
+  };
+  for (int32_t j = 0; j < 256 * 64; ++j) add({static_cast<uint8_t>(j), static_cast<uint8_t>(j), static_cast<uint8_t>(j),
+                                               static_cast<uint8_t>(j), static_cast<uint8_t>(j), static_cast<uint8_t>(j),
+                                               static_cast<uint8_t>(j), static_cast<uint8_t>(j)});
+  const int32_t atTolerance = 256 * 64, beyond = atTolerance + 1;
+  add({32, 32, 30, 32, 32, 30, 30, 32});  // key bands 0 and 4, extra bands 1, 3 and 7: a sum of 10
+  add({32, 32, 32, 32, 32, 30, 30, 32});  // band 2 too: 12
+  t.count = static_cast<int32_t>(t.records.size() / IndexRecord::kSize);
+  t.loaded = true;
+  const std::unique_ptr<BandFilter> filter = BandFilter::Build(tracks);
+  ASSERT_TRUE(filter);
+  const std::array<uint8_t, 8> key = {30, 30, 30, 30, 30, 30, 30, 30};
+  std::vector<int32_t> reached;
+  filter->Visit(filter->ProbeFor(key.data(), 5, 10), [&](const FilteredFrame& f) { reached.push_back(f.frame); });
+  EXPECT_NE(std::find(reached.begin(), reached.end(), atTolerance), reached.end());
+  EXPECT_EQ(std::find(reached.begin(), reached.end(), beyond), reached.end());
 }
 
 }  // namespace
