@@ -88,6 +88,7 @@ class BandFilter {
     bool closing_ = false;
     std::thread sorter_;
   };
+  // The same over tracks already loaded (tests, benchmarks).
   static std::unique_ptr<BandFilter> Build(const std::vector<TrackIndex>& tracks);
 
   // One key point's probe with tolerances `band` (each byte) and `sum` (all bytes):
@@ -98,7 +99,7 @@ class BandFilter {
   struct Probe {
     std::array<int32_t, 4> lowCell{}, highCell{};
     std::array<std::array<uint8_t, kCells>, 4> keyDistance{};
-    std::array<uint8_t, kCells * kCells * kCells> extraDistance{};  // by the entry's extra cells
+    std::array<uint8_t, kCells * kCells * kCells> extraDistance{};  // by the entry's extra cells; kFar: out
     int32_t sum = 0;
   };
   Probe ProbeFor(const uint8_t* bands, int32_t band, int32_t sum) const;
@@ -110,7 +111,7 @@ class BandFilter {
   };
   Cost CostOf(const Probe& probe) const;
 
-  // Calls visit(const FilteredFrame&) for each frame whose filtered cells fit.
+  // Calls visit(const FilteredFrame&) for each frame whose cells the probe lets through.
   template <class Visitor>
   void Visit(const Probe& probe, Visitor&& visit) const;
 
