@@ -3,7 +3,7 @@
 // to show another row, on the offscreen platform.
 #include "base/dialogs.h"
 #include "indexer/app/record_browser.h"
-#include "indexer/app/record_browser_window.h"
+#include "indexer/windows/record_browser_window.h"
 #include "indexer/database/record_store.h"
 
 #include <QApplication>

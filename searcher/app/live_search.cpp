@@ -1,7 +1,7 @@
 #include "searcher/app/live_search.h"
 
 #include "base/dialogs.h"
-#include "searcher/app/capture_ring.h"
+#include "searcher/capture/capture_ring.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/search_engine.h"
 

@@ -4,7 +4,7 @@
 #include "base/file_utils.h"
 #include "base/log_writer.h"
 #include "fingerprint/sample_buffer.h"
-#include "searcher/app/audio_platform.h"
+#include "searcher/capture/audio_platform.h"
 #include "searcher/engine/load_data.h"
 #include "searcher/engine/search_presentation.h"
 #include "trackdb/schema.h"

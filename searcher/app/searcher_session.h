@@ -2,7 +2,7 @@
 
 #include "searcher/app/live_search.h"
 #include "searcher/app/searcher_settings.h"
-#include "searcher/app/sound_system.h"
+#include "searcher/capture/sound_system.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/query_history.h"
 #include "searcher/engine/search_engine.h"

@@ -1,6 +1,6 @@
 #include "searcher/app/signal_picture.h"
 
-#include "searcher/app/capture_ring.h"
+#include "searcher/capture/capture_ring.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,13 +1,13 @@
 // Echoline MAPPING: the searcher's capture helper. Records what the computer plays
 // (the monitor of the default PulseAudio/PipeWire output) and writes it into the
 // searcher's shared memory MAPPING as 48000 Hz 16-bit stereo frames (the layout is
-// in searcher/app/echoline_layout.h).
+// in searcher/capture/echoline_layout.h).
 // With ECHOLINE_SOURCE=FILE.wav (48000 Hz 16-bit PCM, mono or stereo) it plays that
 // file into the mapping in real time instead, looping at its end; a file that
 // cannot be played ends it with kExitSourceUnusable and one line saying why.
 // It ends on SIGTERM/SIGINT (after finishing the write in progress) and when the
 // searcher that started it is gone.
-#include "searcher/app/echoline_layout.h"
+#include "searcher/capture/echoline_layout.h"
 
 #include <pulse/error.h>
 #include <pulse/simple.h>

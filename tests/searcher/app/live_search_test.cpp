@@ -1,4 +1,4 @@
-#include "searcher/app/capture_ring.h"
+#include "searcher/capture/capture_ring.h"
 #include "searcher/app/live_search.h"
 #include "searcher/app/signal_picture.h"
 #include "searcher/engine/audio_query.h"

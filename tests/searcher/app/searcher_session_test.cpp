@@ -1,5 +1,5 @@
 #include "base/sample_files.h"
-#include "searcher/app/qt_audio_platform.h"
+#include "searcher/capture/qt_audio_platform.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/web_addresses.h"
 #include "synth/music_like_signal.h"

@@ -1,0 +1,62 @@
+#include "searcher/windows/log_window.h"
+
+#include "searcher/app/searcher_session.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace melo::melodar {
+
+namespace {
+
+// A log that runs for hours keeps its newest lines.
+constexpr int kKeptLines = 20000;
+
+// The traces end their lines with CR LF; the pages take one line per line.
+void AppendTrace(QPlainTextEdit* page, QString text) {
+  text.remove(QLatin1Char('\r'));
+  while (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+  if (!text.isEmpty()) page->appendPlainText(text);
+}
+
+}  // namespace
+
+LogWindow::LogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setWindowTitle(QStringLiteral("Log"));
+  auto* tabs = new QTabWidget;
+  const QStringList titles = {QStringLiteral("Счётчики и совпадения"), QStringLiteral("Кандидаты"),
+                              QStringLiteral("Слежение")};
+  for (int i = 0; i < 3; ++i) {
+    pages_[i] = new QPlainTextEdit;
+    pages_[i]->setReadOnly(true);
+    pages_[i]->setLineWrapMode(QPlainTextEdit::NoWrap);
+    pages_[i]->setMaximumBlockCount(kKeptLines);
+    tabs->addTab(pages_[i], titles[i]);
+  }
+  auto* clear = new QPushButton(QStringLiteral("Очистить"));
+  connect(clear, &QPushButton::clicked, this, [this] {
+    for (QPlainTextEdit* page : pages_) page->clear();
+  });
+  auto* close = new QPushButton(QStringLiteral("Закрыть"));
+  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(clear);
+  buttons->addStretch();
+  buttons->addWidget(close);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(tabs, 1);
+  layout->addLayout(buttons);
+  resize(900, 520);
+}
+
+void LogWindow::ShowReport(const SearchReport& report) {
+  AppendTrace(pages_[0], report.countersLine);
+  AppendTrace(pages_[0], report.outcome.trace1);
+  AppendTrace(pages_[1], report.outcome.trace2);
+  if (isVisible()) AppendTrace(pages_[2], report.trackingLine);
+}
+
+}  // namespace melo::melodar
