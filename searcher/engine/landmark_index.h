@@ -2,9 +2,13 @@
 
 #include "landmarks/peak_pairs.h"
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <span>
+#include <thread>
 #include <vector>
 
 namespace melo {
@@ -14,59 +18,89 @@ struct LandmarkCandidate {
   int32_t track = -1;
   int32_t offset = 0;  // the track's frame at the query's frame 0
   int32_t votes = 0;   // query landmarks whose stored twin lies at that offset, +-1 frame
+
+  friend bool operator==(const LandmarkCandidate&, const LandmarkCandidate&) = default;
 };
 
-// What one look-up did, for the counters a search reports.
+// What look-ups did, for the counters a search reports.
 struct LandmarkLookupStats {
-  int32_t queryLandmarks = 0;
-  int64_t entriesVisited = 0;  // stored landmarks sharing a hash with the query's
-  int32_t offsetsOverOne = 0;  // offsets at which more than one landmark agrees
+  int64_t entriesVisited = 0;   // stored landmarks sharing a hash with the query's
+  int64_t offsetsOverOne = 0;   // offsets at which more than one landmark agrees
+
+  LandmarkLookupStats& operator+=(const LandmarkLookupStats& o) {
+    entriesVisited += o.entriesVisited;
+    offsetsOverOne += o.offsetsOverOne;
+    return *this;
+  }
 };
 
-// The landmarks of every loaded track, inverted: for each of the 2^20 hashes, the
-// frames at which a track holds it.
+// The landmarks of every loaded track, inverted: for each hash, the frames at which
+// a track holds it.
 //
 // Every track's frames are numbered on one line, one track after the other with a
 // gap of kTrackGap frames, so a stored landmark is a single number, and a query
 // landmark that meets it votes for one number too: stored frame minus query frame.
 // All votes of one track at one offset fall on the same number, whatever the track.
-// The line is cut into shards of under 2^32 frames and 2^27 landmarks; a shard keeps
-// its hashes' entries as 32-bit frames counted from its start, in ascending order
-// within each hash: 4 bytes per landmark and 4 MB of bucket starts per shard.
+// The line is cut into shards of at most 2^25 landmarks (about 600 hours) and under
+// 2^32 frames; a shard keeps its hashes' entries as 32-bit frames counted from its
+// start, ascending within each hash: 4 bytes a landmark and 2 MB of bucket starts a
+// shard. Shards are searched independently, so the workers of a search share them.
 class LandmarkIndex {
  public:
-  static constexpr int32_t kTrackGap = 1024;          // longer than any query
-  static constexpr int32_t kMaxQueryFrames = 1024;
+  static constexpr int32_t kTrackGap = 1024;        // longer than any query
+  static constexpr int32_t kMaxQueryFrames = 1024;  // 16 s
+  static constexpr int32_t kDistinctOffsets = 16;   // offsets nearer than this are one alignment
+  static constexpr size_t kShardLandmarks = size_t{1} << 25;
 
+  // Adds tracks as a load reads them; a thread of its own sorts each shard as soon
+  // as it is full, so only the last one is left when the last track is in.
   class Builder {
    public:
-    Builder();
+    explicit Builder(size_t shardLandmarks = kShardLandmarks);
     ~Builder();
+    Builder(const Builder&) = delete;
+    Builder& operator=(const Builder&) = delete;
+
     // Tracks in ascending order; a track without landmarks may be left out.
     void AddTrack(int32_t track, int32_t frames, std::span<const landmarks::Landmark> landmarks);
+    // Once, after the last track.
     std::unique_ptr<LandmarkIndex> Finish();
 
    private:
-    void CloseShard();
+    struct Job;
+    void Give();
+    void Sort();  // the sorting thread
+
+    const size_t shardLandmarks_;
     std::unique_ptr<LandmarkIndex> index_;
-    std::vector<uint64_t> pending_;  // hash << 32 | frame from the shard's start
+    std::vector<uint64_t> pending_;  // the open shard's hash << 32 | frame from its start
     int64_t nextFrame_ = 0;          // where the next track starts on the line
+    std::mutex lock_;
+    std::condition_variable wake_;
+    std::deque<Job> jobs_;
+    bool closing_ = false;
+    std::thread sorter_;
   };
 
-  // The best `limit` offsets, most votes first, with at least minimumVotes votes;
-  // at most perTrack of them in one track, each at least kDistinctOffsets frames
-  // from the others there. `query` frames must be below kMaxQueryFrames.
-  static constexpr int32_t kDistinctOffsets = 16;
+  LandmarkIndex();
+  ~LandmarkIndex();
+
+  int32_t ShardCount() const { return static_cast<int32_t>(shards_.size()); }
+
+  // The best `limit` offsets of distinct tracks in shards first, first + step, ...,
+  // most votes first (ties: the earlier track and offset), each with at least
+  // minimumVotes votes. Query frames must lie in [0, kMaxQueryFrames).
   std::vector<LandmarkCandidate> Candidates(std::span<const landmarks::Landmark> query, int32_t minimumVotes,
-                                            int32_t limit, int32_t perTrack = 1,
+                                            int32_t limit, int32_t first = 0, int32_t step = 1,
                                             LandmarkLookupStats* stats = nullptr) const;
+
+  // The best `limit` of several shards' candidates, in the same order and one per
+  // track, as if they had come from one look-up.
+  static std::vector<LandmarkCandidate> Merge(std::span<const std::vector<LandmarkCandidate>> lists, int32_t limit);
 
   // Which query landmarks have a stored twin at the candidate's offset, +-1 frame:
   // their places in `query`, ascending.
   std::vector<int32_t> Matching(std::span<const landmarks::Landmark> query, const LandmarkCandidate& candidate) const;
-
-  // How many stored landmarks carry `hash`, over all shards.
-  int64_t HashCount(uint32_t hash) const;
 
   int64_t LandmarkCount() const { return landmarkCount_; }
   int32_t TrackCount() const { return static_cast<int32_t>(trackIds_.size()); }
@@ -79,13 +113,14 @@ class LandmarkIndex {
     std::vector<uint32_t> bucketStart;  // kHashCount + 1
     std::vector<uint32_t> entries;
   };
-  // The track holding line frame `frame` (or just before it, in the gap), as a
-  // place in trackIds_.
+  // The place in trackIds_ of the track holding line frame `frame` (or whose gap
+  // before it holds it).
   int32_t PlaceOf(int64_t frame) const;
+  int32_t PlaceOfTrack(int32_t track) const;
 
-  std::vector<Shard> shards_;
-  std::vector<int32_t> trackIds_;      // ascending
-  std::vector<int64_t> trackStarts_;   // line frame of each track's frame 0
+  std::vector<std::unique_ptr<Shard>> shards_;
+  std::vector<int32_t> trackIds_;     // ascending
+  std::vector<int64_t> trackStarts_;  // line frame of each track's frame 0
   std::vector<int32_t> trackLandmarks_;
   int64_t landmarkCount_ = 0;
 };
