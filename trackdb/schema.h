@@ -90,4 +90,40 @@ inline constexpr char kDescriptiveColumns[] =
 inline constexpr char kSourcePaths[] = "SELECT id, source_path FROM Data";
 inline constexpr char kIndexData[] = "SELECT id,records,index_data FROM Data";
 
+// The landmarks of each row, in a table of its own beside Data (whose statements
+// and bytes stay as they are): keyed by the row's id, with the landmark version
+// (landmarks::kLandmarkVersion) they were made with, the track's frames, and the
+// landmarks in their stored form (landmarks/landmark_blob.h). A file without the
+// table is still a database; its rows simply have no landmarks yet.
+inline constexpr char kCreateLandmarksTable[] =
+    "CREATE TABLE IF NOT EXISTS Landmarks (id INTEGER PRIMARY KEY, version INTEGER NOT NULL, "
+    "frames INTEGER NOT NULL, count INTEGER NOT NULL, data BLOB NOT NULL)";
+inline constexpr char kHasLandmarksTable[] =
+    "SELECT count(*) AS res FROM sqlite_master WHERE type = 'table' AND name = 'Landmarks'";
+inline constexpr char kInsertLandmarks[] =
+    "INSERT OR REPLACE INTO Landmarks (id, version, frames, count, data) "
+    "VALUES (:ID, :VERSION, :FRAMES, :COUNT, :DATA)";
+inline constexpr char kClearLandmarks[] = "DELETE FROM Landmarks";
+inline constexpr char kDeleteLandmarksOfTrack[] =
+    "DELETE FROM Landmarks WHERE id IN (SELECT id FROM data WHERE md5 = :MD5 AND source_size = :SOURCESIZE "
+    "AND audio_track = :AUDIOTRACK)";
+// Landmarks whose row is gone (a row deleted by a program that knows nothing of them).
+inline constexpr char kDeleteOrphanLandmarks[] = "DELETE FROM Landmarks WHERE id NOT IN (SELECT id FROM Data)";
+inline constexpr char kSelectLandmarksOfRow[] =
+    "SELECT version AS landmark_version, frames AS landmark_frames, count AS landmark_count, "
+    "data AS landmark_data FROM Landmarks WHERE id = :ID";
+// The searcher's load when the file has landmarks: every row in the order of
+// kSelectAllRows, each with its landmarks or NULLs.
+inline constexpr char kSelectAllRowsWithLandmarks[] =
+    "SELECT Data.*, Landmarks.version AS landmark_version, Landmarks.frames AS landmark_frames, "
+    "Landmarks.count AS landmark_count, Landmarks.data AS landmark_data "
+    "FROM Data LEFT JOIN Landmarks ON Landmarks.id = Data.id";
+// The landmark columns' names in the statements above.
+namespace column {
+inline constexpr char kLandmarkVersion[] = "landmark_version";
+inline constexpr char kLandmarkFrames[] = "landmark_frames";
+inline constexpr char kLandmarkCount[] = "landmark_count";
+inline constexpr char kLandmarkData[] = "landmark_data";
+}  // namespace column
+
 }  // namespace melo::sql

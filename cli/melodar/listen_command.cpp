@@ -50,8 +50,9 @@ struct ListenOptionSet {
   QCommandLineOption interval{QStringLiteral("interval"), QStringLiteral("Seconds between searches (default 1)."),
                               QStringLiteral("S"), QStringLiteral("1")};
   QCommandLineOption mode{QStringLiteral("mode"),
-                          QStringLiteral("fast (default), thorough, scrupulous or noisy (for recordings with "
-                                         "background noise)."),
+                          QStringLiteral("fast (default), thorough, scrupulous, noisy (for recordings with "
+                                         "background noise) or robust (the landmarks: through a microphone, a "
+                                         "room, a telephone, with voices over the music)."),
                           QStringLiteral("MODE"), QStringLiteral("fast")};
   QCommandLineOption duration{QStringLiteral("duration"), QStringLiteral("Stop after S seconds."),
                               QStringLiteral("S")};
@@ -84,7 +85,7 @@ std::optional<QString> ReadListenOptions(const QCommandLineParser& parser, const
   }
   o->intervalMs = static_cast<int>(std::lround(intervalSeconds * 1000));
   const std::optional<SearchMode> mode = SearchModeNamed(parser.value(set.mode).toStdString());
-  if (!mode) return QStringLiteral("--mode must be fast, thorough, scrupulous or noisy");
+  if (!mode) return QStringLiteral("--mode must be fast, thorough, scrupulous, noisy or robust");
   o->params.SetMode(*mode);
   if (parser.isSet(set.duration)) {
     o->durationSeconds = parser.value(set.duration).toDouble(&ok);
@@ -151,6 +152,10 @@ int RunListenCommand(const QStringList& arguments) {
   LoadIndex(options.database, index, WriteErrorLine);
   if (index.recordsCount < 0) {
     return Fail(QStringLiteral("%1: cannot read table Data: %2").arg(options.database, index.loadError));
+  }
+  if (options.params.analysis == QueryAnalysis::Landmarks && index.landmarkTracks == 0) {
+    return Fail(QStringLiteral("%1: no track has landmarks for the robust search; add them with "
+                               "melobank-cli landmarks --db %1").arg(options.database));
   }
   WriteErrorLine(LoadStatusTexts(index).join(QStringLiteral(", ")));
 

@@ -43,8 +43,9 @@ struct SearchOptions {
 struct SearchOptionSet {
   QCommandLineOption db{QStringLiteral("db"), QStringLiteral("The database."), QStringLiteral("DB")};
   QCommandLineOption mode{QStringLiteral("mode"),
-                          QStringLiteral("fast (default), thorough, scrupulous or noisy (for recordings with "
-                                         "background noise)."),
+                          QStringLiteral("fast (default), thorough, scrupulous, noisy (for recordings with "
+                                         "background noise) or robust (the landmarks: through a microphone, a "
+                                         "room, a telephone, with voices over the music)."),
                           QStringLiteral("MODE"), QStringLiteral("fast")};
   QCommandLineOption seconds{QStringLiteral("seconds"),
                              QStringLiteral("Query length Q, 3 to 7 (default 4; with a whole file, its length)."),
@@ -103,7 +104,7 @@ std::optional<QString> ReadSearchOptions(const QCommandLineParser& parser, const
   if (o->database.isEmpty()) return QStringLiteral("give the database with --db DB");
   if (!QFileInfo(o->database).isFile()) return QStringLiteral("%1: no such database file").arg(o->database);
   const std::optional<SearchMode> mode = SearchModeNamed(parser.value(set.mode).toStdString());
-  if (!mode) return QStringLiteral("--mode must be fast, thorough, scrupulous or noisy");
+  if (!mode) return QStringLiteral("--mode must be fast, thorough, scrupulous, noisy or robust");
   o->params.SetMode(*mode);
   if (auto problem = ReadNumbers(parser, set, o)) return problem;
   o->json = parser.isSet(set.json);
@@ -145,8 +146,10 @@ bool SearchOne(const QString& path, const SearchOptions& options, const QString&
     const std::vector<int16_t> examined = params.analysis == QueryAnalysis::NoiseRobust
                                               ? LowPassed6k(input.samples.data(), count)
                                               : input.samples;
-    PrintFailedQuery(path, QStringLiteral("Ошибка создания запроса!"), QueryRefusal(examined.data(), count),
-                     options, index);
+    const QString cause = params.analysis == QueryAnalysis::Landmarks
+                              ? QStringLiteral("the query holds no pair of spectral peaks loud enough for a landmark")
+                              : QueryRefusal(examined.data(), count);
+    PrintFailedQuery(path, QStringLiteral("Ошибка создания запроса!"), cause, options, index);
     return false;
   }
   SearchOutcome result;
@@ -169,6 +172,10 @@ int RunSearchCommand(const QStringList& arguments) {
   LoadIndex(options.database, index, WriteErrorLine);
   if (index.recordsCount < 0) {
     return Fail(QStringLiteral("%1: cannot read table Data: %2").arg(options.database, index.loadError));
+  }
+  if (options.params.analysis == QueryAnalysis::Landmarks && index.landmarkTracks == 0) {
+    return Fail(QStringLiteral("%1: no track has landmarks for the robust search; add them with "
+                               "melobank-cli landmarks --db %1").arg(options.database));
   }
   const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
 

@@ -49,7 +49,19 @@ bool AudioQuery::Create(const int16_t* samples, int32_t count, QueryAnalysis ana
   const bool robust = analysis == QueryAnalysis::NoiseRobust;
   auto keypoints = robust ? LowPassedKeypoints(builder_, samples_)
                           : BuildQueryKeypoints(builder_, samples_.data(), Length());
-  if (!keypoints) return false;
+  if (analysis == QueryAnalysis::Landmarks) {
+    const size_t analysed = std::min<size_t>(samples_.size(), size_t{kMaxLandmarkFrames - 1} *
+                                                                      landmarks::kInputSamplesPerHop +
+                                                                  landmarks::kFrameSize * landmarks::kDecimation);
+    landmarks_ = landmarkExtractor_.Extract({samples_.data(), analysed});
+    lookups_ = landmarks::WithFrameNeighbours(landmarks_.landmarks);
+    if (lookups_.empty()) return false;
+    if (!keypoints) keypoints.emplace();
+  } else {
+    if (!keypoints) return false;
+    landmarks_ = {};
+    lookups_.clear();
+  }
   analysis_ = analysis;
   noiseSigma_ = robust ? EstimateNoiseSigma(samples_.data(), Length()) : 0.0;
   cacheLength_ = Length();

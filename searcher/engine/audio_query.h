@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fingerprint/fingerprint_builder.h"
+#include "landmarks/landmark_extractor.h"
 #include "searcher/engine/noise_corrected_bands.h"
 #include "searcher/engine/search_parameters.h"
 
@@ -27,7 +28,10 @@ class AudioQuery {
 
   // Takes a copy of the samples and selects their key points. With fewer than 4
   // key points it fails, and the key points and cache stay those of the previous
-  // query (the samples are the new ones): a caller must not search then.
+  // query (the samples are the new ones): a caller must not search then. The
+  // landmark analysis also finds the query's spectral peaks and landmarks; it
+  // fails only without a landmark, and then has no key points when fewer than 4
+  // qualify.
   bool Create(const int16_t* samples, int32_t count, QueryAnalysis analysis);
 
   const QString& TimeStamp() const { return timeStamp_; }  // "yyyy-mm-dd hh:mm:ss "
@@ -36,6 +40,12 @@ class AudioQuery {
   int32_t Peak() const { return peak_; }
   const std::vector<QueryKeypoint>& Keypoints() const { return keypoints_; }
   QueryAnalysis Analysis() const { return analysis_; }
+  // The landmark analysis' peaks and landmarks (empty for the others), of the
+  // query's first kMaxLandmarkFrames frames; the look-ups are the landmarks with
+  // their frame neighbours (landmarks::WithFrameNeighbours).
+  static constexpr int32_t kMaxLandmarkFrames = 1000;  // 16 s
+  const landmarks::LandmarkSet& Landmarks() const { return landmarks_; }
+  const std::vector<landmarks::Landmark>& LandmarkLookups() const { return lookups_; }
 
   // Band bytes of the frame centred on `position`, computed once per position with
   // the caller's own analyser (threads must not share one) and kept in the cache.
@@ -61,6 +71,9 @@ class AudioQuery {
   QueryAnalysis analysis_ = QueryAnalysis::Plain;
   double noiseSigma_ = 0;
   FingerprintBuilder builder_{1};
+  landmarks::LandmarkExtractor landmarkExtractor_{landmarks::QuerySettings()};
+  landmarks::LandmarkSet landmarks_;
+  std::vector<landmarks::Landmark> lookups_;
   NoiseCorrectedBands corrected_;
   int32_t cacheLength_ = 0;
   // 8 band bytes per sample position, published whole; 0 in bytes 0, 2 and 4

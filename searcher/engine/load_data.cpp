@@ -4,11 +4,14 @@
 #include "fingerprint/index_record.h"
 #include "trackdb/schema.h"
 #include "trackdb/sqlite_handles.h"
+#include "trackdb/landmark_row.h"
 #include "trackdb/track_row.h"
 
 #include <QElapsedTimer>
 #include <QLocale>
 #include <sqlite3.h>
+
+#include <optional>
 
 namespace melo {
 
@@ -32,6 +35,10 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
   QElapsedTimer clock;
   clock.start();
   index.filter.reset();  // it points into the tracks about to be replaced
+  index.landmarks.reset();
+  index.landmarkTracks = 0;
+  index.landmarkFrames = 0;
+  index.landmarkProblems = 0;
   const ReadOnlyDatabase db(databasePath);
   {
     const SqliteStatement count(db.get(), sql::kCountRows);
@@ -48,12 +55,17 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
   index.readErrors = 0;
   index.totalRecords = 0;
 
-  const SqliteStatement rows(db.get(), sql::kSelectAllRows);
+  const bool withLandmarks = HasLandmarkTable(db.get());
+  const SqliteStatement rows(db.get(), withLandmarks ? sql::kSelectAllRowsWithLandmarks : sql::kSelectAllRows);
   BandFilter::Builder filter(index.recordsCount);
+  std::optional<LandmarkIndex::Builder> landmarks;
+  if (withLandmarks) landmarks.emplace();
+  RowLandmarks stored;
   int32_t read = 0;
   bool stopped = progress && !progress(0);
   if (rows.get() && !stopped) {
     const TrackRowReader row(rows.get());
+    const LandmarkRowReader landmarkRow(rows.get());
     for (; read < index.recordsCount && sqlite3_step(rows.get()) == SQLITE_ROW; ++read) {
       TrackInfo& info = index.infos[read];
       row.ReadInfo(info);
@@ -67,6 +79,16 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
         }
       }
       filter.Add(index.tracks[read]);
+      if (landmarks && index.tracks[read].loaded) {
+        landmarkRow.Read(stored);
+        if (stored.state == StoredLandmarks::Read) {
+          landmarks->AddTrack(read, stored.frames, stored.landmarks);
+          ++index.landmarkTracks;
+          index.landmarkFrames += stored.frames;
+        } else {
+          ++index.landmarkProblems;
+        }
+      }
       if (progress && !progress(read + 1)) {
         stopped = true;
         break;
@@ -82,7 +104,10 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
                   db.ErrorText());
     }
   }
-  if (!stopped) index.filter = filter.Finish();
+  if (!stopped) {
+    index.filter = filter.Finish();
+    if (landmarks) index.landmarks = landmarks->Finish();
+  }
   index.loadTimeMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 

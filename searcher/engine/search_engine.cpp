@@ -47,10 +47,14 @@ bool SearchEngine::Start(AudioQuery& query, const SearchParameters& params, int6
   results_.Clear();
   diagnostics_.breakPoint.store(0);
   std::fill(counters_.begin(), counters_.end(), ScanCounters{});
-  matcher_ = std::make_unique<QueryMatcher>(query, params, index_.filter.get());
+  const bool robust = params.analysis == QueryAnalysis::Landmarks;
+  matcher_ = std::make_unique<QueryMatcher>(query, params, robust ? nullptr : index_.filter.get());
+  landmarks_ = robust ? std::make_unique<LandmarkMatcher>(query, params, index_.landmarks.get()) : nullptr;
   run_ = std::make_unique<SearchRun>(workers_);
   run_->index = &index_;
   run_->matcher = matcher_.get();
+  run_->landmarks = landmarks_.get();
+  run_->landmarkScans.resize(static_cast<size_t>(workers_));
   run_->results = &results_;
   run_->diagnostics = &diagnostics_;
   run_->started.start();
@@ -61,7 +65,7 @@ bool SearchEngine::Start(AudioQuery& query, const SearchParameters& params, int6
   outcome.queryTimeStamp = query.TimeStamp();
   outcome.querySeconds = params.querySeconds;
   outcome.queryStart = queryStart;
-  outcome.filtered = matcher_->Filtered();
+  outcome.filtered = !robust && matcher_->Filtered();
   control_ = std::make_unique<TSearchControlThread>(*this, *run_, threads_, lastHit_, hitBefore_,
                                                     params.querySeconds, std::move(outcome));
   control_->Start();
@@ -69,8 +73,9 @@ bool SearchEngine::Start(AudioQuery& query, const SearchParameters& params, int6
 }
 
 void SearchEngine::Finish(SearchOutcome& outcome) {
-  outcome.entries = results_.Ordered();
+  outcome.entries = run_->landmarks ? run_->landmarkAnswers : results_.Ordered();
   for (const ScanCounters& c : counters_) outcome.totals += c;
+  outcome.totals += run_->landmarkCounters;
   outcome.breakPoint = diagnostics_.breakPoint.load();
   outcome.trace1 = std::exchange(diagnostics_.trace1, QString());
   outcome.trace2 = std::exchange(diagnostics_.trace2, QString());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "searcher/engine/landmark_search.h"
 #include "searcher/engine/matcher.h"
 #include "searcher/engine/search_parameters.h"
 #include "searcher/engine/search_results.h"
@@ -77,6 +78,7 @@ class SearchEngine {
   const SearchIndex& index_;
   const int32_t workers_;
   std::unique_ptr<QueryMatcher> matcher_;
+  std::unique_ptr<LandmarkMatcher> landmarks_;
   std::unique_ptr<SearchRun> run_;
   SearchResults results_;
   ScanDiagnostics diagnostics_;

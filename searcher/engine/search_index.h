@@ -1,6 +1,7 @@
 #pragma once
 
 #include "searcher/engine/band_filter.h"
+#include "searcher/engine/landmark_index.h"
 #include "trackdb/track_info.h"
 
 #include <QString>
@@ -32,6 +33,12 @@ struct SearchIndex {
   double loadTimeMs = 0;  // the filter's build included
   // Built by the load over the loaded tracks; without it every search is a full scan.
   std::unique_ptr<BandFilter> filter;
+  // The loaded tracks' landmarks, built by the load beside the filter; null when the
+  // file has no Landmarks table (then the robust search has nothing to look in).
+  std::unique_ptr<LandmarkIndex> landmarks;
+  int32_t landmarkTracks = 0;     // loaded tracks with landmarks of this version
+  int64_t landmarkFrames = 0;     // and their spectra (62.5 a second)
+  int32_t landmarkProblems = 0;   // loaded tracks whose landmarks are missing, old or damaged
 
   int32_t TrackCount() const { return static_cast<int32_t>(tracks.size()); }
 };

@@ -17,7 +17,9 @@ TSearchThread::TSearchThread(SearchRun& run, int32_t start, ScanCounters& counte
 TSearchThread::~TSearchThread() { WaitFor(); }
 
 void TSearchThread::Execute() {
-  if (run_.matcher->Filtered()) {
+  if (run_.landmarks) {
+    ScanLandmarks();
+  } else if (run_.matcher->Filtered()) {
     ScanFiltered();
   } else {
     ScanFully();
@@ -35,6 +37,10 @@ void TSearchThread::ScanFully() {
     }
     run_.lastTrackHandedOut.store(t, std::memory_order_relaxed);
   }
+}
+
+void TSearchThread::ScanLandmarks() {
+  if (!Terminated()) run_.landmarkScans[static_cast<size_t>(start_)] = run_.landmarks->Scan(start_, run_.workers);
 }
 
 void TSearchThread::ScanFiltered() {
@@ -109,8 +115,10 @@ void TSearchControlThread::Track(const HitMemory& hit) {
 void TSearchControlThread::Execute() {
   QElapsedTimer tracking;
   tracking.start();
-  Track(lastHit_);
-  Track(hitBefore_);
+  if (!run_.landmarks) {
+    Track(lastHit_);
+    Track(hitBefore_);
+  }
   outcome_.trackingMs = tracking.nsecsElapsed() / 1e6;
   // Only now: the tracking scans' candidates are always offered before the
   // workers', so that with one worker a search's results and counters never
@@ -123,6 +131,10 @@ void TSearchControlThread::Execute() {
     if (finished >= 1 && outcome_.firstWorkerMs == 0) outcome_.firstWorkerMs = run_.started.nsecsElapsed() / 1e6;
     if (finished == static_cast<int32_t>(workers_.size())) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (run_.landmarks) {
+    run_.landmarkAnswers = run_.landmarks->Answers(run_.landmarkScans, run_.landmarkCounters);
+    if (run_.index->landmarks) run_.tracksScanned.store(run_.index->landmarks->TrackCount());
   }
   outcome_.searchMs = run_.started.nsecsElapsed() / 1e6;
   for (const auto& w : workers_) outcome_.workerMs.push_back(w->ElapsedMs());

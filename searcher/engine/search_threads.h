@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/thread.h"
+#include "searcher/engine/landmark_search.h"
 #include "searcher/engine/matcher.h"
 #include "searcher/engine/search_engine.h"
 
@@ -19,6 +20,12 @@ struct SearchRun {
 
   const SearchIndex* index = nullptr;
   const QueryMatcher* matcher = nullptr;
+  // The robust search: the workers look the landmarks up in their shares of the
+  // index, each into its own scan, and the control thread verifies them.
+  const LandmarkMatcher* landmarks = nullptr;
+  std::vector<LandmarkScan> landmarkScans;
+  std::vector<ResultEntry> landmarkAnswers;
+  ScanCounters landmarkCounters;
   SearchResults* results = nullptr;
   ScanDiagnostics* diagnostics = nullptr;
   const int32_t workers;
@@ -33,7 +40,8 @@ struct SearchRun {
 };
 
 // Scans tracks w, w + N, w + 2N, ... of the index: fully, or from the coarse
-// matches the workers gathered together from the band filter.
+// matches the workers gathered together from the band filter; in the robust
+// search, looks the landmarks up in shards w, w + N, ...
 class TSearchThread : public Thread {
  public:
   TSearchThread(SearchRun& run, int32_t start, ScanCounters& counters);
@@ -48,6 +56,7 @@ class TSearchThread : public Thread {
 
  private:
   void ScanFully();
+  void ScanLandmarks();
   void ScanFiltered();
   // This worker's tracks' gathered matches, in a full scan's order.
   std::vector<TrackedMatch> OwnMatches() const;
@@ -58,8 +67,9 @@ class TSearchThread : public Thread {
   double elapsedMs_ = 0;
 };
 
-// Tracks the last two hits, starts the workers and waits for them, then has the
-// main thread take the outcome.
+// Tracks the last two hits (not in the robust search, which looks everywhere at
+// once), starts the workers and waits for them, then has the main thread take the
+// outcome.
 class TSearchControlThread : public Thread {
  public:
   TSearchControlThread(SearchEngine& engine, SearchRun& run, std::vector<std::unique_ptr<TSearchThread>>& workers,
