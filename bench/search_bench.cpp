@@ -21,9 +21,11 @@
 //           share of it
 #include "base/sample_files.h"
 #include "fingerprint/index_record.h"
+#include "landmarks/landmark_blob.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/load_data.h"
 #include "searcher/engine/search_engine.h"
+#include "trackdb/landmark_row.h"
 #include "trackdb/schema.h"
 
 #include <QCoreApplication>
@@ -50,6 +52,8 @@ struct CorpusRow {
   std::string path;
   std::string md5;
   int64_t size = 0;
+  int32_t frames = 0;                           // of the landmarks, when the corpus has them
+  std::vector<landmarks::Landmark> landmarks;
 };
 
 std::vector<CorpusRow> ReadCorpus(const QString& path) {
@@ -57,7 +61,16 @@ std::vector<CorpusRow> ReadCorpus(const QString& path) {
   sqlite3* db = nullptr;
   sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
   sqlite3_stmt* s = nullptr;
-  sqlite3_prepare_v2(db, "SELECT index_data, source_path, md5, source_size FROM Data", -1, &s, nullptr);
+  const bool withLandmarks = HasLandmarkTable(db);
+  sqlite3_prepare_v2(db,
+                     withLandmarks ? "SELECT Data.index_data, Data.source_path, Data.md5, Data.source_size, "
+                                     "Landmarks.version AS landmark_version, Landmarks.frames AS landmark_frames, "
+                                     "Landmarks.count AS landmark_count, Landmarks.data AS landmark_data "
+                                     "FROM Data LEFT JOIN Landmarks ON Landmarks.id = Data.id"
+                                   : "SELECT index_data, source_path, md5, source_size FROM Data",
+                     -1, &s, nullptr);
+  const LandmarkRowReader landmarkRow(s);
+  RowLandmarks stored;
   while (s && sqlite3_step(s) == SQLITE_ROW) {
     const auto* b = static_cast<const uint8_t*>(sqlite3_column_blob(s, 0));
     CorpusRow row;
@@ -65,6 +78,11 @@ std::vector<CorpusRow> ReadCorpus(const QString& path) {
     row.path = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
     row.md5 = reinterpret_cast<const char*>(sqlite3_column_text(s, 2));
     row.size = sqlite3_column_int64(s, 3);
+    landmarkRow.Read(stored);
+    if (stored.state == StoredLandmarks::Read) {
+      row.frames = stored.frames;
+      row.landmarks = stored.landmarks;
+    }
     rows.push_back(std::move(row));
   }
   sqlite3_finalize(s);
@@ -94,14 +112,28 @@ void MoveBeyondTolerance(uint8_t* bands, std::mt19937& rng) {
 // twenty nudged by one, so that no two copies are alike. Scrambled databases hold
 // the corpus once, verbatim, and then copies that draw every record at random from
 // anywhere in it, their band bytes moved (MoveBeyondTolerance): records in an
-// order no music has, so that any answer found in them is a false one.
-void BuildDatabase(const QString& path, const std::vector<CorpusRow>& corpus, double hours, bool scrambled) {
+// order no music has, so that any answer found in them is a false one. The
+// landmarks follow: copies rotate them as far as their records; scrambled copies
+// keep the frames of their track's landmarks and draw each hash at random from all
+// the corpus' landmarks. With landmarksOnly every row but the corpus' own holds a
+// single record, so that the memory of a large library is mostly its landmarks.
+void BuildDatabase(const QString& path, const std::vector<CorpusRow>& corpus, double hours, bool scrambled,
+                   bool landmarksOnly) {
   sqlite3* db = nullptr;
   sqlite3_open(path.toUtf8().constData(), &db);
   sqlite3_exec(db, sql::kCreateTable, nullptr, nullptr, nullptr);
   sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
   sqlite3_stmt* insert = nullptr;
   sqlite3_prepare_v2(db, sql::kInsert, -1, &insert, nullptr);
+  std::vector<uint32_t> hashPool;
+  for (const CorpusRow& row : corpus) {
+    for (const landmarks::Landmark& l : row.landmarks) hashPool.push_back(l.hash);
+  }
+  sqlite3_stmt* insertLandmarks = nullptr;
+  if (!hashPool.empty()) {
+    sqlite3_exec(db, sql::kCreateLandmarksTable, nullptr, nullptr, nullptr);
+    sqlite3_prepare_v2(db, sql::kInsertLandmarks, -1, &insertLandmarks, nullptr);
+  }
   std::mt19937 rng(1);
   std::vector<const CorpusRow*> withRecords;
   for (const CorpusRow& row : corpus) {
@@ -153,13 +185,34 @@ void BuildDatabase(const QString& path, const std::vector<CorpusRow>& corpus, do
       text(":CREATED", "");
       text(":INFO", "");
       text(":RECORDS", std::to_string(n));
+      if (landmarksOnly && c > 0) blob.resize(std::min<size_t>(blob.size(), 12));
       sqlite3_bind_blob(insert, sqlite3_bind_parameter_index(insert, ":INDEXDATA"), blob.data(),
                         static_cast<int>(blob.size()), SQLITE_TRANSIENT);
       sqlite3_step(insert);
       sqlite3_reset(insert);
+      if (insertLandmarks && !row.landmarks.empty()) {
+        std::vector<landmarks::Landmark> marks = row.landmarks;
+        if (c > 0 && scrambled) {
+          for (landmarks::Landmark& l : marks) l.hash = hashPool[rng() % hashPool.size()];
+        } else if (c > 0) {
+          const int32_t shift = static_cast<int32_t>(((7 * static_cast<int64_t>(c) + 1) % std::max<size_t>(n, 1)) *
+                                                     IndexRecord::kSamples / landmarks::kInputSamplesPerHop);
+          for (landmarks::Landmark& l : marks) l.frame = (l.frame + row.frames - shift % row.frames) % row.frames;
+          std::stable_sort(marks.begin(), marks.end(), [](const auto& a, const auto& b) { return a.frame < b.frame; });
+        }
+        const std::vector<uint8_t> data = landmarks::EncodeLandmarks(marks);
+        sqlite3_bind_int64(insertLandmarks, 1, sqlite3_last_insert_rowid(db));
+        sqlite3_bind_int(insertLandmarks, 2, landmarks::kLandmarkVersion);
+        sqlite3_bind_int(insertLandmarks, 3, row.frames);
+        sqlite3_bind_int(insertLandmarks, 4, static_cast<int>(marks.size()));
+        sqlite3_bind_blob(insertLandmarks, 5, data.data(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
+        sqlite3_step(insertLandmarks);
+        sqlite3_reset(insertLandmarks);
+      }
     }
   }
   sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_finalize(insertLandmarks);
   sqlite3_finalize(insert);
   sqlite3_close(db);
 }
@@ -178,6 +231,15 @@ double BareReadMs(const QString& path) {
     blobs.emplace_back(b, b + sqlite3_column_bytes(s, column));
   }
   sqlite3_finalize(s);
+  // The landmarks too, as the load reads them.
+  if (HasLandmarkTable(db)) {
+    sqlite3_prepare_v2(db, "SELECT data FROM Landmarks", -1, &s, nullptr);
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      const auto* b = static_cast<const uint8_t*>(sqlite3_column_blob(s, 0));
+      blobs.emplace_back(b, b + sqlite3_column_bytes(s, 0));
+    }
+    sqlite3_finalize(s);
+  }
   sqlite3_close(db);
   return t.nsecsElapsed() / 1e6;
 }
@@ -244,6 +306,7 @@ int main(int argc, char** argv) {
   int32_t threads = static_cast<int32_t>(std::thread::hardware_concurrency());
   QStringList modes = {QStringLiteral("fast")};
   bool scrambled = false;
+  bool landmarksOnly = false;
   for (int i = 0; i < args.size(); ++i) {
     if (args[i] == "--hours" && i + 1 < args.size()) {
       sizes.clear();
@@ -252,6 +315,10 @@ int main(int argc, char** argv) {
       --i;
     } else if (args[i] == "--scrambled") {
       scrambled = true;
+      args.remove(i, 1);
+      --i;
+    } else if (args[i] == "--landmarks-only") {
+      landmarksOnly = true;
       args.remove(i, 1);
       --i;
     } else if (args[i] == "--modes" && i + 1 < args.size()) {
@@ -267,7 +334,7 @@ int main(int argc, char** argv) {
   if (args.size() < 3) {
     std::fprintf(stderr,
                  "usage: search_bench CORPUS.db WORKDIR QUERY.dat... [--hours 100,1000] [--threads N] "
-                 "[--modes fast,noisy] [--scrambled]\n");
+                 "[--modes fast,noisy,robust] [--scrambled] [--landmarks-only]\n");
     return 2;
   }
   const std::vector<CorpusRow> corpus = ReadCorpus(args[0]);
@@ -283,11 +350,13 @@ int main(int argc, char** argv) {
   std::printf("corpus: %zu tracks, %.2f h; %zu queries; %d threads\n", corpus.size(), Hours(corpus), queries.size(),
               threads);
   for (const double hours : sizes) {
-    const QString db = QStringLiteral("%1/bench-%2%3h.db").arg(args[1], scrambled ? "scrambled-" : "").arg(hours);
+    const QString db = QStringLiteral("%1/bench-%2%3%4h.db")
+                           .arg(args[1], scrambled ? "scrambled-" : "", landmarksOnly ? "landmarks-" : "")
+                           .arg(hours);
     if (!QFileInfo::exists(db)) {
       QElapsedTimer t;
       t.start();
-      BuildDatabase(db, corpus, hours, scrambled);
+      BuildDatabase(db, corpus, hours, scrambled, landmarksOnly);
       std::printf("built %s in %.1f s\n", db.toUtf8().constData(), t.nsecsElapsed() / 1e9);
     }
     // The page cache is warmed by the bare reads first, so that the loads read
@@ -311,7 +380,10 @@ int main(int argc, char** argv) {
       loads.push_back(again.loadTimeMs);
     }
     const double load = Median(loads);
-    const double indexedHours = static_cast<double>(index.totalRecords) / 7200.0;
+    const double indexedHours = landmarksOnly ? static_cast<double>(index.landmarkFrames) * landmarks::kHop /
+                                                    landmarks::kAnalysisRate / 3600.0
+                                              : static_cast<double>(index.totalRecords) / 7200.0;
+    const double landmarkMb = index.landmarks ? static_cast<double>(index.landmarks->MemoryBytes()) / (1 << 20) : 0;
     // The build alone, from the loaded tracks rather than beside the load.
     index.filter.reset();
     QElapsedTimer build;
@@ -328,10 +400,11 @@ int main(int argc, char** argv) {
     std::printf(
         "%7.0f h: load with the filter %8.1f ms (bare read %8.1f ms, x%.2f; the filter alone, built from memory, "
         "%.1f ms) | floor %6.2f ms | memory %.1f KB per hour allocated (%.0f MB; resident growth %.1f KB per hour; "
-        "the filter %.1f KB per hour)%s\n",
+        "the filter %.1f KB per hour, the landmarks %.1f KB per hour of %.0f h with them)%s\n",
         indexedHours, load, bare, load / bare, buildMs, floor, allocated * 1024 / indexedHours, allocated,
-        memory * 1024 / indexedHours,
-        filterMb * 1024 / indexedHours, sink == 1 ? " " : "");
+        memory * 1024 / indexedHours, filterMb * 1024 / indexedHours,
+        index.landmarkFrames ? landmarkMb * 1024 / (index.landmarkFrames / 225000.0) : 0.0,
+        index.landmarkFrames / 225000.0, sink == 1 ? " " : "");
     SearchEngine engine(index, threads);
     AudioQuery query;
     for (const QString& modeName : modes) {
@@ -351,6 +424,27 @@ int main(int argc, char** argv) {
         engine.Start(query, params);
         engine.Wait();
       };
+      if (*mode == SearchMode::Robust) {
+        std::vector<double> times;
+        for (const auto& q : queries) {
+          QElapsedTimer creation;
+          creation.start();
+          if (!query.Create(q.data(), static_cast<int32_t>(q.size()), params.analysis)) continue;
+          creations.push_back(creation.nsecsElapsed() / 1e6);
+          SearchOutcome outcome;
+          search(outcome);
+          times.push_back(outcome.searchMs);
+          found += outcome.Found() ? 1 : 0;
+          work += outcome.totals;
+        }
+        const double n = std::max<double>(1, static_cast<double>(times.size()));
+        std::printf("          %-11s search median %7.2f ms over the landmarks (%zu searches): %d answered; query "
+                    "analysis %.2f ms; per search %.0f look-ups, %.0f stored landmarks met, %.0f offsets verified\n",
+                    modeName.toUtf8().constData(), Median(times), times.size(), found, Median(creations),
+                    static_cast<double>(work.framesExamined) / n, static_cast<double>(work.comparisons) / n,
+                    static_cast<double>(work.offered) / n);
+        continue;
+      }
       for (const auto& q : queries) {
         QElapsedTimer creation;
         creation.start();

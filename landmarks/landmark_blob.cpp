@@ -4,8 +4,8 @@ namespace melo::landmarks {
 
 namespace {
 
-constexpr int32_t kDeltaBits = 13;
-constexpr uint32_t kBridge = (1u << kDeltaBits) - 1;  // 8191
+constexpr int32_t kDeltaBits = 32 - kHashBits;
+constexpr uint32_t kBridge = (1u << kDeltaBits) - 1;  // 1023
 
 void Put(std::vector<uint8_t>& out, uint32_t word) {
   for (int32_t i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(word >> (8 * i)));
@@ -26,21 +26,27 @@ std::vector<uint8_t> EncodeLandmarks(std::span<const Landmark> landmarks) {
   return out;
 }
 
-std::optional<std::vector<Landmark>> DecodeLandmarks(std::span<const uint8_t> blob, int32_t count, int32_t frames) {
-  if (blob.size() % 4 != 0 || count < 0 || blob.size() / 4 < static_cast<size_t>(count)) return std::nullopt;
-  std::vector<Landmark> landmarks;
-  landmarks.reserve(static_cast<size_t>(count));
+bool DecodeLandmarks(std::span<const uint8_t> blob, int32_t count, int32_t frames, std::vector<Landmark>& out) {
+  out.clear();
+  if (blob.size() % 4 != 0 || count < 0 || blob.size() / 4 < static_cast<size_t>(count)) return false;
+  out.reserve(static_cast<size_t>(count));
   int64_t frame = 0;
   for (size_t at = 0; at < blob.size(); at += 4) {
     const uint32_t word = uint32_t{blob[at]} | uint32_t{blob[at + 1]} << 8 | uint32_t{blob[at + 2]} << 16 |
                           uint32_t{blob[at + 3]} << 24;
     frame += word & kBridge;
     if (word == kBridge) continue;
-    if (frame >= frames || static_cast<int32_t>(landmarks.size()) == count) return std::nullopt;
-    landmarks.push_back({word >> kDeltaBits, static_cast<int32_t>(frame)});
+    if (frame >= frames || static_cast<int32_t>(out.size()) == count) {
+      out.clear();
+      return false;
+    }
+    out.push_back({word >> kDeltaBits, static_cast<int32_t>(frame)});
   }
-  if (static_cast<int32_t>(landmarks.size()) != count) return std::nullopt;
-  return landmarks;
+  if (static_cast<int32_t>(out.size()) != count) {
+    out.clear();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace melo::landmarks

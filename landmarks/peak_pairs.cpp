@@ -6,10 +6,10 @@
 namespace melo::landmarks {
 
 uint32_t PairHash(int32_t anchorBin, int32_t partnerBin, int32_t frameDelta) {
-  const uint32_t anchor = static_cast<uint32_t>((anchorBin - kLowestBin) / 2) & 0xFF;
-  const uint32_t binDelta = static_cast<uint32_t>(partnerBin - anchorBin + 32) & 0x3F;
+  const uint32_t anchor = static_cast<uint32_t>((anchorBin - kLowestBin) / 2) & 0x1FF;
+  const uint32_t binDelta = static_cast<uint32_t>(partnerBin - anchorBin + 128) & 0xFF;
   const uint32_t frames = static_cast<uint32_t>(frameDelta - 1) & kFrameDeltaMask;
-  return anchor << 11 | binDelta << 5 | frames;
+  return anchor << 13 | binDelta << 5 | frames;
 }
 
 std::vector<Landmark> PairPeaks(std::span<const SpectralPeak> peaks, const LandmarkSettings& settings) {
@@ -22,7 +22,8 @@ std::vector<Landmark> PairPeaks(std::span<const SpectralPeak> peaks, const Landm
       const SpectralPeak& partner = peaks[j];
       const int32_t frames = partner.frame - anchor.frame;
       if (frames > settings.maxFrameDelta) break;
-      if (frames < 1 || std::abs(partner.bin - anchor.bin) > settings.maxBinDelta) continue;
+      const int32_t bins = std::abs(partner.bin - anchor.bin);
+      if (frames < 1 || bins > settings.maxBinDelta || bins < settings.minBinDelta) continue;
       zone.push_back(&partner);
     }
     // Loudest first; equal levels in order of time, as they came.

@@ -9,17 +9,16 @@
 
 namespace melo::landmarks {
 
-// A pair of peaks as a 19-bit hash and the frame of its first peak (the anchor).
+// A pair of peaks as a 22-bit hash and the frame of its first peak (the anchor).
 //
 // Hash layout, high bits first:
-//   bits 18..11  (anchor bin - kLowestBin) / 2            (8 bits; 31.25 Hz steps)
-//   bits 10..5   partner bin - anchor bin + 32            (6 bits; -31 .. +31)
+//   bits 21..13  (anchor bin - kLowestBin) / 2            (9 bits; 7.8 Hz steps)
+//   bits 12..5   partner bin - anchor bin + 128           (8 bits; -127 .. +127)
 //   bits  4..0   partner frame - anchor frame - 1         (5 bits; 1 .. 32 frames)
-// Example: an anchor at frame 30, bin 64 (1000 Hz) and a partner at frame 40,
-// bin 72 (1125 Hz) give 28 << 11 | 40 << 5 | 9 = 58633 (0xE509), anchored at frame
-// 30. The pair's shape (the partner's offset in bins and frames) is kept exact;
-// where it sits in frequency is kept to two bins, so that music played 2 % fast
-// still meets its stored pairs.
+// Example: an anchor at frame 30, bin 256 (1000 Hz) and a partner at frame 40,
+// bin 288 (1125 Hz) give 112 << 13 | 160 << 5 | 9 = 922633 (0xE1409), anchored at
+// frame 30. The pair's shape (the partner's offset in bins and frames) is kept
+// exact; where it sits in frequency, to two bins, which a peak moves by under noise.
 struct Landmark {
   uint32_t hash = 0;
   int32_t frame = 0;
@@ -27,7 +26,7 @@ struct Landmark {
   friend bool operator==(const Landmark&, const Landmark&) = default;
 };
 
-inline constexpr int32_t kHashBits = 19;
+inline constexpr int32_t kHashBits = 22;
 inline constexpr uint32_t kHashCount = 1u << kHashBits;
 inline constexpr uint32_t kFrameDeltaMask = 0x1F;
 

@@ -23,7 +23,7 @@ LandmarkRowReader::LandmarkRowReader(sqlite3_stmt* statement) : statement_(state
 }
 
 void LandmarkRowReader::Read(RowLandmarks& into) const {
-  into.landmarks.clear();
+  into.landmarks.clear();  // its buffer stays for the next row
   into.version = 0;
   into.frames = 0;
   into.state = StoredLandmarks::Missing;
@@ -38,13 +38,9 @@ void LandmarkRowReader::Read(RowLandmarks& into) const {
   }
   const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(statement_, index_[3]));
   const std::span<const uint8_t> blob(bytes, static_cast<size_t>(sqlite3_column_bytes(statement_, index_[3])));
-  auto decoded = landmarks::DecodeLandmarks(blob, sqlite3_column_int(statement_, index_[2]), into.frames);
-  if (!decoded) {
-    into.state = StoredLandmarks::Damaged;
-    return;
-  }
-  into.landmarks = std::move(*decoded);
-  into.state = StoredLandmarks::Read;
+  into.state = landmarks::DecodeLandmarks(blob, sqlite3_column_int(statement_, index_[2]), into.frames, into.landmarks)
+                   ? StoredLandmarks::Read
+                   : StoredLandmarks::Damaged;
 }
 
 bool HasLandmarkTable(sqlite3* db) {

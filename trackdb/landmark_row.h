@@ -2,7 +2,6 @@
 
 #include "landmarks/peak_pairs.h"
 
-#include <QString>
 #include <array>
 #include <cstdint>
 #include <vector>

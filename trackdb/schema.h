@@ -104,6 +104,7 @@ inline constexpr char kInsertLandmarks[] =
     "INSERT OR REPLACE INTO Landmarks (id, version, frames, count, data) "
     "VALUES (:ID, :VERSION, :FRAMES, :COUNT, :DATA)";
 inline constexpr char kClearLandmarks[] = "DELETE FROM Landmarks";
+inline constexpr char kCountLandmarks[] = "SELECT total(count) FROM Landmarks";
 inline constexpr char kDeleteLandmarksOfTrack[] =
     "DELETE FROM Landmarks WHERE id IN (SELECT id FROM data WHERE md5 = :MD5 AND source_size = :SOURCESIZE "
     "AND audio_track = :AUDIOTRACK)";

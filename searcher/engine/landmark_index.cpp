@@ -13,6 +13,13 @@ using landmarks::kHashCount;
 
 constexpr int64_t kShardFrames = (int64_t{1} << 32) - 2 * LandmarkIndex::kMaxQueryFrames;
 
+// A shard is sorted by hash in two steps: each landmark goes to the bin of its
+// hash's high bits, then each bin, a few hundred kilobytes that stay in the cache,
+// is sorted by the low bits by counting.
+constexpr int32_t kLowBits = (kHashBits + 1) / 2;
+constexpr uint32_t kBins = kHashCount >> kLowBits;
+constexpr uint32_t kLowMask = (1u << kLowBits) - 1;
+
 // Sorts 32-bit values in three stable passes of 11, 11 and 10 bits; a pass whose
 // digit is the same in every value is skipped.
 void RadixSort(std::vector<uint32_t>& values, std::vector<uint32_t>& scratch) {
@@ -55,13 +62,16 @@ void Keep(std::vector<LandmarkCandidate>& best, const LandmarkCandidate& candida
 struct LandmarkIndex::Builder::Job {
   Shard* shard;
   std::vector<uint64_t> pending;
+  std::vector<uint32_t> binSizes;
 };
 
 LandmarkIndex::LandmarkIndex() = default;
 LandmarkIndex::~LandmarkIndex() = default;
 
-LandmarkIndex::Builder::Builder(size_t shardLandmarks)
-    : shardLandmarks_(std::max<size_t>(shardLandmarks, 1)), index_(std::make_unique<LandmarkIndex>()) {
+LandmarkIndex::Builder::Builder(size_t shardLandmarks, int64_t expectedLandmarks)
+    : shardLandmarks_(std::max<size_t>(shardLandmarks, 1)),
+      expected_(std::max<int64_t>(expectedLandmarks, 0)),
+      index_(std::make_unique<LandmarkIndex>()) {
   sorter_ = std::thread([this] { Sort(); });
 }
 
@@ -85,10 +95,13 @@ void LandmarkIndex::Builder::AddTrack(int32_t track, int32_t frames,
     Give();
     index.shards_.push_back(std::make_unique<Shard>());
     index.shards_.back()->firstFrame = nextFrame_;
+    OpenShard();
   }
+  expected_ -= static_cast<int64_t>(landmarks.size());
   const int64_t local = start - index.shards_.back()->firstFrame;
   for (const landmarks::Landmark& l : landmarks) {
     pending_.push_back(uint64_t{l.hash} << 32 | static_cast<uint64_t>(local + l.frame));
+    ++binSizes_[l.hash >> kLowBits];
   }
   index.trackIds_.push_back(track);
   index.trackStarts_.push_back(start);
@@ -97,25 +110,35 @@ void LandmarkIndex::Builder::AddTrack(int32_t track, int32_t frames,
   nextFrame_ = start + frames;
 }
 
+// The buffer of a shard already sorted is used again: its memory is in place,
+// where new memory costs the system a page fault for every 4 KB. A new buffer is
+// taken at the size the shard will reach, as far as that is known.
+void LandmarkIndex::Builder::OpenShard() {
+  {
+    std::lock_guard guard(lock_);
+    pending_ = std::move(spare_);
+    spare_ = {};
+  }
+  pending_.clear();
+  pending_.reserve(static_cast<size_t>(std::clamp<int64_t>(expected_, 0, static_cast<int64_t>(shardLandmarks_))));
+  binSizes_.assign(kBins, 0);
+}
+
 void LandmarkIndex::Builder::Give() {
   if (index_->shards_.empty()) return;
   {
     std::lock_guard guard(lock_);
-    jobs_.push_back({index_->shards_.back().get(), std::move(pending_)});
+    jobs_.push_back({index_->shards_.back().get(), std::move(pending_), std::move(binSizes_)});
   }
   pending_ = {};
   wake_.notify_one();
 }
 
-// Sorts each given shard's landmarks by hash in two stable passes (the hash's low
-// 10 bits, then its high 9): they arrived in ascending frame order, and both
-// passes keep that order within each hash. Two passes of at most 1024 ways keep
-// the writes of each pass in few places at a time, where one pass of 2^19 ways
-// would scatter them over the whole shard.
+// Sorts each given shard: its landmarks to the bins of their hashes' high bits,
+// then each bin by counting its low bits. The landmarks arrived in ascending frame
+// order, and both steps keep that order within each hash.
 void LandmarkIndex::Builder::Sort() {
-  constexpr int32_t kLowBits = 10;
-  constexpr uint32_t kLowMask = (1u << kLowBits) - 1;
-  std::vector<uint64_t> scratch;
+  std::vector<uint64_t> binned;
   for (;;) {
     Job job;
     {
@@ -125,25 +148,40 @@ void LandmarkIndex::Builder::Sort() {
       job = std::move(jobs_.front());
       jobs_.pop_front();
     }
-    Shard& shard = *job.shard;
-    const std::vector<uint64_t>& pending = job.pending;
-    shard.bucketStart.assign(kHashCount + 1, 0);
-    std::array<uint32_t, 1u << kLowBits> low{};
-    for (const uint64_t p : pending) {
-      ++shard.bucketStart[(p >> 32) + 1];
-      ++low[(p >> 32) & kLowMask];
+    std::vector<uint64_t>& pending = job.pending;
+    const size_t count = pending.size();
+    std::vector<uint32_t> binStart(kBins + 1, 0);
+    for (uint32_t b = 0; b < kBins; ++b) binStart[b + 1] = binStart[b] + job.binSizes[b];
+    binned.resize(pending.size());
+    {
+      std::vector<uint32_t> next(binStart.begin(), binStart.end() - 1);
+      for (const uint64_t p : pending) binned[next[p >> (32 + kLowBits)]++] = p;
     }
-    uint32_t sum = 0;
-    for (uint32_t& c : low) sum += std::exchange(c, sum);
-    for (uint32_t h = 0; h < kHashCount; ++h) shard.bucketStart[h + 1] += shard.bucketStart[h];
-    scratch.resize(pending.size());
-    for (const uint64_t p : pending) scratch[low[(p >> 32) & kLowMask]++] = p;
-    // The second pass by the high bits: within one hash the elements arrive in
-    // their first order, so bucketStart's running positions place them.
-    shard.entries.resize(pending.size());
-    std::vector<uint32_t> next(shard.bucketStart.begin(), shard.bucketStart.end() - 1);
-    for (const uint64_t p : scratch) shard.entries[next[p >> 32]++] = static_cast<uint32_t>(p);
-    static_assert(kHashBits - kLowBits <= 10);
+    {
+      // Binned, the buffer can serve the next shard at once.
+      std::lock_guard guard(lock_);
+      if (spare_.capacity() < pending.capacity()) spare_ = std::move(pending);
+    }
+
+    Shard& shard = *job.shard;
+    shard.entries.reset(new uint32_t[count]);
+    shard.entryCount = count;
+    shard.bucketStart.resize(kHashCount + 1);
+    std::array<uint32_t, kLowMask + 1> next{};
+    for (uint32_t b = 0; b < kBins; ++b) {
+      const uint64_t* begin = binned.data() + binStart[b];
+      const uint64_t* end = binned.data() + binStart[b + 1];
+      next.fill(0);
+      for (const uint64_t* p = begin; p < end; ++p) ++next[(*p >> 32) & kLowMask];
+      uint32_t* start = shard.bucketStart.data() + (b << kLowBits);
+      uint32_t at = binStart[b];
+      for (uint32_t low = 0; low <= kLowMask; ++low) {
+        start[low] = at;
+        at += std::exchange(next[low], start[low]);
+      }
+      for (const uint64_t* p = begin; p < end; ++p) shard.entries[next[(*p >> 32) & kLowMask]++] = static_cast<uint32_t>(*p);
+    }
+    shard.bucketStart[kHashCount] = static_cast<uint32_t>(count);
   }
 }
 
@@ -176,7 +214,7 @@ int32_t LandmarkIndex::LandmarksOf(int32_t track) const {
 int64_t LandmarkIndex::MemoryBytes() const {
   int64_t bytes = 0;
   for (const auto& s : shards_) {
-    bytes += static_cast<int64_t>((s->bucketStart.capacity() + s->entries.capacity()) * sizeof(uint32_t));
+    bytes += static_cast<int64_t>((s->bucketStart.capacity() + s->entryCount) * sizeof(uint32_t));
   }
   return bytes + static_cast<int64_t>(trackIds_.capacity() * (2 * sizeof(int32_t) + sizeof(int64_t)));
 }
@@ -193,8 +231,8 @@ std::vector<LandmarkCandidate> LandmarkIndex::Candidates(std::span<const landmar
     const Shard& shard = *shards_[s];
     votes.clear();
     for (const landmarks::Landmark& q : query) {
-      const uint32_t* entry = shard.entries.data() + shard.bucketStart[q.hash];
-      const uint32_t* end = shard.entries.data() + shard.bucketStart[q.hash + 1];
+      const uint32_t* entry = shard.entries.get() + shard.bucketStart[q.hash];
+      const uint32_t* end = shard.entries.get() + shard.bucketStart[q.hash + 1];
       const uint32_t shift = static_cast<uint32_t>(kMaxQueryFrames - q.frame);
       for (; entry < end; ++entry) votes.push_back(*entry + shift);
     }
@@ -242,8 +280,8 @@ std::vector<int32_t> LandmarkIndex::Matching(std::span<const landmarks::Landmark
   const Shard& s = **shard;
   for (size_t i = 0; i < query.size(); ++i) {
     const int64_t wanted = start + query[i].frame - s.firstFrame;
-    const uint32_t* begin = s.entries.data() + s.bucketStart[query[i].hash];
-    const uint32_t* end = s.entries.data() + s.bucketStart[query[i].hash + 1];
+    const uint32_t* begin = s.entries.get() + s.bucketStart[query[i].hash];
+    const uint32_t* end = s.entries.get() + s.bucketStart[query[i].hash + 1];
     const uint32_t* at = std::lower_bound(begin, end, static_cast<uint32_t>(std::max<int64_t>(0, wanted - 1)));
     if (at != end && *at <= wanted + 1) matching.push_back(static_cast<int32_t>(i));
   }

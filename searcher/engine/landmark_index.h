@@ -41,22 +41,24 @@ struct LandmarkLookupStats {
 // gap of kTrackGap frames, so a stored landmark is a single number, and a query
 // landmark that meets it votes for one number too: stored frame minus query frame.
 // All votes of one track at one offset fall on the same number, whatever the track.
-// The line is cut into shards of at most 2^25 landmarks (about 600 hours) and under
-// 2^32 frames; a shard keeps its hashes' entries as 32-bit frames counted from its
-// start, ascending within each hash: 4 bytes a landmark and 2 MB of bucket starts a
-// shard. Shards are searched independently, so the workers of a search share them.
+// The line is cut into shards of at most 2^26 landmarks (about 1,300 hours) and
+// under 2^32 frames; a shard keeps its hashes' entries as 32-bit frames counted
+// from its start, ascending within each hash: 4 bytes a landmark and 16 MB of
+// bucket starts a shard. Shards are searched independently, so the workers of a search share them.
 class LandmarkIndex {
  public:
   static constexpr int32_t kTrackGap = 1024;        // longer than any query
   static constexpr int32_t kMaxQueryFrames = 1024;  // 16 s
   static constexpr int32_t kDistinctOffsets = 16;   // offsets nearer than this are one alignment
-  static constexpr size_t kShardLandmarks = size_t{1} << 25;
+  static constexpr size_t kShardLandmarks = size_t{1} << 26;
 
   // Adds tracks as a load reads them; a thread of its own sorts each shard as soon
   // as it is full, so only the last one is left when the last track is in.
   class Builder {
    public:
-    explicit Builder(size_t shardLandmarks = kShardLandmarks);
+    // expectedLandmarks, when known, lets each shard's buffer be taken at its size
+    // once rather than grown while tracks arrive.
+    explicit Builder(size_t shardLandmarks = kShardLandmarks, int64_t expectedLandmarks = 0);
     ~Builder();
     Builder(const Builder&) = delete;
     Builder& operator=(const Builder&) = delete;
@@ -71,9 +73,14 @@ class LandmarkIndex {
     void Give();
     void Sort();  // the sorting thread
 
+    void OpenShard();
+
     const size_t shardLandmarks_;
+    int64_t expected_;  // landmarks still to come, as far as known
     std::unique_ptr<LandmarkIndex> index_;
     std::vector<uint64_t> pending_;  // the open shard's hash << 32 | frame from its start
+    std::vector<uint32_t> binSizes_; // its landmarks by the high bits of their hash
+    std::vector<uint64_t> spare_;    // a sorted shard's emptied buffer, its memory kept for the next
     int64_t nextFrame_ = 0;          // where the next track starts on the line
     std::mutex lock_;
     std::condition_variable wake_;
@@ -111,7 +118,10 @@ class LandmarkIndex {
   struct Shard {
     int64_t firstFrame = 0;
     std::vector<uint32_t> bucketStart;  // kHashCount + 1
-    std::vector<uint32_t> entries;
+    // Not a vector: its memory is written once by the sort, and a vector would
+    // fill it with zeros first.
+    std::unique_ptr<uint32_t[]> entries;
+    size_t entryCount = 0;
   };
   // The place in trackIds_ of the track holding line frame `frame` (or whose gap
   // before it holds it).

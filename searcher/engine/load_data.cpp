@@ -59,7 +59,11 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
   const SqliteStatement rows(db.get(), withLandmarks ? sql::kSelectAllRowsWithLandmarks : sql::kSelectAllRows);
   BandFilter::Builder filter(index.recordsCount);
   std::optional<LandmarkIndex::Builder> landmarks;
-  if (withLandmarks) landmarks.emplace();
+  if (withLandmarks) {
+    const SqliteStatement total(db.get(), sql::kCountLandmarks);
+    const bool counted = total.get() && sqlite3_step(total.get()) == SQLITE_ROW;
+    landmarks.emplace(LandmarkIndex::kShardLandmarks, counted ? sqlite3_column_int64(total.get(), 0) : 0);
+  }
   RowLandmarks stored;
   int32_t read = 0;
   bool stopped = progress && !progress(0);

