@@ -89,6 +89,11 @@ IndexingRun::StartOutcome IndexingRun::Start() {
     dialogs_.ShowMessage(QStringLiteral("Рабочий каталог занят другой индексацией: ") + workDir);
     return StartOutcome::WorkDirectoryBusy;
   }
+  if (!databaseLock_.Take(settings_.dbPath, DatabaseFileLock::Use::Indexing)) {
+    workDirLock_.Unlock();
+    dialogs_.ShowMessage(QStringLiteral("База данных занята очисткой или импортом: ") + settings_.dbPath);
+    return StartOutcome::DatabaseBusy;
+  }
   workDir_ = workDir;
   messages_.Clear();
   store_.EnsureLookupIndexes();
@@ -260,6 +265,7 @@ void IndexingRun::ReleaseWorkDirectory() {
   }
   ClearWorkDirectory(workDir_, Slots(), &workDirLock_);
   workDirLock_.Unlock();
+  databaseLock_.Release();
 }
 
 }  // namespace melo

@@ -3,6 +3,7 @@
 #include "base/file_lock.h"
 #include "base/program_paths.h"
 #include "indexer/app/indexer_settings.h"
+#include "indexer/database/database_file_lock.h"
 #include "indexer/pipeline/process_media_file.h"
 
 #include <QDateTime>
@@ -26,7 +27,9 @@ class TDataModule1;
 //
 // A run takes its work directory for itself (see work_directory.h) from Start
 // until it has ended and none of its workers runs any more; a second run on the
-// same directory, in this process or another, is refused.
+// same directory, in this process or another, is refused. For as long, it holds
+// its database for indexing (see database_file_lock.h): no other program clears
+// it or imports into it meanwhile, and a run is refused while one does.
 class IndexingRun {
  public:
   enum class StartOutcome {
@@ -37,6 +40,7 @@ class IndexingRun {
     NoSox,
     EmptyQueue,
     WorkDirectoryBusy,  // another run holds the work directory; the window may offer the settings page
+    DatabaseBusy,       // another program clears the database or imports into it
   };
 
   IndexingRun(FileQueue& queue, const IndexerSettings& settings, const ProgramPaths& paths,
@@ -83,8 +87,8 @@ class IndexingRun {
   // A worker given up on still runs in its slot's work folder: the slot takes no
   // new worker until it has ended.
   bool SlotStillHeld(int32_t slot) const;
-  // Clears the slot folders and gives the work directory free, unless a worker
-  // given up on still runs in it.
+  // Clears the slot folders and gives the work directory and the database free,
+  // unless a worker given up on still runs (it may still store its file).
   void ReleaseWorkDirectory();
 
   FileQueue& queue_;
@@ -97,6 +101,7 @@ class IndexingRun {
   std::vector<std::unique_ptr<ProcessMediaFile>> abandoned_;  // given up on, still running
   QString workDir_;  // the run's own, fixed at Start
   FileLock workDirLock_;
+  DatabaseFileLock databaseLock_;
   QTimer timer_;
   bool running_ = false;
   bool inTick_ = false;

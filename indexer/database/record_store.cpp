@@ -8,6 +8,7 @@
 #include "trackdb/track_row.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <thread>
@@ -50,6 +51,12 @@ bool TDataModule1::CloseDatabase() {
 }
 
 bool TDataModule1::IsConnected() const { return db_ != nullptr; }
+
+QString TDataModule1::FilePath() const {
+  if (!db_) return {};
+  const char* name = sqlite3_db_filename(db_->getHandle(), "main");
+  return name ? QString::fromUtf8(name) : QString();
+}
 
 bool TDataModule1::CreateTable() {
   if (RunStatement(db_.get(), sql::kCreateTable)) {

@@ -42,6 +42,9 @@ class TDataModule1 {
   bool OpenDatabase(const QString& path);
   bool CloseDatabase();  // true when it was connected
   bool IsConnected() const;
+  // The file the connection has open, as SQLite names it (absolute); empty when
+  // not connected.
+  QString FilePath() const;
 
   bool CreateTable();  // "Ошибка создания таблицы!" on failure
   // Indexes the track identity and the source path, so that the lookups of

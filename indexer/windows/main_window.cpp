@@ -228,7 +228,7 @@ void TForm1::MakeMenus() {
           {{QStringLiteral("Создать новую базу данных"), QKeySequence(QStringLiteral("Ctrl+Alt+C")),
             [this] { CreateDatabaseClick(); }},
            {QStringLiteral("Очистить содержимое базы данных"), QKeySequence(QStringLiteral("Alt+Backspace")),
-            [this] { database_->Clear(); }},
+            [this] { ClearDatabaseClick(); }},
            {QStringLiteral("Сжать базу данных"), QKeySequence(QStringLiteral("Ctrl+Alt+M")),
             [this] { database_->Compact(); }},
            {QStringLiteral("Переключиться на другую базу данных"), QKeySequence(QStringLiteral("Ctrl+Alt+D")),
@@ -443,6 +443,7 @@ void TForm1::StartExecute() {
     case IndexingRun::StartOutcome::NoWorkDirectory:
     case IndexingRun::StartOutcome::NoDatabase:
     case IndexingRun::StartOutcome::WorkDirectoryBusy:  // another folder can be chosen there
+    case IndexingRun::StartOutcome::DatabaseBusy:       // and another database
       OpenSettings(TForm2::kDatabasePage);
       return;
     case IndexingRun::StartOutcome::NoFfmpeg:
@@ -487,6 +488,13 @@ void TForm1::CreateDatabaseClick() {
   if (RefuseWhileIndexing(QStringLiteral("Перед сменой базы данных остановите индексацию данных!"))) return;
   database_->Create(chooser_.SaveFile(DatabaseDialog(QStringLiteral("Создать базу данных"))));
   QueueStatusTick();
+}
+
+// The run goes on storing rows: cleared under it, they would be gone while the
+// queue shows their files as stored.
+void TForm1::ClearDatabaseClick() {
+  if (RefuseWhileIndexing(QStringLiteral("Перед очисткой базы данных остановите индексацию данных!"))) return;
+  database_->Clear();
 }
 
 void TForm1::SwitchDatabaseClick() {

@@ -102,6 +102,7 @@ class TForm1 : public QMainWindow {
   void DeleteBeforeClick();
   void DeleteAfterClick();
   void CreateDatabaseClick();
+  void ClearDatabaseClick();
   void SwitchDatabaseClick();
   void StatisticsClick();
   void BrowserClick();

@@ -1,6 +1,7 @@
 #include "base/sample_files.h"
 #include "indexer/database/record_store.h"
 #include "synth/music_like_signal.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/media_files.h"
 #include "tests/support/program_run.h"
 #include "tests/support/recording_dialogs.h"
@@ -246,6 +247,40 @@ TEST(MelobankCli, ExitStatusesAndMessagesSayWhatHappened) {
   EXPECT_EQ(locked.exitCode, 1);
   EXPECT_TRUE(locked.lines.value(0).endsWith("\tОшибка выполнения запроса!\tdatabase is locked"))
       << locked.lines.value(0).toStdString();
+}
+
+// A clear or an import from another program would delete or rewrite rows under a
+// run that goes on storing: both are refused until the run has ended.
+TEST(MelobankCli, ClearAndImportAreRefusedWhileARunStoresIntoTheDatabase) {
+  testing::TempDir dir;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_DATA_HOME", dir.Path("data"));
+  const QString db = dir.Path("main.db"), source = dir.Path("source.db");
+  ASSERT_EQ(Cli({"create", db}).exitCode, 0);
+  FillRows(source, 2, "x");
+  const QString one = testing::MakeTone(dir, "one.ogg", 31, 440), two = testing::MakeTone(dir, "two.ogg", 31, 550);
+  const QString slowSox = testing::MakeScript(dir, "slow-sox", "sleep 2; exec sox \"$@\"");
+  QDir().mkpath(dir.Path("work"));
+  QProcess run;
+  run.setProcessEnvironment(environment);
+  run.start(QStringLiteral(MELOBANK_CLI), {"index", "--db", db, "--work-dir", dir.Path("work"), "--threads", "1",
+                                           "--sox", slowSox, one, two});
+  ASSERT_TRUE(testing::SpinUntil(
+      [&] { return QDir(dir.Path("work/0")).exists() || run.state() == QProcess::NotRunning; }));
+  ASSERT_EQ(run.state(), QProcess::Running) << run.readAllStandardError().toStdString();
+
+  for (const QStringList& arguments : {QStringList{"clear", db}, QStringList{"import", db, source}}) {
+    const CliRun refused = Cli(arguments, environment);
+    EXPECT_EQ(refused.exitCode, 2) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(refused.errors.contains("an indexing run is storing into this database")) << refused.errors.toStdString();
+  }
+  ASSERT_TRUE(run.waitForFinished(120000));
+  EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+  EXPECT_EQ(testing::Sqlite3(db, "SELECT group_concat(source_file_name) FROM Data"), "one,two");
+
+  EXPECT_EQ(Cli({"import", db, source}, environment).exitCode, 0);
+  EXPECT_EQ(Cli({"clear", db}, environment).exitCode, 0);
+  EXPECT_EQ(testing::Sqlite3(db, "SELECT count(*) FROM Data"), "0");
 }
 
 TEST(MelobankCli, ControlCharactersInNamesAreShownNotObeyed) {
