@@ -80,6 +80,8 @@ IndexingRun::StartOutcome IndexingRun::Start() {
     dialogs_.ShowMessage(QStringLiteral("Добавьте в список аудио или видео файлы!"));
     return StartOutcome::EmptyQueue;
   }
+  // Found out now rather than after every file has been decoded in vain.
+  if (!DatabaseWritable()) return StartOutcome::DatabaseNotWritable;
   // The directory of a previous run stays ours while a worker given up on may
   // still write there (see ReleaseWorkDirectory).
   const QString workDir = settings_.workDir;
@@ -105,6 +107,24 @@ IndexingRun::StartOutcome IndexingRun::Start() {
   timer_.start();
   QMetaObject::invokeMethod(&timer_, [this] { Tick(); }, Qt::QueuedConnection);  // first files at once
   return StartOutcome::Started;
+}
+
+bool IndexingRun::DatabaseWritable() {
+  const TDataModule1::WriteAccess access = store_.ProbeWrite();
+  if (access == TDataModule1::WriteAccess::Writable) return true;
+  WriteLogLine(paths_.programLog, QStringLiteral("The database cannot be written: ") + store_.LastError(), true);
+  switch (access) {
+    case TDataModule1::WriteAccess::ReadOnlyFile:
+      dialogs_.ShowMessage(QStringLiteral("База данных доступна только для чтения: ") + settings_.dbPath);
+      break;
+    case TDataModule1::WriteAccess::ReadOnlyFolder:
+      dialogs_.ShowMessage(QStringLiteral("Нет права на запись в каталог базы данных: ") +
+                           QFileInfo(settings_.dbPath).absolutePath());
+      break;
+    default:
+      dialogs_.ShowMessage(QStringLiteral("Запись в базу данных невозможна: ") + settings_.dbPath);
+  }
+  return false;
 }
 
 bool IndexingRun::SlotStillHeld(int32_t slot) const {

@@ -39,6 +39,7 @@ class IndexingRun {
     NoFfmpeg,         // ... on "Необходимые утилиты"
     NoSox,
     EmptyQueue,
+    DatabaseNotWritable,  // read-only file or folder: the window opens "База данных и рабочий каталог"
     WorkDirectoryBusy,  // another run holds the work directory; the window may offer the settings page
     DatabaseBusy,       // another program clears the database or imports into it
   };
@@ -74,6 +75,8 @@ class IndexingRun {
   // slots were emptied), fill free slots from the queue, end the run when nothing
   // is left to do.
   int32_t CollectWorkers(const QDateTime& now);
+  // Whether rows can be stored; when not, says why (the file, its folder).
+  bool DatabaseWritable();
   void StartWorkers();
   void FinishIfDone();
   // The steps of a stop: no new work, then every running worker asked to stop and

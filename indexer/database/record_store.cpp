@@ -140,6 +140,26 @@ int32_t TDataModule1::CheckSourcePath(const TrackInfo& info) {
   }
 }
 
+TDataModule1::WriteAccess TDataModule1::ProbeWrite() {
+  if (!db_) return WriteAccess::Failed;
+  // A file without write permission is opened for reading only, silently.
+  if (sqlite3_db_readonly(db_->getHandle(), "main") == 1) return WriteAccess::ReadOnlyFile;
+  try {
+    SQLite::Transaction probe(*db_);  // rolled back when it goes out of scope
+    db_->exec("CREATE TABLE melo_write_probe (x)");
+    return WriteAccess::Writable;
+  } catch (const SQLite::Exception& e) {
+    lastError_ = QString::fromUtf8(e.what());
+    switch (e.getExtendedErrorCode()) {
+      case SQLITE_BUSY: return WriteAccess::Writable;  // its inserts wait for the lock
+      case SQLITE_READONLY_DIRECTORY:
+      case SQLITE_CANTOPEN: return WriteAccess::ReadOnlyFolder;  // the journal could not be made
+      default: break;
+    }
+    return (e.getErrorCode() == SQLITE_READONLY) ? WriteAccess::ReadOnlyFile : WriteAccess::Failed;
+  }
+}
+
 bool TDataModule1::Vacuum() { return RunStatement(db_.get(), sql::kVacuum); }
 
 void TDataModule1::Commit() { RunStatement(db_.get(), sql::kCommit); }

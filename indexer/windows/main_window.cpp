@@ -442,6 +442,7 @@ void TForm1::StartExecute() {
   switch (run_->Start()) {
     case IndexingRun::StartOutcome::NoWorkDirectory:
     case IndexingRun::StartOutcome::NoDatabase:
+    case IndexingRun::StartOutcome::DatabaseNotWritable:
     case IndexingRun::StartOutcome::WorkDirectoryBusy:  // another folder can be chosen there
     case IndexingRun::StartOutcome::DatabaseBusy:       // and another database
       OpenSettings(TForm2::kDatabasePage);

@@ -148,6 +148,55 @@ TEST(IndexCommand, IndexesFoldersAndReportsEveryFile) {
   EXPECT_EQ(Cli({"index", "--db", db, dir.Path("nowhere")}, environment).exitCode, 2);
 }
 
+// An ordinary user's database he may not write, or in a folder he may not write:
+// refused before anything is decoded. (Root writes both: the file system's rule.)
+TEST(IndexCommand, ADatabaseThatCannotBeWrittenIsRefusedBeforeAnyDecoding) {
+  if (testing::AsOrdinaryUser(MELOBANK_CLI, {}).isEmpty()) GTEST_SKIP() << "no way to run as an ordinary user";
+  testing::TempDir dir;
+  const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                        QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+  const auto unwritable = everyone & ~(QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther);
+  QFile::setPermissions(dir.Path(), everyone);
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("HOME", dir.Path());
+  environment.insert("XDG_DATA_HOME", dir.Path("data"));
+  // The tools leave a mark when they are started.
+  QStringList tools;
+  for (const QByteArray tool : {"ffmpeg", "sox"}) {
+    tools << testing::MakeScript(dir, tool, "touch '" + dir.Path("decoded").toUtf8() + "'; exec " + tool + " \"$@\"");
+    QFile::setPermissions(tools.last(), everyone);
+  }
+  const QString tone = testing::MakeTone(dir, "tone.ogg", 31, 440);
+  for (const char* folder : {"work", "data", "ro-file", "ro-folder"}) {
+    QDir().mkpath(dir.Path(folder));
+    QFile::setPermissions(dir.Path(folder), everyone);
+  }
+  for (const char* database : {"ro-file/base.db", "ro-folder/base.db"}) {
+    ASSERT_EQ(Cli({"create", dir.Path(database)}).exitCode, 0);
+  }
+  QFile::setPermissions(dir.Path("ro-file/base.db"), unwritable);
+  QFile::setPermissions(dir.Path("ro-folder/base.db"), everyone);
+  QFile::setPermissions(dir.Path("ro-folder"), unwritable);
+
+  const struct {
+    const char* database;
+    QString said;
+  } cases[] = {
+      {"ro-file/base.db", "База данных доступна только для чтения: " + dir.Path("ro-file/base.db")},
+      {"ro-folder/base.db", "Нет права на запись в каталог базы данных: " + dir.Path("ro-folder")},
+  };
+  for (const auto& c : cases) {
+    const QStringList command = testing::AsOrdinaryUser(
+        MELOBANK_CLI, {"index", "--db", dir.Path(c.database), "--work-dir", dir.Path("work"), "--ffmpeg", tools[0],
+                       "--sox", tools[1], tone});
+    const CliRun run = testing::RunProgram(command[0], command.mid(1), environment);
+    EXPECT_EQ(run.exitCode, 2) << c.database;
+    EXPECT_TRUE(run.errors.contains(c.said)) << run.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.Path("decoded"))) << c.database;
+  }
+  QFile::setPermissions(dir.Path("ro-folder"), everyone);
+}
+
 TEST(CheckAndImportCommands, ExitStatusesTellFindingsFromFailures) {
   testing::TempDir dir;
   const QString db = dir.Path("main.db"), source = dir.Path("source.db");

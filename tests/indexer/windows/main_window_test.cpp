@@ -11,6 +11,7 @@
 #include "tests/support/event_loop.h"
 #include "tests/support/media_files.h"
 #include "tests/support/program_run.h"
+#include "tests/support/read_only_path.h"
 #include "tests/support/recording_dialogs.h"
 
 #include <QAction>
@@ -25,6 +26,8 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace melo {
 namespace {
@@ -144,6 +147,7 @@ TEST_F(MainWindowTest, StartRefusalsOpenTheSettingsOnTheirPage) {
     QString message;
     int page;
   };
+  std::optional<testing::ReadOnlyPath> readOnly;  // for the case at hand
   const QList<Case> cases = {
       {"no work dir", [&](IndexerSettings& s) { s.workDir = dir.Path("gone"); }, "Выберите рабочий каталог!",
        TForm2::kDatabasePage},
@@ -153,13 +157,27 @@ TEST_F(MainWindowTest, StartRefusalsOpenTheSettingsOnTheirPage) {
        "Отсутствует утилита FFMPEG! Установите её пожалуйста и укажите её путь!", TForm2::kToolsPage},
       {"no sox", [&](IndexerSettings& s) { s.sox = dir.Path("gone/sox"); },
        "Отсутствует утилита SOX! Установите её пожалуйста и укажите её путь!", TForm2::kToolsPage},
+      // Found out before any file is decoded in vain.
+      {"read-only database", [&](IndexerSettings& s) { readOnly.emplace(s.dbPath); },
+       "База данных доступна только для чтения: " + dir.Path("base.db"), TForm2::kDatabasePage},
+      {"database folder without write permission",
+       [&](IndexerSettings& s) {
+         s.dbPath = dir.Path("locked/base.db");
+         readOnly.emplace(dir.Path("locked"));
+       },
+       "Нет права на запись в каталог базы данных: " + dir.Path("locked"), TForm2::kDatabasePage},
   };
   const QString db = dir.Write("base.db");
   ASSERT_EQ(Sqlite3(db, "CREATE TABLE t(x);"), "");
+  QDir().mkpath(dir.Path("locked"));
+  ASSERT_TRUE(QFile::copy(db, dir.Path("locked/base.db")));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     settings = {"/usr/bin/ffmpeg", "/usr/bin/sox", dir.Path("work"), db, 1, true};
     c.spoil(settings);
+    // The read-only cases come last: where nothing can be made read-only, the
+    // others have been seen.
+    if (readOnly && !readOnly->Made()) GTEST_SKIP() << "nothing can be made read-only here";
     Open();
     AddFiles({dir.Write("a.mp3")});
     dialogs.messages.clear();
@@ -177,6 +195,7 @@ TEST_F(MainWindowTest, StartRefusalsOpenTheSettingsOnTheirPage) {
     EXPECT_EQ(shownPage, c.page);
     EXPECT_FALSE(window->IndexingRunning());
     window.reset();
+    readOnly.reset();
   }
 }
 
