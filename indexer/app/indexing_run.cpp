@@ -97,6 +97,7 @@ IndexingRun::StartOutcome IndexingRun::Start() {
     return StartOutcome::DatabaseBusy;
   }
   workDir_ = workDir;
+  failures_ = 0;
   messages_.Clear();
   store_.EnsureLookupIndexes();
   ClearWorkDirectory(workDir_, Slots(), &workDirLock_);
@@ -149,6 +150,7 @@ void IndexingRun::Collect(std::unique_ptr<ProcessMediaFile>& slot, const QDateTi
   } else {
     messages_.errors.append(stamp + QLatin1Char('\t') + message + QStringLiteral(" - ") + path);
     queue_.SetStatus(path, kStatusError, message, slot->Cause());
+    ++failures_;
   }
   slot.reset();
 }
@@ -166,6 +168,7 @@ int32_t IndexingRun::CollectWorkers(const QDateTime& now) {
     if (slot->LastActivityMs() > 0 && silentSeconds > kHungAfterSeconds) {
       messages_.indexedBefore.append(QStringLiteral("Завис - ") + slot->SourcePath());
       queue_.SetStatus(slot->SourcePath(), kStatusHung);
+      ++failures_;
       slot->Terminate();
       Pause(100);
       Dispose(std::move(slot));
@@ -202,7 +205,9 @@ void IndexingRun::FinishIfDone() {
   running_ = false;
   store_.Commit();
   ReleaseWorkDirectory();
-  dialogs_.ShowMessage(QStringLiteral("Задание выполнено!"));
+  // A run whose every insert failed must not pass for a success.
+  dialogs_.ShowMessage(failures_ > 0 ? QStringLiteral("Задание выполнено с ошибками!")
+                                     : QStringLiteral("Задание выполнено!"));
   if (onFinished) onFinished();
 }
 

@@ -62,10 +62,13 @@ class IndexingRun {
   void Tick();
 
   bool Running() const { return running_; }
+  // Files of the current (or last) run that ended in an error or hung.
+  int32_t Failures() const { return failures_; }
   int32_t Slots() const { return static_cast<int32_t>(slots_.size()); }
   int32_t BusySlots() const;
 
-  // Called after the tick that found the run finished ("Задание выполнено!").
+  // Called after the tick that found the run finished ("Задание выполнено!", or
+  // "Задание выполнено с ошибками!" when a file failed).
   std::function<void()> onFinished;
   // The clock the hung-worker rule reads; tests move it.
   std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
@@ -107,6 +110,7 @@ class IndexingRun {
   DatabaseFileLock databaseLock_;
   QTimer timer_;
   bool running_ = false;
+  int32_t failures_ = 0;
   bool inTick_ = false;
   bool stopping_ = false;
   QTimer stopPoll_;  // while stopping later: have the last workers ended?

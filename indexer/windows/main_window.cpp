@@ -475,6 +475,7 @@ void TForm1::StopExecute() {
 void TForm1::RunFinished() {
   model_->Refresh(QDateTime::currentDateTime());
   UpdateRunState();
+  if (run_->Failures() > 0) messagesWindow_->ShowErrors();
 }
 
 // --- the database ---------------------------------------------------------------

@@ -333,7 +333,8 @@ TEST_F(IndexingThroughTheWindowTest, ARunFillsTheGridAndTheMessagesWindow) {
   // shows their files as stored.
   Click("Очистить содержимое базы данных");
 
-  ASSERT_TRUE(SpinUntil([&] { return dialogs.messages.contains("Задание выполнено!"); }));
+  // The broken file failed: the run says so, and the messages window shows its page.
+  ASSERT_TRUE(SpinUntil([&] { return dialogs.messages.contains("Задание выполнено с ошибками!"); }));
   // The grid and the status bar show the outcome at the queue tick's next refresh,
   // the messages window at its own last one.
   window->QueueStatusTick();
@@ -351,6 +352,7 @@ TEST_F(IndexingThroughTheWindowTest, ARunFillsTheGridAndTheMessagesWindow) {
 
   EXPECT_EQ(messages.PageCaption(0), "Успешно обработаны: 2");
   EXPECT_EQ(messages.PageCaption(1), "Сообщения об ошибках: 1");
+  EXPECT_EQ(messages.CurrentPage(), 1);
   EXPECT_TRUE(messages.PageText(1).endsWith(" - " + dir.Path("broken.flac")));
   EXPECT_TRUE(messages.StatusText(0).startsWith("Время запуска: "));
 
