@@ -2,6 +2,7 @@
 
 #include "base/console.h"
 #include "base/dialogs.h"
+#include "base/file_utils.h"
 #include "base/text_format.h"
 #include "cli/common/subcommands.h"
 #include "cli/melobank/database_commands.h"
@@ -94,6 +95,10 @@ int RunImportCommand(const QStringList& arguments) {
   TDataModule1 store(dialogs);
   TDataModule2 source(dialogs);
   if (!OpenExistingDatabase(store, positional[0])) return kExitFailure;
+  if (SameFile(positional[0], positional[1])) {
+    return Fail(QStringLiteral("%1 and %2 are one database: it cannot be imported into itself")
+                    .arg(positional[0], positional[1]));
+  }
   DatabaseFileLock lock;
   if (!TakeForRewriting(lock, positional[0])) return kExitFailure;
   if (!QFileInfo(positional[1]).isFile() || !source.OpenDatabase(positional[1])) {

@@ -1,6 +1,7 @@
 #include "indexer/app/database_import_run.h"
 
 #include "base/dialogs.h"
+#include "base/file_utils.h"
 #include "indexer/database/import_source.h"
 #include "indexer/database/record_store.h"
 
@@ -24,6 +25,12 @@ bool DatabaseImportRun::Start(const QString& path, ImportDatabase::Policy policy
   }
   if (!QFileInfo(path).isFile()) {
     dialogs_.ShowMessage(QStringLiteral("Выберите импортируемую базу данных!"));
+    return false;
+  }
+  // Every row would be found in itself: deleted and stored anew, or all listed as
+  // duplicates.
+  if (SameFile(path, store_.FilePath())) {
+    dialogs_.ShowMessage(QStringLiteral("Нельзя импортировать базу данных в саму себя!"));
     return false;
   }
   if (!databaseLock_.Take(store_.FilePath(), DatabaseFileLock::Use::Rewriting)) {

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace melo {
 namespace {
@@ -232,6 +233,16 @@ TEST(CheckAndImportCommands, ExitStatusesTellFindingsFromFailures) {
                                               "Удалено записей: 0", "Добавлено новых записей: 1"}));
   EXPECT_TRUE(import.errors.contains("Задание выполнено!"));
   EXPECT_EQ(Cli({"import", db, dir.Write("junk.db", QByteArray(3000, 'j'))}).exitCode, 2);
+
+  // The database itself, by any path: every row would be deleted and stored anew.
+  ASSERT_TRUE(QFile::link(db, dir.Path("symbolic.db")));
+  ASSERT_EQ(::link(QFile::encodeName(db).constData(), QFile::encodeName(dir.Path("hard.db")).constData()), 0);
+  for (const QString& itself : {db, dir.Path("./main.db"), dir.Path("symbolic.db"), dir.Path("hard.db")}) {
+    const CliRun refused = Cli({"import", "--replace", db, itself});
+    EXPECT_EQ(refused.exitCode, 2) << itself.toStdString();
+    EXPECT_TRUE(refused.errors.contains("cannot be imported into itself")) << refused.errors.toStdString();
+  }
+  EXPECT_EQ(testing::Sqlite3(db, "SELECT group_concat(id) FROM (SELECT id FROM Data ORDER BY id)"), "1,2");
 }
 
 // Rows "1".."n" by sqlite3 into a new database: source file name `name` + n.
