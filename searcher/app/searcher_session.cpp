@@ -4,20 +4,38 @@
 #include "base/file_utils.h"
 #include "base/log_writer.h"
 #include "fingerprint/sample_buffer.h"
+#include "searcher/app/query_input.h"
 #include "searcher/capture/audio_platform.h"
 #include "searcher/engine/load_data.h"
 #include "searcher/engine/search_presentation.h"
 #include "trackdb/schema.h"
 #include "trackdb/sqlite_handles.h"
 
+#include <QStandardPaths>
 #include <QThread>
 #include <sqlite3.h>
+#include <utility>
 
 namespace melo {
 
 namespace {
 
 constexpr int32_t kPlaybackMinimum = 48000;  // a second
+
+QString QueryInputMessage(QueryInputProblem problem) {
+  switch (problem) {
+    case QueryInputProblem::None: return {};
+    case QueryInputProblem::NoFile: return QStringLiteral("Файл не найден!");
+    case QueryInputProblem::CannotOpen: return QStringLiteral("Ошибка открытия файла!");
+    case QueryInputProblem::ShortFile:
+    case QueryInputProblem::PastEnd: return QStringLiteral("Ошибка чтения файла!");
+    case QueryInputProblem::TooLong:
+      return QStringLiteral("Аудио запрос не может быть длиннее %1 секунд!").arg(kLongestWholeQuery);
+    case QueryInputProblem::NoDecoder: return QStringLiteral("Отсутствует утилита FFMPEG! Установите её пожалуйста!");
+    case QueryInputProblem::DecodeFailed: return QStringLiteral("Ошибка декодирования файла!");
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -152,12 +170,25 @@ bool SearcherSession::OpenQuery(const QString& path) {
     dialogs_.ShowMessage(QStringLiteral("Дождитесь завершения загрузки базы данных!"));
     return false;
   }
-  const QString problem = query_.Load(path, params_.analysis);
-  if (!problem.isEmpty()) {
-    dialogs_.ShowMessage(problem);
+  // Read as melodar-cli reads it: the searcher's own files as they are, any other
+  // WAV or media file decoded by ffmpeg, and searched as long as it lasts.
+  const QueryInput input = ReadQueryMedia(path, QStandardPaths::findExecutable(QStringLiteral("ffmpeg")),
+                                          {-1, params_.querySeconds, kLongestWholeQuery});
+  if (input.problem != QueryInputProblem::None) {
+    Log(QStringLiteral("Query file ") + path + QStringLiteral(": ") + input.error);
+    dialogs_.ShowMessage(QueryInputMessage(input.problem));
     return false;
   }
-  return engine_.Start(query_, params_);
+  if (!query_.Create(input.samples.data(), static_cast<int32_t>(input.samples.size()), params_.analysis)) {
+    dialogs_.ShowMessage(QStringLiteral("Ошибка создания запроса!"));
+    return false;
+  }
+  SearchParameters params = params_;
+  params.querySeconds = QuerySecondsOf(input.samples.size());
+  // A file is a search of its own: no tracking of what was heard before it.
+  engine_.ResetTracking();
+  fileSearch_ = engine_.Start(query_, params);
+  return fileSearch_;
 }
 
 bool SearcherSession::PlayQuery() {
@@ -192,6 +223,10 @@ void SearcherSession::Present(const SearchOutcome& outcome) {
       QStringLiteral("LastNum2=%1\tLastPos2=%2\tNewPos2=-1").arg(outcome.hitBefore.track).arg(outcome.hitBefore.position);
   for (const SearchListener& listener : listeners_) listener(report);
   history_.Add(query_.TimeStamp(), query_.Samples());
+  // A file searched on request, unlike the sound heard, gets an answer either way.
+  if (std::exchange(fileSearch_, false) && !outcome.Found()) {
+    dialogs_.ShowMessage(QStringLiteral("Совпадений в базе данных не найдено!"));
+  }
 }
 
 }  // namespace melo

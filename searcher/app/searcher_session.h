@@ -98,7 +98,9 @@ class SearcherSession {
   // Saves the query into the query folder as query_<time stamp>.dat or .wav; the
   // file's path, or empty after "Ошибка сохранения аудио данных!".
   QString SaveQuery(const QString& extension);
-  // Makes the file the query and searches it (the automatic search stops first).
+  // Makes the file the query and searches it (the automatic search stops first):
+  // a saved query, or any WAV or media file ffmpeg decodes, up to a minute long.
+  // A search that finds nothing says so.
   bool OpenQuery(const QString& path);
   // Plays the query through the audio platform ("Нет аудио запроса!" under a
   // second of it).
@@ -131,6 +133,7 @@ class SearcherSession {
   SoundSystem sound_;
   std::vector<SearchListener> listeners_;
   bool shutDown_ = false;
+  bool fileSearch_ = false;  // the running search is of a file opened by the user
 };
 
 }  // namespace melo

@@ -399,7 +399,8 @@ void TForm1::OpenQuery() {
   ShowAutomatic();
   session_.WaitForSearch();
   const QString path = chooser_.OpenFile({QStringLiteral("Открыть сохранённый аудио запрос"), session_.Settings().queryDir,
-                                          QStringLiteral("Файлы аудио запроса (*.dat);;Файлы аудио запроса (*.wav)")});
+                                          QStringLiteral("Файлы аудио запроса (*.dat);;Файлы аудио запроса (*.wav);;"
+                                                         "Все файлы (*)")});
   if (!path.isEmpty()) session_.OpenQuery(path);
 }
 
