@@ -17,7 +17,7 @@ class FileChooser {
  public:
   struct Request {
     QString title;     // empty: the dialog's own title
-    QString startDir;  // empty: wherever the dialog starts by itself
+    QString startDir;  // a folder, or a file offered (chosen in its folder); empty: wherever the dialog starts
     QString filter;    // Qt's form, "База данных (*.db)"; empty for folders
   };
 

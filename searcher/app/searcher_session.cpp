@@ -22,6 +22,9 @@ namespace {
 
 constexpr int32_t kPlaybackMinimum = 48000;  // a second
 
+const QString kNoDatabase =
+    QStringLiteral("База данных не выбрана: выберите её в меню «База данных» → «Выбрать базу данных» (Ctrl+B)!");
+
 QString QueryInputMessage(QueryInputProblem problem) {
   switch (problem) {
     case QueryInputProblem::None: return {};
@@ -125,7 +128,24 @@ QStringList SearcherSession::StatusTexts() const {
   return LoadStatusTexts(index_);
 }
 
+bool SearcherSession::IndexReady() {
+  // Without a database nothing is loading: waiting would be waiting for nothing.
+  if (!DatabaseConnected()) {
+    dialogs_.ShowMessage(kNoDatabase);
+    return false;
+  }
+  if (!IndexLoaded()) {
+    dialogs_.ShowMessage(QStringLiteral("Дождитесь завершения загрузки базы данных!"));
+    return false;
+  }
+  return true;
+}
+
 LiveSearch::Outcome SearcherSession::Search() {
+  if (!DatabaseConnected()) {
+    dialogs_.ShowMessage(kNoDatabase);
+    return LiveSearch::Outcome::NotLoaded;
+  }
   return live_.OneShot(sound_.Ring(), params_, IndexLoaded(), false);
 }
 
@@ -134,10 +154,7 @@ bool SearcherSession::ToggleAutomatic() {
     live_.StopAutomatic();
     return false;
   }
-  if (!IndexLoaded()) {
-    dialogs_.ShowMessage(QStringLiteral("Дождитесь завершения загрузки базы данных!"));
-    return false;
-  }
+  if (!IndexReady()) return false;
   live_.StartAutomatic(
       intervalMs_, [this] { return sound_.Ring(); }, [this] { return params_; }, [this] { return IndexLoaded(); });
   return true;
@@ -166,10 +183,7 @@ bool SearcherSession::OpenQuery(const QString& path) {
   StopAutomatic();
   engine_.Wait();
   // The search reads the index: not while the loader is still writing it.
-  if (!IndexLoaded()) {
-    dialogs_.ShowMessage(QStringLiteral("Дождитесь завершения загрузки базы данных!"));
-    return false;
-  }
+  if (!IndexReady()) return false;
   // Read as melodar-cli reads it: the searcher's own files as they are, any other
   // WAV or media file decoded by ffmpeg, and searched as long as it lasts.
   const QueryInput input = ReadQueryMedia(path, QStandardPaths::findExecutable(QStringLiteral("ffmpeg")),

@@ -76,6 +76,7 @@ class SearcherSession {
   std::function<void(int32_t readErrors)> onLoadFinished;
 
   // -- searching
+  // Without a database, says that none is chosen and how to choose one.
   LiveSearch::Outcome Search();
   // Turns the automatic search on or off; on only once the database is loaded
   // ("Дождитесь завершения загрузки базы данных!"). The new state.
@@ -114,6 +115,9 @@ class SearcherSession {
   SearcherSettings& Settings() { return settings_; }
 
  private:
+  // True when the index may be searched; else says why not: no database, or
+  // its load still running.
+  bool IndexReady();
   void StartLoad();
   void LoadFinished();
   void Present(const SearchOutcome& outcome);

@@ -385,7 +385,10 @@ void TForm1::SearchByTitle() {
 }
 
 void TForm1::ChooseDatabase() {
-  const QString path = chooser_.OpenFile({QStringLiteral("Открыть базу данных"), session_.Settings().DatabaseFolder(),
+  // On a first start Melobank's database is offered, chosen in the dialog already.
+  const QString offered = session_.Settings().OfferedDatabase();
+  const QString path = chooser_.OpenFile({QStringLiteral("Открыть базу данных"),
+                                          offered.isEmpty() ? session_.Settings().DatabaseFolder() : offered,
                                           QStringLiteral("Файлы баз данных (*.db)")});
   if (path.isEmpty()) return;
   session_.Settings().databasePath = path;

@@ -212,12 +212,19 @@ TEST_F(MainWindowTest, AutomaticSearchTogglesItsCaptionAndNeverStacksSearches) {
   EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('|').toStdString();
 }
 
-TEST_F(MainWindowTest, WithoutADatabaseTheChosenOneIsSavedAndTheProgramRestarts) {
+TEST_F(MainWindowTest, WithoutADatabaseMelobanksIsOfferedAndTheChosenOneIsSaved) {
+  QSettings(files_.Path("data/Melobank.ini"), QSettings::IniFormat).setValue("DataBase/DBPath", dir_->Path("library.db"));
   chooser_.answers = {dir_->Path("library.db")};
   Open(files_.Path("none.db"));
+  // Nothing loads: a search says what is missing rather than to wait.
+  Button("searchButton")->click();
+  Button("autoButton")->click();
+  EXPECT_EQ(dialogs_.messages,
+            QStringList(2, "База данных не выбрана: выберите её в меню «База данных» → «Выбрать базу данных» (Ctrl+B)!"));
   ASSERT_TRUE(SpinUntil([&] { return restarts_ > 0; }, 5000));
   ASSERT_EQ(chooser_.requests.size(), 1);
   EXPECT_EQ(chooser_.requests[0].title, "Открыть базу данных");
+  EXPECT_EQ(chooser_.requests[0].startDir, dir_->Path("library.db"));
   EXPECT_TRUE(dialogs_.messages.contains("Чтобы изменения вступили в силу требуется перезапуск приложения!"));
   const QSettings ini(files_.Path("data/Melodar.ini"), QSettings::IniFormat);
   EXPECT_EQ(ini.value("DataBase/DBPath").toString(), dir_->Path("library.db"));
