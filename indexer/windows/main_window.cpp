@@ -345,8 +345,20 @@ FileChooser::Request TForm1::ListDialog(const QString& title) const {
 }
 
 void TForm1::UpdateListExecute() {
+  // A reset forgets the selection. Files are only ever added at the end, so the
+  // row selected before holds the same file still; without one the first row is
+  // selected, and the commands on the selected row work without a click first.
+  const int selected = SelectedRow();
   model_->Reset();
+  if (!queue_.IsEmpty()) grid_->selectRow(selected >= 0 && selected < queue_.Size() ? selected : 0);
   QueueStatusTick();
+}
+
+bool TForm1::RequireSelectedRow(int row) {
+  // An empty queue has nothing to select, nor to delete.
+  if (row >= 0 || queue_.IsEmpty()) return row >= 0;
+  dialogs_.ShowMessage(QStringLiteral("Выберите файл в списке!"));
+  return false;
 }
 
 int TForm1::SelectedRow() const {
@@ -377,6 +389,7 @@ void TForm1::AddFolderClick() {
 
 void TForm1::NewListClick() {
   queue_.Clear();
+  grid_->clearSelection();
   UpdateListExecute();
 }
 
@@ -384,6 +397,7 @@ void TForm1::OpenListClick() {
   const QString file = chooser_.OpenFile(ListDialog(QStringLiteral("Открыть список с файлами")));
   if (file.isEmpty()) return;
   if (!queue_.LoadList(file)) dialogs_.ShowMessage(QStringLiteral("Не найден файл: ") + file);
+  grid_->clearSelection();  // another list: its first file is selected
   UpdateListExecute();
 }
 
@@ -396,7 +410,7 @@ void TForm1::SaveListClick() {
 
 void TForm1::DeleteFileClick() {
   const int row = SelectedRow();
-  if (row < 0) return;
+  if (!RequireSelectedRow(row)) return;
   queue_.Remove(row);
   UpdateListExecute();
   grid_->selectRow(std::min(row, static_cast<int>(queue_.Size()) - 1));
@@ -404,7 +418,7 @@ void TForm1::DeleteFileClick() {
 
 void TForm1::DeleteBeforeClick() {
   const int row = SelectedRow();
-  if (row < 0 ||
+  if (!RequireSelectedRow(row) ||
       !dialogs_.AskYesNo(kConfirmCaption, QStringLiteral("Вы точно хотите удалить все записи перед выбранной?"))) {
     return;
   }
@@ -415,7 +429,7 @@ void TForm1::DeleteBeforeClick() {
 
 void TForm1::DeleteAfterClick() {
   const int row = SelectedRow();
-  if (row < 0 ||
+  if (!RequireSelectedRow(row) ||
       !dialogs_.AskYesNo(kConfirmCaption, QStringLiteral("Вы точно хотите удалить все записи после выбранной?"))) {
     return;
   }

@@ -238,6 +238,24 @@ TEST_F(MainWindowTest, QueueEditsAskBeforeDeletingAndListsKeepThePaths) {
   EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
 }
 
+// The commands on the selected row work after the queue was refilled, without a
+// click on a row first, and say so when no row is selected.
+TEST_F(MainWindowTest, ARefilledQueueKeepsARowSelected) {
+  Open();
+  AddFiles({dir.Write("a.mp3", "x"), dir.Write("b.ogg", "x"), dir.Write("c.mp4", "x")});
+  QTest::keyClick(window->Grid(), Qt::Key_Delete, Qt::ControlModifier);  // "Удалить файл"
+  EXPECT_EQ(QueuedNames(), QStringList({"b", "c"}));
+  window->Grid()->selectRow(1);
+  AddFiles({dir.Write("d.flac", "x")});
+  EXPECT_EQ(window->Grid()->selectionModel()->selectedRows().value(0).row(), 1);
+
+  window->Grid()->clearSelection();
+  Popup("Удалить все файлы после выбранного");
+  EXPECT_EQ(dialogs.messages, QStringList{"Выберите файл в списке!"});
+  EXPECT_TRUE(dialogs.questions.isEmpty());
+  EXPECT_EQ(QueuedNames(), QStringList({"b", "c", "d"}));
+}
+
 TEST_F(MainWindowTest, DatabaseCommandsWorkOnRealFilesAndSayWhatHappened) {
   Open();
   int statisticsShown = 0;
