@@ -1,6 +1,7 @@
 #include "indexer/app/indexing_run.h"
 
 #include "base/dialogs.h"
+#include "base/file_utils.h"
 #include "base/log_writer.h"
 #include "base/text_format.h"
 #include "indexer/app/file_queue.h"
@@ -60,8 +61,11 @@ int32_t IndexingRun::BusySlots() const {
 
 IndexingRun::StartOutcome IndexingRun::Start() {
   if (running_) return StartOutcome::Started;
+  // The default folder is made on first use; one the user named is not, since a
+  // mistyped name should not become a folder.
+  if (settings_.workDir == DefaultWorkDirectory()) EnsureDirectory(settings_.workDir);
   if (!QFileInfo(settings_.workDir).isDir()) {
-    dialogs_.ShowMessage(QStringLiteral("Выберите рабочий каталог!"));
+    dialogs_.ShowMessage(QStringLiteral("Выберите рабочий каталог в меню «Настройки» → «Изменить параметры»!"));
     return StartOutcome::NoWorkDirectory;
   }
   if (!QFileInfo(settings_.dbPath).isFile()) {

@@ -272,6 +272,8 @@ void TForm1::ReadINIExecute() {
   }
   // On Linux the tools are usually installed on the search path.
   FillToolPathsFromSearchPath(settings_);
+  // A first start works in a folder of the user's cache rather than asking for one.
+  if (settings_.workDir.isEmpty()) settings_.workDir = DefaultWorkDirectory();
 }
 
 bool TForm1::WriteINIExecute() {

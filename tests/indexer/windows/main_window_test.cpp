@@ -40,7 +40,9 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     previousDataHome = qgetenv("XDG_DATA_HOME");
+    previousCacheHome = qgetenv("XDG_CACHE_HOME");
     qputenv("XDG_DATA_HOME", dir.Path("data").toUtf8());
+    qputenv("XDG_CACHE_HOME", dir.Path("cache").toUtf8());
     SetMyLogPath(dir.Path("my.log"));
     SetContentDir(dir.Path("content"));
     QDir().mkpath(dir.Path("work"));
@@ -51,6 +53,7 @@ class MainWindowTest : public ::testing::Test {
     SetContentDir({});
     SetMyLogPath({});
     qputenv("XDG_DATA_HOME", previousDataHome);
+    qputenv("XDG_CACHE_HOME", previousCacheHome);
   }
 
   // The settings an earlier session saved, then the window as the program opens it.
@@ -89,6 +92,7 @@ class MainWindowTest : public ::testing::Test {
   QString IniValue(const QString& key) const { return QSettings(paths.settingsFile, QSettings::IniFormat).value(key).toString(); }
 
   QByteArray previousDataHome;
+  QByteArray previousCacheHome;
   TempDir dir;
   // The workers find tagscan-cli beside the program; settings and logs stay here.
   ProgramPaths paths{TOOLS_DIR, dir.Path(), dir.Path("Melobank.ini"), dir.Path("Melobank.log")};
@@ -149,8 +153,8 @@ TEST_F(MainWindowTest, StartRefusalsOpenTheSettingsOnTheirPage) {
   };
   std::optional<testing::ReadOnlyPath> readOnly;  // for the case at hand
   const QList<Case> cases = {
-      {"no work dir", [&](IndexerSettings& s) { s.workDir = dir.Path("gone"); }, "Выберите рабочий каталог!",
-       TForm2::kDatabasePage},
+      {"no work dir", [&](IndexerSettings& s) { s.workDir = dir.Path("gone"); },
+       "Выберите рабочий каталог в меню «Настройки» → «Изменить параметры»!", TForm2::kDatabasePage},
       {"no database", [&](IndexerSettings& s) { s.dbPath = dir.Path("gone.db"); },
        "Выберите или создайте базу данных!", TForm2::kDatabasePage},
       {"no ffmpeg", [&](IndexerSettings& s) { s.ffmpeg = dir.Path("gone/ffmpeg"); },
@@ -236,6 +240,21 @@ TEST_F(MainWindowTest, QueueEditsAskBeforeDeletingAndListsKeepThePaths) {
   EXPECT_EQ(GridText(1, QueueTableModel::kPath), files[3]);
   EXPECT_EQ(GridText(1, QueueTableModel::kStatus), "");
   EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
+}
+
+// A first start has no work folder set: the run makes one of its own and works.
+TEST_F(MainWindowTest, AFirstRunNeedsNoWorkFolderSetting) {
+  settings.workDir.clear();
+  Open();
+  ASSERT_EQ(window->Settings().workDir, dir.Path("cache/Melobank/work"));  // else Start would open the settings
+  chooser.answers = {dir.Path("base.db")};
+  Click("Создать новую базу данных");
+  AddFiles({testing::MakeTone(dir, "one.ogg", 31, 440)});
+  QTest::keyClick(window.get(), Qt::Key_F5);
+  ASSERT_TRUE(SpinUntil([&] { return !window->IndexingRunning(); }));
+  EXPECT_EQ(dialogs.messages, QStringList{"Задание выполнено!"});
+  EXPECT_TRUE(QFileInfo(dir.Path("cache/Melobank/work")).isDir());
+  EXPECT_EQ(Sqlite3(dir.Path("base.db"), "SELECT count(*) FROM Data"), "1");
 }
 
 // The commands on the selected row work after the queue was refilled, without a
