@@ -559,7 +559,7 @@ void TForm1::MelodarClick() {
   }
 }
 
-void TForm1::HelpClick(const QString& section) { ShowHelpPage(kHelpPage, section, dialogs_); }
+void TForm1::HelpClick(const QString& section) { ShowHelpPage(kHelpPage, section, dialogs_, this); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
   if (IndexingRunning()) {

@@ -413,9 +413,7 @@ void TForm1::ChooseQueryFolder() {
   if (!dir.isEmpty()) session_.Settings().queryDir = dir;
 }
 
-void TForm1::OpenHelp(const QString& section) {
-  if (!OpenHelpPage(kHelpPage, section)) dialogs_.ShowMessage(ContentFile(kHelpPage));
-}
+void TForm1::OpenHelp(const QString& section) { ShowHelpPage(kHelpPage, section, dialogs_, this); }
 
 void TForm1::StartIndexer() {
   if (!StartProgramBeside(QStringLiteral("Melobank"))) {
