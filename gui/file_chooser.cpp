@@ -2,6 +2,7 @@
 
 #include "base/dialogs.h"
 #include "base/file_utils.h"
+#include "gui/russian_file_columns.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,6 +19,10 @@ namespace {
 QStringList Run(QWidget* parent, const FileChooser::Request& request, QFileDialog::FileMode mode,
                 QFileDialog::AcceptMode accept, const QString& acceptText = {}) {
   QFileDialog dialog(parent, request.title, request.startDir, request.filter);
+  // Qt's own dialog, whose texts the program's Russian translations and locale
+  // reach (a desktop's dialog speaks the desktop's language, often English).
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setProxyModel(new RussianFileColumns(&dialog));
   dialog.setFileMode(mode);
   dialog.setAcceptMode(accept);
   if (mode == QFileDialog::Directory) dialog.setOption(QFileDialog::ShowDirsOnly);

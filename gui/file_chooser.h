@@ -32,7 +32,7 @@ class FileChooser {
   static Request InFolder(const QString& title, const QString& folder, const QString& filter = {});
 };
 
-// The Qt file dialogs, on top of `parent`.
+// Qt's own file dialogs, in Russian (see RussianFileColumns), on top of `parent`.
 class DialogFileChooser : public FileChooser {
  public:
   explicit DialogFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
