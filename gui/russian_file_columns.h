@@ -13,10 +13,9 @@ class RussianFileColumns : public QIdentityProxyModel {
  public:
   using QIdentityProxyModel::QIdentityProxyModel;
 
-  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-
- private:
   enum Column { kName, kSize, kType, kModified };
+
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 };
 
 }  // namespace melo
