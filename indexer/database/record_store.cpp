@@ -150,13 +150,14 @@ TDataModule1::WriteAccess TDataModule1::ProbeWrite() {
     return WriteAccess::Writable;
   } catch (const SQLite::Exception& e) {
     lastError_ = QString::fromUtf8(e.what());
-    switch (e.getExtendedErrorCode()) {
-      case SQLITE_BUSY: return WriteAccess::Writable;  // its inserts wait for the lock
-      case SQLITE_READONLY_DIRECTORY:
-      case SQLITE_CANTOPEN: return WriteAccess::ReadOnlyFolder;  // the journal could not be made
-      default: break;
+    const int code = e.getErrorCode();
+    // Another program writing just now: the inserts wait for it as this probe did.
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return WriteAccess::Writable;
+    // The journal beside the file could not be made.
+    if (e.getExtendedErrorCode() == SQLITE_READONLY_DIRECTORY || code == SQLITE_CANTOPEN) {
+      return WriteAccess::ReadOnlyFolder;
     }
-    return (e.getErrorCode() == SQLITE_READONLY) ? WriteAccess::ReadOnlyFile : WriteAccess::Failed;
+    return code == SQLITE_READONLY ? WriteAccess::ReadOnlyFile : WriteAccess::Failed;
   }
 }
 

@@ -332,7 +332,8 @@ TEST(MelobankCli, ClearAndImportAreRefusedWhileARunStoresIntoTheDatabase) {
   for (const QStringList& arguments : {QStringList{"clear", db}, QStringList{"import", db, source}}) {
     const CliRun refused = Cli(arguments, environment);
     EXPECT_EQ(refused.exitCode, 2) << arguments.join(' ').toStdString();
-    EXPECT_TRUE(refused.errors.contains("an indexing run is storing into this database")) << refused.errors.toStdString();
+    EXPECT_TRUE(refused.errors.contains("an indexing run is storing into this database"))
+        << refused.errors.toStdString();
   }
   ASSERT_TRUE(run.waitForFinished(120000));
   EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();

@@ -213,14 +213,16 @@ TEST_F(MainWindowTest, AutomaticSearchTogglesItsCaptionAndNeverStacksSearches) {
 }
 
 TEST_F(MainWindowTest, WithoutADatabaseMelobanksIsOfferedAndTheChosenOneIsSaved) {
-  QSettings(files_.Path("data/Melobank.ini"), QSettings::IniFormat).setValue("DataBase/DBPath", dir_->Path("library.db"));
+  QSettings(files_.Path("data/Melobank.ini"), QSettings::IniFormat)
+      .setValue("DataBase/DBPath", dir_->Path("library.db"));
   chooser_.answers = {dir_->Path("library.db")};
   Open(files_.Path("none.db"));
   // Nothing loads: a search says what is missing rather than to wait.
   Button("searchButton")->click();
   Button("autoButton")->click();
-  EXPECT_EQ(dialogs_.messages,
-            QStringList(2, "База данных не выбрана: выберите её в меню «База данных» → «Выбрать базу данных» (Ctrl+B)!"));
+  const QString noDatabase =
+      "База данных не выбрана: выберите её в меню «База данных» → «Выбрать базу данных» (Ctrl+B)!";
+  EXPECT_EQ(dialogs_.messages, QStringList(2, noDatabase));
   ASSERT_TRUE(SpinUntil([&] { return restarts_ > 0; }, 5000));
   ASSERT_EQ(chooser_.requests.size(), 1);
   EXPECT_EQ(chooser_.requests[0].title, "Открыть базу данных");
