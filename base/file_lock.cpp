@@ -2,17 +2,23 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 namespace melo {
 
-bool FileLock::TryLock(const QString& path) {
+bool FileLock::TryLock(const QString& path, Mode mode) {
+  heldElsewhere_ = false;
   if (Locked()) return path == path_;
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  const QByteArray name = QFile::encodeName(path);
+  int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  // A lock file another user made can still be locked through a read-only handle.
+  if (fd < 0 && errno == EACCES) fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (::flock(fd, (mode == Mode::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+    heldElsewhere_ = errno == EWOULDBLOCK;
     ::close(fd);
     return false;
   }

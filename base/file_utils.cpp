@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+
 namespace melo {
 
 int64_t FileSize64(const QString& path) {
@@ -24,6 +26,14 @@ int32_t CheckFileAccess(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) return kFileNotAppendable;
   return kFileAccessOk;
+}
+
+bool SameFile(const QString& a, const QString& b) {
+  // The device and inode numbers name the file itself, whatever path led to it.
+  struct stat first {}, second {};
+  if (::stat(QFile::encodeName(a).constData(), &first) != 0) return false;
+  if (::stat(QFile::encodeName(b).constData(), &second) != 0) return false;
+  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 bool IsDirWritable(const QString& dir) {

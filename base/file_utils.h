@@ -18,6 +18,10 @@ enum FileAccess : int32_t {
 // Tries to open the file for reading, then for appending, closing it each time.
 int32_t CheckFileAccess(const QString& path);
 
+// True when both paths lead to one existing file, through whatever folders,
+// symbolic links or hard links.
+bool SameFile(const QString& a, const QString& b);
+
 // True when a file "test.tmp" can be created in dir (it is deleted again).
 bool IsDirWritable(const QString& dir);
 

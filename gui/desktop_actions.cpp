@@ -3,6 +3,7 @@
 #include "base/dialogs.h"
 #include "base/path_utils.h"
 #include "gui/content_files.h"
+#include "gui/help_window.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -19,20 +20,14 @@ bool OpenWithDesktop(const QString& addressOrPath) {
   return QDesktopServices::openUrl(url);
 }
 
-bool OpenHelpPage(const QString& page, const QString& section) {
+bool ShowHelpPage(const QString& page, const QString& section, Dialogs& dialogs, QWidget* owner) {
   const QString path = ContentFile(page);
-  if (!QFileInfo(path).isFile()) return false;
-  QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-  if (!section.isEmpty()) url.setFragment(section);
-  return QDesktopServices::openUrl(url);
-}
-
-bool ShowHelpPage(const QString& page, const QString& section, Dialogs& dialogs) {
-  if (!QFileInfo(ContentFile(page)).isFile()) {
-    dialogs.ShowMessage(QStringLiteral("Не найден файл: ") + ContentFile(page));
+  if (!QFileInfo(path).isFile()) {
+    dialogs.ShowMessage(QStringLiteral("Не найден файл: ") + path);
     return false;
   }
-  return OpenHelpPage(page, section);
+  HelpWindow::ShowPage(path, section, owner);
+  return true;
 }
 
 bool StartProgramBeside(const QString& programName, const QStringList& arguments) {

@@ -2,9 +2,14 @@
 
 #include "base/dialogs.h"
 #include "base/file_utils.h"
+#include "gui/russian_file_columns.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLocale>
+#include <QSplitter>
+#include <QTreeView>
 
 namespace melo {
 
@@ -18,6 +23,19 @@ namespace {
 QStringList Run(QWidget* parent, const FileChooser::Request& request, QFileDialog::FileMode mode,
                 QFileDialog::AcceptMode accept, const QString& acceptText = {}) {
   QFileDialog dialog(parent, request.title, request.startDir, request.filter);
+  // Qt's own dialog, whose texts the program's Russian translations and locale
+  // reach (a desktop's dialog speaks the desktop's language, often English).
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setProxyModel(new RussianFileColumns(&dialog));
+  // Room for the Russian words and a whole date and time in every column, which
+  // the dialog's own size cuts to "Ком..." and "08.12.2...6 02:57".
+  dialog.resize(860, 520);
+  if (auto* places = dialog.findChild<QSplitter*>()) places->setSizes({150, 710});
+  if (auto* details = dialog.findChild<QTreeView*>()) {
+    const QString sample = QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(20, 58)), QLocale::ShortFormat);
+    details->header()->resizeSection(RussianFileColumns::kModified,
+                                     details->fontMetrics().horizontalAdvance(sample) + 3 * details->indentation());
+  }
   dialog.setFileMode(mode);
   dialog.setAcceptMode(accept);
   if (mode == QFileDialog::Directory) dialog.setOption(QFileDialog::ShowDirsOnly);

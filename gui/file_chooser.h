@@ -17,7 +17,7 @@ class FileChooser {
  public:
   struct Request {
     QString title;     // empty: the dialog's own title
-    QString startDir;  // empty: wherever the dialog starts by itself
+    QString startDir;  // a folder, or a file offered (chosen in its folder); empty: wherever the dialog starts
     QString filter;    // Qt's form, "База данных (*.db)"; empty for folders
   };
 
@@ -32,7 +32,7 @@ class FileChooser {
   static Request InFolder(const QString& title, const QString& folder, const QString& filter = {});
 };
 
-// The Qt file dialogs, on top of `parent`.
+// Qt's own file dialogs, in Russian (see RussianFileColumns), on top of `parent`.
 class DialogFileChooser : public FileChooser {
  public:
   explicit DialogFileChooser(QWidget* parent = nullptr) : parent_(parent) {}

@@ -2,9 +2,11 @@
 
 #include "base/console.h"
 #include "base/dialogs.h"
+#include "base/file_utils.h"
 #include "base/text_format.h"
 #include "cli/common/subcommands.h"
 #include "cli/melobank/database_commands.h"
+#include "indexer/database/database_file_lock.h"
 #include "indexer/database/import_source.h"
 #include "indexer/database/record_store.h"
 #include "indexer/pipeline/check_database.h"
@@ -77,8 +79,9 @@ int RunImportCommand(const QStringList& arguments) {
   parser.setApplicationDescription(QStringLiteral(
       "Merges the rows of SOURCE.db into DB: new tracks are copied; for tracks already in DB "
       "the old row stays, or with --replace the source row takes its place. Ctrl+C stops after "
-      "the current row and keeps what was copied. Exit status 0 when every row was handled, 1 "
-      "when some rows failed or the import was stopped, 2 when it could not run."));
+      "the current row and keeps what was copied. Refused while an indexing run stores into DB. "
+      "Exit status 0 when every row was handled, 1 when some rows failed or the import was "
+      "stopped, 2 when it could not run."));
   const QCommandLineOption replace(QStringLiteral("replace"), QStringLiteral("Replace rows of tracks already in DB."));
   parser.addOption(replace);
   parser.addPositionalArgument(QStringLiteral("DB"), QStringLiteral("The database to import into."));
@@ -92,6 +95,12 @@ int RunImportCommand(const QStringList& arguments) {
   TDataModule1 store(dialogs);
   TDataModule2 source(dialogs);
   if (!OpenExistingDatabase(store, positional[0])) return kExitFailure;
+  if (SameFile(positional[0], positional[1])) {
+    return Fail(QStringLiteral("%1 and %2 are one database: it cannot be imported into itself")
+                    .arg(positional[0], positional[1]));
+  }
+  DatabaseFileLock lock;
+  if (!TakeForRewriting(lock, positional[0])) return kExitFailure;
   if (!QFileInfo(positional[1]).isFile() || !source.OpenDatabase(positional[1])) {
     return Fail(QStringLiteral("Ошибка подключения импортируемой базы данных!"));
   }

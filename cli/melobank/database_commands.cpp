@@ -4,6 +4,7 @@
 #include "base/text_format.h"
 #include "cli/common/subcommands.h"
 #include "indexer/app/record_fields.h"
+#include "indexer/database/database_file_lock.h"
 #include "indexer/database/record_store.h"
 #include "trackdb/schema.h"
 
@@ -127,9 +128,19 @@ int RunVacuumCommand(const QStringList& arguments) {
                               });
 }
 
+bool TakeForRewriting(DatabaseFileLock& lock, const QString& path) {
+  if (lock.Take(path, DatabaseFileLock::Use::Rewriting)) return true;
+  Fail(QStringLiteral("%1: an indexing run is storing into this database; try again when it has ended").arg(path));
+  return false;
+}
+
 int RunClearCommand(const QStringList& arguments) {
-  return WithExistingDatabase(arguments, QStringLiteral("Deletes every row and compacts the file."), {},
-                              [](TDataModule1& store, const QString& path, const QStringList&) {
+  return WithExistingDatabase(arguments,
+                              QStringLiteral("Deletes every row and compacts the file. Refused while an indexing "
+                                             "run stores into the database."),
+                              {}, [](TDataModule1& store, const QString& path, const QStringList&) {
+                                DatabaseFileLock lock;
+                                if (!TakeForRewriting(lock, path)) return kExitFailure;
                                 if (!store.ClearTable()) return Fail(QStringLiteral("%1: clearing failed").arg(path));
                                 store.Vacuum();
                                 store.Commit();

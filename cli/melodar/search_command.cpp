@@ -4,7 +4,7 @@
 #include "base/text_format.h"
 #include "cli/common/query_refusal.h"
 #include "cli/common/subcommands.h"
-#include "cli/melodar/query_input.h"
+#include "searcher/app/query_input.h"
 #include "cli/melodar/result_json.h"
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/low_pass.h"
@@ -24,7 +24,6 @@ namespace melo::cli {
 
 namespace {
 
-constexpr int32_t kLongestWholeQuery = 60;  // seconds
 constexpr int32_t kMostThreads = 64;
 constexpr double kLatestStart = 1e7;  // seconds, some 115 days
 
@@ -136,9 +135,7 @@ bool SearchOne(const QString& path, const SearchOptions& options, const QString&
   }
   SearchParameters params = options.params;
   const auto count = static_cast<int32_t>(input.samples.size());
-  if (options.start < 0 && !options.secondsGiven) {
-    params.querySeconds = std::clamp(static_cast<int32_t>(std::lround(count / 48000.0)), 3, 7);
-  }
+  if (options.start < 0 && !options.secondsGiven) params.querySeconds = QuerySecondsOf(input.samples.size());
   // Each file is a search of its own: no tracking of an unrelated earlier file.
   engine.ResetTracking();
   if (!query.Create(input.samples.data(), count, params.analysis)) {

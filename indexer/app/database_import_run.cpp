@@ -1,6 +1,7 @@
 #include "indexer/app/database_import_run.h"
 
 #include "base/dialogs.h"
+#include "base/file_utils.h"
 #include "indexer/database/import_source.h"
 #include "indexer/database/record_store.h"
 
@@ -26,7 +27,18 @@ bool DatabaseImportRun::Start(const QString& path, ImportDatabase::Policy policy
     dialogs_.ShowMessage(QStringLiteral("Выберите импортируемую базу данных!"));
     return false;
   }
+  // Every row would be found in itself: deleted and stored anew, or all listed as
+  // duplicates.
+  if (SameFile(path, store_.FilePath())) {
+    dialogs_.ShowMessage(QStringLiteral("Нельзя импортировать базу данных в саму себя!"));
+    return false;
+  }
+  if (!databaseLock_.Take(store_.FilePath(), DatabaseFileLock::Use::Rewriting)) {
+    dialogs_.ShowMessage(kDatabaseBeingIndexed);
+    return false;
+  }
   if (!source_.OpenDatabase(path)) {
+    databaseLock_.Release();
     dialogs_.ShowMessage(QStringLiteral("Ошибка подключения импортируемой базы данных!"));
     return false;
   }
@@ -35,6 +47,7 @@ bool DatabaseImportRun::Start(const QString& path, ImportDatabase::Policy policy
                                         "Сделали бэкап? Хотите продолжить?"))) {
     // Nothing will read the file until the next import opens it again.
     source_.CloseDatabase();
+    databaseLock_.Release();
     return false;
   }
   thread_ = std::make_unique<ImportDatabase>(store_, source_, policy);
@@ -57,6 +70,7 @@ void DatabaseImportRun::Stop() {
 void DatabaseImportRun::Release() {
   thread_.reset();  // joins the thread, which has nothing left to do but end
   source_.CloseDatabase();
+  databaseLock_.Release();
 }
 
 void DatabaseImportRun::AddLines(const QStringList& lines) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "indexer/database/database_file_lock.h"
 #include "indexer/pipeline/import_database.h"
 
 #include <QString>
@@ -27,7 +28,9 @@ class DatabaseImportRun {
   void Reset() { lines_.clear(); }  // the window was shown
 
   // Checks the main database and the file, opens it, asks the backup question and
-  // starts the import. False, with the reason shown, when nothing started.
+  // starts the import, which holds the main database alone until Release() (no
+  // other program's indexing run stores into it meanwhile). False, with the reason
+  // shown, when nothing started.
   bool Start(const QString& path, ImportDatabase::Policy policy);
   void Stop();  // the import ends after its current row and reports it
   // The summary has come: close the source and free the thread.
@@ -48,6 +51,7 @@ class DatabaseImportRun {
   TDataModule2& source_;
   Dialogs& dialogs_;
   std::unique_ptr<ImportDatabase> thread_;
+  DatabaseFileLock databaseLock_;
   QStringList lines_;
 };
 

@@ -4,6 +4,7 @@
 #include "base/file_utils.h"
 #include "base/path_utils.h"
 #include "indexer/app/indexer_settings.h"
+#include "indexer/database/database_file_lock.h"
 #include "indexer/database/record_store.h"
 #include "trackdb/schema.h"
 
@@ -75,6 +76,12 @@ void DatabaseMenu::Create(const QString& chosenName) {
 
 void DatabaseMenu::Clear() {
   if (!RequireConnection()) return;
+  // Another program's run would go on storing into the emptied table.
+  DatabaseFileLock lock;
+  if (!lock.Take(connectedPath_, DatabaseFileLock::Use::Rewriting)) {
+    dialogs_.ShowMessage(kDatabaseBeingIndexed);
+    return;
+  }
   if (!dialogs_.AskYesNo(QStringLiteral("Требуется подтверждение"), QStringLiteral("Вы точно хотите удалить все записи?"))) {
     return;
   }

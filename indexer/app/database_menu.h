@@ -25,7 +25,7 @@ class DatabaseMenu {
   bool FollowSettings();
 
   void Create(const QString& chosenName);  // ".db" appended when missing
-  void Clear();                            // asks first
+  void Clear();                            // asks first; refused while another program indexes into it
   void Compact();
   void Switch(const QString& file);
   // "База данных не подключена!" when not connected; true when connected.

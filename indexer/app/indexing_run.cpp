@@ -1,6 +1,7 @@
 #include "indexer/app/indexing_run.h"
 
 #include "base/dialogs.h"
+#include "base/file_utils.h"
 #include "base/log_writer.h"
 #include "base/text_format.h"
 #include "indexer/app/file_queue.h"
@@ -60,8 +61,11 @@ int32_t IndexingRun::BusySlots() const {
 
 IndexingRun::StartOutcome IndexingRun::Start() {
   if (running_) return StartOutcome::Started;
+  // The default folder is made on first use; one the user named is not, since a
+  // mistyped name should not become a folder.
+  if (settings_.workDir == DefaultWorkDirectory()) EnsureDirectory(settings_.workDir);
   if (!QFileInfo(settings_.workDir).isDir()) {
-    dialogs_.ShowMessage(QStringLiteral("Выберите рабочий каталог!"));
+    dialogs_.ShowMessage(QStringLiteral("Выберите рабочий каталог в меню «Настройки» → «Изменить параметры»!"));
     return StartOutcome::NoWorkDirectory;
   }
   if (!QFileInfo(settings_.dbPath).isFile()) {
@@ -80,6 +84,8 @@ IndexingRun::StartOutcome IndexingRun::Start() {
     dialogs_.ShowMessage(QStringLiteral("Добавьте в список аудио или видео файлы!"));
     return StartOutcome::EmptyQueue;
   }
+  // Found out now rather than after every file has been decoded in vain.
+  if (!DatabaseWritable()) return StartOutcome::DatabaseNotWritable;
   // The directory of a previous run stays ours while a worker given up on may
   // still write there (see ReleaseWorkDirectory).
   const QString workDir = settings_.workDir;
@@ -89,7 +95,13 @@ IndexingRun::StartOutcome IndexingRun::Start() {
     dialogs_.ShowMessage(QStringLiteral("Рабочий каталог занят другой индексацией: ") + workDir);
     return StartOutcome::WorkDirectoryBusy;
   }
+  if (!databaseLock_.Take(settings_.dbPath, DatabaseFileLock::Use::Indexing)) {
+    workDirLock_.Unlock();
+    dialogs_.ShowMessage(QStringLiteral("База данных занята очисткой или импортом: ") + settings_.dbPath);
+    return StartOutcome::DatabaseBusy;
+  }
   workDir_ = workDir;
+  failures_ = 0;
   messages_.Clear();
   store_.EnsureLookupIndexes();
   ClearWorkDirectory(workDir_, Slots(), &workDirLock_);
@@ -100,6 +112,24 @@ IndexingRun::StartOutcome IndexingRun::Start() {
   timer_.start();
   QMetaObject::invokeMethod(&timer_, [this] { Tick(); }, Qt::QueuedConnection);  // first files at once
   return StartOutcome::Started;
+}
+
+bool IndexingRun::DatabaseWritable() {
+  const TDataModule1::WriteAccess access = store_.ProbeWrite();
+  if (access == TDataModule1::WriteAccess::Writable) return true;
+  WriteLogLine(paths_.programLog, QStringLiteral("The database cannot be written: ") + store_.LastError(), true);
+  switch (access) {
+    case TDataModule1::WriteAccess::ReadOnlyFile:
+      dialogs_.ShowMessage(QStringLiteral("База данных доступна только для чтения: ") + settings_.dbPath);
+      break;
+    case TDataModule1::WriteAccess::ReadOnlyFolder:
+      dialogs_.ShowMessage(QStringLiteral("Нет права на запись в каталог базы данных: ") +
+                           QFileInfo(settings_.dbPath).absolutePath());
+      break;
+    default:
+      dialogs_.ShowMessage(QStringLiteral("Запись в базу данных невозможна: ") + settings_.dbPath);
+  }
+  return false;
 }
 
 bool IndexingRun::SlotStillHeld(int32_t slot) const {
@@ -124,6 +154,7 @@ void IndexingRun::Collect(std::unique_ptr<ProcessMediaFile>& slot, const QDateTi
   } else {
     messages_.errors.append(stamp + QLatin1Char('\t') + message + QStringLiteral(" - ") + path);
     queue_.SetStatus(path, kStatusError, message, slot->Cause());
+    ++failures_;
   }
   slot.reset();
 }
@@ -141,6 +172,7 @@ int32_t IndexingRun::CollectWorkers(const QDateTime& now) {
     if (slot->LastActivityMs() > 0 && silentSeconds > kHungAfterSeconds) {
       messages_.indexedBefore.append(QStringLiteral("Завис - ") + slot->SourcePath());
       queue_.SetStatus(slot->SourcePath(), kStatusHung);
+      ++failures_;
       slot->Terminate();
       Pause(100);
       Dispose(std::move(slot));
@@ -177,7 +209,9 @@ void IndexingRun::FinishIfDone() {
   running_ = false;
   store_.Commit();
   ReleaseWorkDirectory();
-  dialogs_.ShowMessage(QStringLiteral("Задание выполнено!"));
+  // A run whose every insert failed must not pass for a success.
+  dialogs_.ShowMessage(failures_ > 0 ? QStringLiteral("Задание выполнено с ошибками!")
+                                     : QStringLiteral("Задание выполнено!"));
   if (onFinished) onFinished();
 }
 
@@ -260,6 +294,7 @@ void IndexingRun::ReleaseWorkDirectory() {
   }
   ClearWorkDirectory(workDir_, Slots(), &workDirLock_);
   workDirLock_.Unlock();
+  databaseLock_.Release();
 }
 
 }  // namespace melo

@@ -3,6 +3,7 @@
 #include "base/file_lock.h"
 #include "base/program_paths.h"
 #include "indexer/app/indexer_settings.h"
+#include "indexer/database/database_file_lock.h"
 #include "indexer/pipeline/process_media_file.h"
 
 #include <QDateTime>
@@ -26,7 +27,9 @@ class TDataModule1;
 //
 // A run takes its work directory for itself (see work_directory.h) from Start
 // until it has ended and none of its workers runs any more; a second run on the
-// same directory, in this process or another, is refused.
+// same directory, in this process or another, is refused. For as long, it holds
+// its database for indexing (see database_file_lock.h): no other program clears
+// it or imports into it meanwhile, and a run is refused while one does.
 class IndexingRun {
  public:
   enum class StartOutcome {
@@ -36,7 +39,9 @@ class IndexingRun {
     NoFfmpeg,         // ... on "Необходимые утилиты"
     NoSox,
     EmptyQueue,
+    DatabaseNotWritable,  // read-only file or folder: the window opens "База данных и рабочий каталог"
     WorkDirectoryBusy,  // another run holds the work directory; the window may offer the settings page
+    DatabaseBusy,       // another program clears the database or imports into it
   };
 
   IndexingRun(FileQueue& queue, const IndexerSettings& settings, const ProgramPaths& paths,
@@ -57,10 +62,13 @@ class IndexingRun {
   void Tick();
 
   bool Running() const { return running_; }
+  // Files of the current (or last) run that ended in an error or hung.
+  int32_t Failures() const { return failures_; }
   int32_t Slots() const { return static_cast<int32_t>(slots_.size()); }
   int32_t BusySlots() const;
 
-  // Called after the tick that found the run finished ("Задание выполнено!").
+  // Called after the tick that found the run finished ("Задание выполнено!", or
+  // "Задание выполнено с ошибками!" when a file failed).
   std::function<void()> onFinished;
   // The clock the hung-worker rule reads; tests move it.
   std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
@@ -70,6 +78,8 @@ class IndexingRun {
   // slots were emptied), fill free slots from the queue, end the run when nothing
   // is left to do.
   int32_t CollectWorkers(const QDateTime& now);
+  // Whether rows can be stored; when not, says why (the file, its folder).
+  bool DatabaseWritable();
   void StartWorkers();
   void FinishIfDone();
   // The steps of a stop: no new work, then every running worker asked to stop and
@@ -83,8 +93,8 @@ class IndexingRun {
   // A worker given up on still runs in its slot's work folder: the slot takes no
   // new worker until it has ended.
   bool SlotStillHeld(int32_t slot) const;
-  // Clears the slot folders and gives the work directory free, unless a worker
-  // given up on still runs in it.
+  // Clears the slot folders and gives the work directory and the database free,
+  // unless a worker given up on still runs (it may still store its file).
   void ReleaseWorkDirectory();
 
   FileQueue& queue_;
@@ -97,8 +107,10 @@ class IndexingRun {
   std::vector<std::unique_ptr<ProcessMediaFile>> abandoned_;  // given up on, still running
   QString workDir_;  // the run's own, fixed at Start
   FileLock workDirLock_;
+  DatabaseFileLock databaseLock_;
   QTimer timer_;
   bool running_ = false;
+  int32_t failures_ = 0;
   bool inTick_ = false;
   bool stopping_ = false;
   QTimer stopPoll_;  // while stopping later: have the last workers ended?

@@ -5,10 +5,16 @@
 #include "indexer/pipeline/work_subfolder.h"
 
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace melo {
 
 QString WorkDirectoryLockFile(const QString& workDir) { return JoinPath(workDir, QStringLiteral(".melobank.lock")); }
+
+QString DefaultWorkDirectory() {
+  return JoinPath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation),
+                  QStringLiteral("Melobank/work"));
+}
 
 bool LockWorkDirectory(const QString& workDir, FileLock& lock) {
   return lock.TryLock(WorkDirectoryLockFile(workDir));

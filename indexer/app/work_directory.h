@@ -13,6 +13,11 @@ class FileLock;
 // numbered folders or clear each other's.
 QString WorkDirectoryLockFile(const QString& workDir);
 
+// The work directory until the user names another: "Melobank/work" in the user's
+// cache folder (~/.cache), which an indexing run makes on first use, so that a
+// first run needs no setting.
+QString DefaultWorkDirectory();
+
 // Takes the work directory for a run; false when another run holds it.
 bool LockWorkDirectory(const QString& workDir, FileLock& lock);
 

@@ -8,6 +8,7 @@
 #include "trackdb/track_row.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <thread>
@@ -50,6 +51,12 @@ bool TDataModule1::CloseDatabase() {
 }
 
 bool TDataModule1::IsConnected() const { return db_ != nullptr; }
+
+QString TDataModule1::FilePath() const {
+  if (!db_) return {};
+  const char* name = sqlite3_db_filename(db_->getHandle(), "main");
+  return name ? QString::fromUtf8(name) : QString();
+}
 
 bool TDataModule1::CreateTable() {
   if (RunStatement(db_.get(), sql::kCreateTable)) {
@@ -130,6 +137,27 @@ int32_t TDataModule1::CheckSourcePath(const TrackInfo& info) {
     lastError_ = QString::fromUtf8(e.what());
     WriteMyLog(QStringLiteral("CheckSourcePath error! ") + lastError_);
     return kError;
+  }
+}
+
+TDataModule1::WriteAccess TDataModule1::ProbeWrite() {
+  if (!db_) return WriteAccess::Failed;
+  // A file without write permission is opened for reading only, silently.
+  if (sqlite3_db_readonly(db_->getHandle(), "main") == 1) return WriteAccess::ReadOnlyFile;
+  try {
+    SQLite::Transaction probe(*db_);  // rolled back when it goes out of scope
+    db_->exec("CREATE TABLE melo_write_probe (x)");
+    return WriteAccess::Writable;
+  } catch (const SQLite::Exception& e) {
+    lastError_ = QString::fromUtf8(e.what());
+    const int code = e.getErrorCode();
+    // Another program writing just now: the inserts wait for it as this probe did.
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return WriteAccess::Writable;
+    // The journal beside the file could not be made.
+    if (e.getExtendedErrorCode() == SQLITE_READONLY_DIRECTORY || code == SQLITE_CANTOPEN) {
+      return WriteAccess::ReadOnlyFolder;
+    }
+    return code == SQLITE_READONLY ? WriteAccess::ReadOnlyFile : WriteAccess::Failed;
   }
 }
 

@@ -42,6 +42,9 @@ class TDataModule1 {
   bool OpenDatabase(const QString& path);
   bool CloseDatabase();  // true when it was connected
   bool IsConnected() const;
+  // The file the connection has open, as SQLite names it (absolute); empty when
+  // not connected.
+  QString FilePath() const;
 
   bool CreateTable();  // "Ошибка создания таблицы!" on failure
   // Indexes the track identity and the source path, so that the lookups of
@@ -57,6 +60,17 @@ class TDataModule1 {
   // 1 when a row has info.source_path, 0 when none, kError.
   int32_t CheckSourcePath(const TrackInfo& info);
   bool Vacuum();
+
+  enum class WriteAccess {
+    Writable,        // also when another program holds the file locked just now
+    ReadOnlyFile,    // the file may not be written (or was opened read-only)
+    ReadOnlyFolder,  // the file may, but its folder takes no journal beside it
+    Failed,          // anything else; LastError() says what
+  };
+  // Whether a row could be stored, found out before any work is done for one: a
+  // table is made inside a transaction that is rolled back, which needs all an
+  // insert needs and leaves the file as it was.
+  WriteAccess ProbeWrite();
   // Ends a transaction left open on the connection. With none open (every
   // statement commits itself) SQLite refuses it, and that is ignored.
   void Commit();
@@ -72,7 +86,7 @@ class TDataModule1 {
   int32_t DeleteRecord(const TrackIdentity& track);  // 0 or kError
 
   // SQLite's own words (English) for the last failure of FindRecord, InsertSQL,
-  // CheckSourcePath or DeleteRecord, for logs and terminals ("database is locked",
+  // CheckSourcePath, DeleteRecord or ProbeWrite, for logs and terminals ("database is locked",
   // "attempt to write a readonly database"); read it right after the failure,
   // while still holding the lock.
   const QString& LastError() const { return lastError_; }

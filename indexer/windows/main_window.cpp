@@ -228,7 +228,7 @@ void TForm1::MakeMenus() {
           {{QStringLiteral("Создать новую базу данных"), QKeySequence(QStringLiteral("Ctrl+Alt+C")),
             [this] { CreateDatabaseClick(); }},
            {QStringLiteral("Очистить содержимое базы данных"), QKeySequence(QStringLiteral("Alt+Backspace")),
-            [this] { database_->Clear(); }},
+            [this] { ClearDatabaseClick(); }},
            {QStringLiteral("Сжать базу данных"), QKeySequence(QStringLiteral("Ctrl+Alt+M")),
             [this] { database_->Compact(); }},
            {QStringLiteral("Переключиться на другую базу данных"), QKeySequence(QStringLiteral("Ctrl+Alt+D")),
@@ -272,6 +272,8 @@ void TForm1::ReadINIExecute() {
   }
   // On Linux the tools are usually installed on the search path.
   FillToolPathsFromSearchPath(settings_);
+  // A first start works in a folder of the user's cache rather than asking for one.
+  if (settings_.workDir.isEmpty()) settings_.workDir = DefaultWorkDirectory();
 }
 
 bool TForm1::WriteINIExecute() {
@@ -345,8 +347,20 @@ FileChooser::Request TForm1::ListDialog(const QString& title) const {
 }
 
 void TForm1::UpdateListExecute() {
+  // A reset forgets the selection. Files are only ever added at the end, so the
+  // row selected before holds the same file still; without one the first row is
+  // selected, and the commands on the selected row work without a click first.
+  const int selected = SelectedRow();
   model_->Reset();
+  if (!queue_.IsEmpty()) grid_->selectRow(selected >= 0 && selected < queue_.Size() ? selected : 0);
   QueueStatusTick();
+}
+
+bool TForm1::RequireSelectedRow(int row) {
+  // An empty queue has nothing to select, nor to delete.
+  if (row >= 0 || queue_.IsEmpty()) return row >= 0;
+  dialogs_.ShowMessage(QStringLiteral("Выберите файл в списке!"));
+  return false;
 }
 
 int TForm1::SelectedRow() const {
@@ -377,6 +391,7 @@ void TForm1::AddFolderClick() {
 
 void TForm1::NewListClick() {
   queue_.Clear();
+  grid_->clearSelection();
   UpdateListExecute();
 }
 
@@ -384,6 +399,7 @@ void TForm1::OpenListClick() {
   const QString file = chooser_.OpenFile(ListDialog(QStringLiteral("Открыть список с файлами")));
   if (file.isEmpty()) return;
   if (!queue_.LoadList(file)) dialogs_.ShowMessage(QStringLiteral("Не найден файл: ") + file);
+  grid_->clearSelection();  // another list: its first file is selected
   UpdateListExecute();
 }
 
@@ -396,7 +412,7 @@ void TForm1::SaveListClick() {
 
 void TForm1::DeleteFileClick() {
   const int row = SelectedRow();
-  if (row < 0) return;
+  if (!RequireSelectedRow(row)) return;
   queue_.Remove(row);
   UpdateListExecute();
   grid_->selectRow(std::min(row, static_cast<int>(queue_.Size()) - 1));
@@ -404,7 +420,7 @@ void TForm1::DeleteFileClick() {
 
 void TForm1::DeleteBeforeClick() {
   const int row = SelectedRow();
-  if (row < 0 ||
+  if (!RequireSelectedRow(row) ||
       !dialogs_.AskYesNo(kConfirmCaption, QStringLiteral("Вы точно хотите удалить все записи перед выбранной?"))) {
     return;
   }
@@ -415,7 +431,7 @@ void TForm1::DeleteBeforeClick() {
 
 void TForm1::DeleteAfterClick() {
   const int row = SelectedRow();
-  if (row < 0 ||
+  if (!RequireSelectedRow(row) ||
       !dialogs_.AskYesNo(kConfirmCaption, QStringLiteral("Вы точно хотите удалить все записи после выбранной?"))) {
     return;
   }
@@ -442,7 +458,9 @@ void TForm1::StartExecute() {
   switch (run_->Start()) {
     case IndexingRun::StartOutcome::NoWorkDirectory:
     case IndexingRun::StartOutcome::NoDatabase:
+    case IndexingRun::StartOutcome::DatabaseNotWritable:
     case IndexingRun::StartOutcome::WorkDirectoryBusy:  // another folder can be chosen there
+    case IndexingRun::StartOutcome::DatabaseBusy:       // and another database
       OpenSettings(TForm2::kDatabasePage);
       return;
     case IndexingRun::StartOutcome::NoFfmpeg:
@@ -473,6 +491,7 @@ void TForm1::StopExecute() {
 void TForm1::RunFinished() {
   model_->Refresh(QDateTime::currentDateTime());
   UpdateRunState();
+  if (run_->Failures() > 0) messagesWindow_->ShowErrors();
 }
 
 // --- the database ---------------------------------------------------------------
@@ -487,6 +506,13 @@ void TForm1::CreateDatabaseClick() {
   if (RefuseWhileIndexing(QStringLiteral("Перед сменой базы данных остановите индексацию данных!"))) return;
   database_->Create(chooser_.SaveFile(DatabaseDialog(QStringLiteral("Создать базу данных"))));
   QueueStatusTick();
+}
+
+// The run goes on storing rows: cleared under it, they would be gone while the
+// queue shows their files as stored.
+void TForm1::ClearDatabaseClick() {
+  if (RefuseWhileIndexing(QStringLiteral("Перед очисткой базы данных остановите индексацию данных!"))) return;
+  database_->Clear();
 }
 
 void TForm1::SwitchDatabaseClick() {
@@ -533,7 +559,7 @@ void TForm1::MelodarClick() {
   }
 }
 
-void TForm1::HelpClick(const QString& section) { ShowHelpPage(kHelpPage, section, dialogs_); }
+void TForm1::HelpClick(const QString& section) { ShowHelpPage(kHelpPage, section, dialogs_, this); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
   if (IndexingRunning()) {

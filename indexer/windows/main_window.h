@@ -90,6 +90,8 @@ class TForm1 : public QMainWindow {
   void RunFinished();
   bool RefuseWhileIndexing(const QString& message);
   int SelectedRow() const;
+  // True for a selected row; else (with files in the queue) "Выберите файл в списке!".
+  bool RequireSelectedRow(int row);
   FileChooser::Request DatabaseDialog(const QString& title) const;
   FileChooser::Request ListDialog(const QString& title) const;
 
@@ -102,6 +104,7 @@ class TForm1 : public QMainWindow {
   void DeleteBeforeClick();
   void DeleteAfterClick();
   void CreateDatabaseClick();
+  void ClearDatabaseClick();
   void SwitchDatabaseClick();
   void StatisticsClick();
   void BrowserClick();

@@ -106,7 +106,13 @@ void TForm3::ClearMessages() {
   Tick();
 }
 
+void TForm3::ShowErrors() {
+  Tick();
+  pages_->setCurrentIndex(1);
+}
+
 QString TForm3::PageCaption(int page) const { return pages_->tabText(page); }
+int TForm3::CurrentPage() const { return pages_->currentIndex(); }
 QString TForm3::PageText(int page) const { return lists_.at(static_cast<size_t>(page))->toPlainText(); }
 QString TForm3::StatusText(int panel) const { return status_.at(static_cast<size_t>(panel))->text(); }
 

@@ -31,8 +31,11 @@ class TForm3 : public QMainWindow {
   void Tick();
   // "Сообщения" → "Очистить".
   void ClearMessages();
+  // A run ended with failed files: their page, with its count, comes to the front.
+  void ShowErrors();
 
   QString PageCaption(int page) const;
+  int CurrentPage() const;
   QString PageText(int page) const;
   QString StatusText(int panel) const;
   bool Watching() const { return timer_.isActive(); }

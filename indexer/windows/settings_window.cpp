@@ -217,7 +217,7 @@ void TForm2::ChooseTool(QLineEdit* edit, const QString& filter) {
 
 void TForm2::OpenAddress(const QString& address) {
   if (address.startsWith(QLatin1Char('#'))) {
-    ShowHelpPage(kHelpPage, address.mid(1), dialogs_);
+    ShowHelpPage(kHelpPage, address.mid(1), dialogs_, this);
   } else {
     OpenWithDesktop(address);
   }

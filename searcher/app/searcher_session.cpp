@@ -4,20 +4,41 @@
 #include "base/file_utils.h"
 #include "base/log_writer.h"
 #include "fingerprint/sample_buffer.h"
+#include "searcher/app/query_input.h"
 #include "searcher/capture/audio_platform.h"
 #include "searcher/engine/load_data.h"
 #include "searcher/engine/search_presentation.h"
 #include "trackdb/schema.h"
 #include "trackdb/sqlite_handles.h"
 
+#include <QStandardPaths>
 #include <QThread>
 #include <sqlite3.h>
+#include <utility>
 
 namespace melo {
 
 namespace {
 
 constexpr int32_t kPlaybackMinimum = 48000;  // a second
+
+const QString kNoDatabase =
+    QStringLiteral("База данных не выбрана: выберите её в меню «База данных» → «Выбрать базу данных» (Ctrl+B)!");
+
+QString QueryInputMessage(QueryInputProblem problem) {
+  switch (problem) {
+    case QueryInputProblem::None: return {};
+    case QueryInputProblem::NoFile: return QStringLiteral("Файл не найден!");
+    case QueryInputProblem::CannotOpen: return QStringLiteral("Ошибка открытия файла!");
+    case QueryInputProblem::ShortFile:
+    case QueryInputProblem::PastEnd: return QStringLiteral("Ошибка чтения файла!");
+    case QueryInputProblem::TooLong:
+      return QStringLiteral("Аудио запрос не может быть длиннее %1 секунд!").arg(kLongestWholeQuery);
+    case QueryInputProblem::NoDecoder: return QStringLiteral("Отсутствует утилита FFMPEG! Установите её пожалуйста!");
+    case QueryInputProblem::DecodeFailed: return QStringLiteral("Ошибка декодирования файла!");
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -107,7 +128,24 @@ QStringList SearcherSession::StatusTexts() const {
   return LoadStatusTexts(index_);
 }
 
+bool SearcherSession::IndexReady() {
+  // Without a database nothing is loading: waiting would be waiting for nothing.
+  if (!DatabaseConnected()) {
+    dialogs_.ShowMessage(kNoDatabase);
+    return false;
+  }
+  if (!IndexLoaded()) {
+    dialogs_.ShowMessage(QStringLiteral("Дождитесь завершения загрузки базы данных!"));
+    return false;
+  }
+  return true;
+}
+
 LiveSearch::Outcome SearcherSession::Search() {
+  if (!DatabaseConnected()) {
+    dialogs_.ShowMessage(kNoDatabase);
+    return LiveSearch::Outcome::NotLoaded;
+  }
   return live_.OneShot(sound_.Ring(), params_, IndexLoaded(), false);
 }
 
@@ -116,10 +154,7 @@ bool SearcherSession::ToggleAutomatic() {
     live_.StopAutomatic();
     return false;
   }
-  if (!IndexLoaded()) {
-    dialogs_.ShowMessage(QStringLiteral("Дождитесь завершения загрузки базы данных!"));
-    return false;
-  }
+  if (!IndexReady()) return false;
   live_.StartAutomatic(
       intervalMs_, [this] { return sound_.Ring(); }, [this] { return params_; }, [this] { return IndexLoaded(); });
   return true;
@@ -148,16 +183,26 @@ bool SearcherSession::OpenQuery(const QString& path) {
   StopAutomatic();
   engine_.Wait();
   // The search reads the index: not while the loader is still writing it.
-  if (!IndexLoaded()) {
-    dialogs_.ShowMessage(QStringLiteral("Дождитесь завершения загрузки базы данных!"));
+  if (!IndexReady()) return false;
+  // Read as melodar-cli reads it: the searcher's own files as they are, any other
+  // WAV or media file decoded by ffmpeg, and searched as long as it lasts.
+  const QueryInput input = ReadQueryMedia(path, QStandardPaths::findExecutable(QStringLiteral("ffmpeg")),
+                                          {-1, params_.querySeconds, kLongestWholeQuery});
+  if (input.problem != QueryInputProblem::None) {
+    Log(QStringLiteral("Query file ") + path + QStringLiteral(": ") + input.error);
+    dialogs_.ShowMessage(QueryInputMessage(input.problem));
     return false;
   }
-  const QString problem = query_.Load(path, params_.analysis);
-  if (!problem.isEmpty()) {
-    dialogs_.ShowMessage(problem);
+  if (!query_.Create(input.samples.data(), static_cast<int32_t>(input.samples.size()), params_.analysis)) {
+    dialogs_.ShowMessage(QStringLiteral("Ошибка создания запроса!"));
     return false;
   }
-  return engine_.Start(query_, params_);
+  SearchParameters params = params_;
+  params.querySeconds = QuerySecondsOf(input.samples.size());
+  // A file is a search of its own: no tracking of what was heard before it.
+  engine_.ResetTracking();
+  fileSearch_ = engine_.Start(query_, params);
+  return fileSearch_;
 }
 
 bool SearcherSession::PlayQuery() {
@@ -192,6 +237,10 @@ void SearcherSession::Present(const SearchOutcome& outcome) {
       QStringLiteral("LastNum2=%1\tLastPos2=%2\tNewPos2=-1").arg(outcome.hitBefore.track).arg(outcome.hitBefore.position);
   for (const SearchListener& listener : listeners_) listener(report);
   history_.Add(query_.TimeStamp(), query_.Samples());
+  // A file searched on request, unlike the sound heard, gets an answer either way.
+  if (std::exchange(fileSearch_, false) && !outcome.Found()) {
+    dialogs_.ShowMessage(QStringLiteral("Совпадений в базе данных не найдено!"));
+  }
 }
 
 }  // namespace melo

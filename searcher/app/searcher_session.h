@@ -76,6 +76,7 @@ class SearcherSession {
   std::function<void(int32_t readErrors)> onLoadFinished;
 
   // -- searching
+  // Without a database, says that none is chosen and how to choose one.
   LiveSearch::Outcome Search();
   // Turns the automatic search on or off; on only once the database is loaded
   // ("Дождитесь завершения загрузки базы данных!"). The new state.
@@ -98,7 +99,9 @@ class SearcherSession {
   // Saves the query into the query folder as query_<time stamp>.dat or .wav; the
   // file's path, or empty after "Ошибка сохранения аудио данных!".
   QString SaveQuery(const QString& extension);
-  // Makes the file the query and searches it (the automatic search stops first).
+  // Makes the file the query and searches it (the automatic search stops first):
+  // a saved query, or any WAV or media file ffmpeg decodes, up to a minute long.
+  // A search that finds nothing says so.
   bool OpenQuery(const QString& path);
   // Plays the query through the audio platform ("Нет аудио запроса!" under a
   // second of it).
@@ -112,6 +115,9 @@ class SearcherSession {
   SearcherSettings& Settings() { return settings_; }
 
  private:
+  // True when the index may be searched; else says why not: no database, or
+  // its load still running.
+  bool IndexReady();
   void StartLoad();
   void LoadFinished();
   void Present(const SearchOutcome& outcome);
@@ -131,6 +137,7 @@ class SearcherSession {
   SoundSystem sound_;
   std::vector<SearchListener> listeners_;
   bool shutDown_ = false;
+  bool fileSearch_ = false;  // the running search is of a file opened by the user
 };
 
 }  // namespace melo

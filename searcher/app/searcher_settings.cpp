@@ -54,4 +54,14 @@ QString SearcherSettings::DatabaseFolder() const { return JoinPath(paths.program
 
 bool SearcherSettings::DatabaseExists() const { return !databasePath.isEmpty() && QFileInfo(databasePath).isFile(); }
 
+QString SearcherSettings::IndexerDatabase() const {
+  // Both programs keep their settings by the same rule, in one folder.
+  const QString indexerIni = JoinPath(paths.dataDir, QStringLiteral("Melobank.ini"));
+  if (!QFileInfo::exists(indexerIni)) return {};
+  const QString path = QSettings(indexerIni, QSettings::IniFormat).value(kDatabaseKey).toString();
+  return !path.isEmpty() && QFileInfo(path).isFile() ? path : QString();
+}
+
+QString SearcherSettings::OfferedDatabase() const { return DatabaseExists() ? databasePath : IndexerDatabase(); }
+
 }  // namespace melo

@@ -31,6 +31,11 @@ struct SearcherSettings {
   // Where the database dialog starts: the "database" folder beside the program.
   QString DatabaseFolder() const;
   bool DatabaseExists() const;
+  // The database Melobank indexes into (DBPath of Melobank.ini, which lies in
+  // the same folder as ours), when that file exists; else empty.
+  QString IndexerDatabase() const;
+  // What the database dialog offers: the database chosen before, else Melobank's.
+  QString OfferedDatabase() const;
 };
 
 }  // namespace melo

@@ -104,19 +104,6 @@ bool AudioQuery::SaveDat(const QString& path) const { return SaveRawSamples(samp
 
 bool AudioQuery::SaveWav(const QString& path) const { return SaveWavSamples(samples_, path); }
 
-QString AudioQuery::Load(const QString& path, QueryAnalysis analysis) {
-  SampleBuffer buffer;
-  switch (ReadSampleFile(path, buffer)) {
-    case SampleFileOutcome::Success: break;
-    case SampleFileOutcome::FileMissing: return QStringLiteral("Файл не найден!");
-    case SampleFileOutcome::UnknownFileType: return QStringLiteral("Неизвестный тип файла!");
-    case SampleFileOutcome::CannotOpen: return QStringLiteral("Ошибка открытия файла!");
-    case SampleFileOutcome::ShortRead: return QStringLiteral("Ошибка чтения файла!");
-  }
-  if (!Create(buffer.data(), buffer.count(), analysis)) return QStringLiteral("Ошибка создания запроса!");
-  return {};
-}
-
 QString AudioQuery::FileNameFor(const QString& directory, const QString& timeStamp, const QString& extension) {
   QString stamp = timeStamp;
   stamp.replace(QLatin1Char(':'), QLatin1Char('-')).replace(QLatin1Char(' '), QLatin1Char('_'));

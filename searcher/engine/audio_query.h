@@ -55,9 +55,6 @@ class AudioQuery {
   // file cannot be written ("Ошибка сохранения аудио данных!").
   bool SaveDat(const QString& path) const;
   bool SaveWav(const QString& path) const;
-  // Reads a .dat or .wav query file and creates the query from it. Empty on
-  // success, otherwise the message for the user.
-  QString Load(const QString& path, QueryAnalysis analysis);
 
   // directory/query_<stamp with ':' -> '-' and ' ' -> '_'><extension>, e.g.
   // query_2024-05-01_13-45-10_.dat.

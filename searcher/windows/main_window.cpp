@@ -385,7 +385,10 @@ void TForm1::SearchByTitle() {
 }
 
 void TForm1::ChooseDatabase() {
-  const QString path = chooser_.OpenFile({QStringLiteral("Открыть базу данных"), session_.Settings().DatabaseFolder(),
+  // On a first start Melobank's database is offered, chosen in the dialog already.
+  const QString offered = session_.Settings().OfferedDatabase();
+  const QString path = chooser_.OpenFile({QStringLiteral("Открыть базу данных"),
+                                          offered.isEmpty() ? session_.Settings().DatabaseFolder() : offered,
                                           QStringLiteral("Файлы баз данных (*.db)")});
   if (path.isEmpty()) return;
   session_.Settings().databasePath = path;
@@ -399,7 +402,8 @@ void TForm1::OpenQuery() {
   ShowAutomatic();
   session_.WaitForSearch();
   const QString path = chooser_.OpenFile({QStringLiteral("Открыть сохранённый аудио запрос"), session_.Settings().queryDir,
-                                          QStringLiteral("Файлы аудио запроса (*.dat);;Файлы аудио запроса (*.wav)")});
+                                          QStringLiteral("Файлы аудио запроса (*.dat);;Файлы аудио запроса (*.wav);;"
+                                                         "Все файлы (*)")});
   if (!path.isEmpty()) session_.OpenQuery(path);
 }
 
@@ -409,9 +413,7 @@ void TForm1::ChooseQueryFolder() {
   if (!dir.isEmpty()) session_.Settings().queryDir = dir;
 }
 
-void TForm1::OpenHelp(const QString& section) {
-  if (!OpenHelpPage(kHelpPage, section)) dialogs_.ShowMessage(ContentFile(kHelpPage));
-}
+void TForm1::OpenHelp(const QString& section) { ShowHelpPage(kHelpPage, section, dialogs_, this); }
 
 void TForm1::StartIndexer() {
   if (!StartProgramBeside(QStringLiteral("Melobank"))) {

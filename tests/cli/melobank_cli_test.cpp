@@ -1,6 +1,7 @@
 #include "base/sample_files.h"
 #include "indexer/database/record_store.h"
 #include "synth/music_like_signal.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/media_files.h"
 #include "tests/support/program_run.h"
 #include "tests/support/recording_dialogs.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace melo {
 namespace {
@@ -147,6 +149,55 @@ TEST(IndexCommand, IndexesFoldersAndReportsEveryFile) {
   EXPECT_EQ(Cli({"index", "--db", db, dir.Path("nowhere")}, environment).exitCode, 2);
 }
 
+// An ordinary user's database he may not write, or in a folder he may not write:
+// refused before anything is decoded. (Root writes both: the file system's rule.)
+TEST(IndexCommand, ADatabaseThatCannotBeWrittenIsRefusedBeforeAnyDecoding) {
+  if (testing::AsOrdinaryUser(MELOBANK_CLI, {}).isEmpty()) GTEST_SKIP() << "no way to run as an ordinary user";
+  testing::TempDir dir;
+  const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                        QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+  const auto unwritable = everyone & ~(QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther);
+  QFile::setPermissions(dir.Path(), everyone);
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("HOME", dir.Path());
+  environment.insert("XDG_DATA_HOME", dir.Path("data"));
+  // The tools leave a mark when they are started.
+  QStringList tools;
+  for (const QByteArray tool : {"ffmpeg", "sox"}) {
+    tools << testing::MakeScript(dir, tool, "touch '" + dir.Path("decoded").toUtf8() + "'; exec " + tool + " \"$@\"");
+    QFile::setPermissions(tools.last(), everyone);
+  }
+  const QString tone = testing::MakeTone(dir, "tone.ogg", 31, 440);
+  for (const char* folder : {"work", "data", "ro-file", "ro-folder"}) {
+    QDir().mkpath(dir.Path(folder));
+    QFile::setPermissions(dir.Path(folder), everyone);
+  }
+  for (const char* database : {"ro-file/base.db", "ro-folder/base.db"}) {
+    ASSERT_EQ(Cli({"create", dir.Path(database)}).exitCode, 0);
+  }
+  QFile::setPermissions(dir.Path("ro-file/base.db"), unwritable);
+  QFile::setPermissions(dir.Path("ro-folder/base.db"), everyone);
+  QFile::setPermissions(dir.Path("ro-folder"), unwritable);
+
+  const struct {
+    const char* database;
+    QString said;
+  } cases[] = {
+      {"ro-file/base.db", "База данных доступна только для чтения: " + dir.Path("ro-file/base.db")},
+      {"ro-folder/base.db", "Нет права на запись в каталог базы данных: " + dir.Path("ro-folder")},
+  };
+  for (const auto& c : cases) {
+    const QStringList command = testing::AsOrdinaryUser(
+        MELOBANK_CLI, {"index", "--db", dir.Path(c.database), "--work-dir", dir.Path("work"), "--ffmpeg", tools[0],
+                       "--sox", tools[1], tone});
+    const CliRun run = testing::RunProgram(command[0], command.mid(1), environment);
+    EXPECT_EQ(run.exitCode, 2) << c.database;
+    EXPECT_TRUE(run.errors.contains(c.said)) << run.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.Path("decoded"))) << c.database;
+  }
+  QFile::setPermissions(dir.Path("ro-folder"), everyone);
+}
+
 TEST(CheckAndImportCommands, ExitStatusesTellFindingsFromFailures) {
   testing::TempDir dir;
   const QString db = dir.Path("main.db"), source = dir.Path("source.db");
@@ -182,6 +233,16 @@ TEST(CheckAndImportCommands, ExitStatusesTellFindingsFromFailures) {
                                               "Удалено записей: 0", "Добавлено новых записей: 1"}));
   EXPECT_TRUE(import.errors.contains("Задание выполнено!"));
   EXPECT_EQ(Cli({"import", db, dir.Write("junk.db", QByteArray(3000, 'j'))}).exitCode, 2);
+
+  // The database itself, by any path: every row would be deleted and stored anew.
+  ASSERT_TRUE(QFile::link(db, dir.Path("symbolic.db")));
+  ASSERT_EQ(::link(QFile::encodeName(db).constData(), QFile::encodeName(dir.Path("hard.db")).constData()), 0);
+  for (const QString& itself : {db, dir.Path("./main.db"), dir.Path("symbolic.db"), dir.Path("hard.db")}) {
+    const CliRun refused = Cli({"import", "--replace", db, itself});
+    EXPECT_EQ(refused.exitCode, 2) << itself.toStdString();
+    EXPECT_TRUE(refused.errors.contains("cannot be imported into itself")) << refused.errors.toStdString();
+  }
+  EXPECT_EQ(testing::Sqlite3(db, "SELECT group_concat(id) FROM (SELECT id FROM Data ORDER BY id)"), "1,2");
 }
 
 // Rows "1".."n" by sqlite3 into a new database: source file name `name` + n.
@@ -246,6 +307,41 @@ TEST(MelobankCli, ExitStatusesAndMessagesSayWhatHappened) {
   EXPECT_EQ(locked.exitCode, 1);
   EXPECT_TRUE(locked.lines.value(0).endsWith("\tОшибка выполнения запроса!\tdatabase is locked"))
       << locked.lines.value(0).toStdString();
+}
+
+// A clear or an import from another program would delete or rewrite rows under a
+// run that goes on storing: both are refused until the run has ended.
+TEST(MelobankCli, ClearAndImportAreRefusedWhileARunStoresIntoTheDatabase) {
+  testing::TempDir dir;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_DATA_HOME", dir.Path("data"));
+  const QString db = dir.Path("main.db"), source = dir.Path("source.db");
+  ASSERT_EQ(Cli({"create", db}).exitCode, 0);
+  FillRows(source, 2, "x");
+  const QString one = testing::MakeTone(dir, "one.ogg", 31, 440), two = testing::MakeTone(dir, "two.ogg", 31, 550);
+  const QString slowSox = testing::MakeScript(dir, "slow-sox", "sleep 2; exec sox \"$@\"");
+  QDir().mkpath(dir.Path("work"));
+  QProcess run;
+  run.setProcessEnvironment(environment);
+  run.start(QStringLiteral(MELOBANK_CLI), {"index", "--db", db, "--work-dir", dir.Path("work"), "--threads", "1",
+                                           "--sox", slowSox, one, two});
+  ASSERT_TRUE(testing::SpinUntil(
+      [&] { return QDir(dir.Path("work/0")).exists() || run.state() == QProcess::NotRunning; }));
+  ASSERT_EQ(run.state(), QProcess::Running) << run.readAllStandardError().toStdString();
+
+  for (const QStringList& arguments : {QStringList{"clear", db}, QStringList{"import", db, source}}) {
+    const CliRun refused = Cli(arguments, environment);
+    EXPECT_EQ(refused.exitCode, 2) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(refused.errors.contains("an indexing run is storing into this database"))
+        << refused.errors.toStdString();
+  }
+  ASSERT_TRUE(run.waitForFinished(120000));
+  EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+  EXPECT_EQ(testing::Sqlite3(db, "SELECT group_concat(source_file_name) FROM Data"), "one,two");
+
+  EXPECT_EQ(Cli({"import", db, source}, environment).exitCode, 0);
+  EXPECT_EQ(Cli({"clear", db}, environment).exitCode, 0);
+  EXPECT_EQ(testing::Sqlite3(db, "SELECT count(*) FROM Data"), "0");
 }
 
 TEST(MelobankCli, ControlCharactersInNamesAreShownNotObeyed) {

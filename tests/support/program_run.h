@@ -2,8 +2,11 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+
+#include <unistd.h>
 
 namespace melo::testing {
 
@@ -31,6 +34,16 @@ inline ProgramRun RunProgram(const QString& program, const QStringList& argument
 inline bool RunsOk(const QString& program, const QStringList& arguments,
                    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
   return RunProgram(program, arguments, environment).exitCode == 0;
+}
+
+// The command line that runs `program` as an ordinary user: as it is when the tests
+// do not run as root, else through setpriv as "nobody" (root writes files whatever
+// their permissions say). Empty when there is no way.
+inline QStringList AsOrdinaryUser(const QString& program, const QStringList& arguments) {
+  if (::geteuid() != 0) return QStringList{program} + arguments;
+  const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+  if (setpriv.isEmpty()) return {};
+  return QStringList{setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups", program} + arguments;
 }
 
 // What the sqlite3 shell prints for `sql` on the database file, trimmed.

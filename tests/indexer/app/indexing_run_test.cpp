@@ -83,7 +83,8 @@ TEST_F(IndexingRunTest, StartRefusesWhatCannotWork) {
             QStringList({"Добавьте в список аудио или видео файлы!",
                          "Отсутствует утилита SOX! Установите её пожалуйста и укажите её путь!",
                          "Отсутствует утилита FFMPEG! Установите её пожалуйста и укажите её путь!",
-                         "Выберите или создайте базу данных!", "Выберите рабочий каталог!"}));
+                         "Выберите или создайте базу данных!",
+                         "Выберите рабочий каталог в меню «Настройки» → «Изменить параметры»!"}));
   EXPECT_FALSE(run.Running());
 }
 
@@ -104,7 +105,7 @@ TEST_F(IndexingRunTest, SeveralWorkersEveryFileEndsWithAStatusAndNoTrackTwice) {
   EXPECT_EQ(store.QueryScalar("SELECT count(*) AS res FROM Data"), 3);
   EXPECT_EQ(store.QueryScalar("SELECT count(DISTINCT md5) AS res FROM Data"), 3);
   EXPECT_EQ(IndexedRecordsTotal(), 3 * 62);
-  EXPECT_EQ(dialogs.messages.last(), "Задание выполнено!");
+  EXPECT_EQ(dialogs.messages.last(), "Задание выполнено с ошибками!");
   EXPECT_FALSE(run.Running());
 
   // A second run over the same files: the stored paths are known by now.

@@ -2,6 +2,7 @@
 #include "indexer/database/import_source.h"
 #include "indexer/database/record_store.h"
 #include "tests/support/program_run.h"
+#include "tests/support/read_only_path.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_dir.h"
 
@@ -220,14 +221,13 @@ TEST(DataModule1, VacuumOfAReadOnlyFileFails) {
     ASSERT_TRUE(writer.OpenDatabase(dir.Path("ro.db")));
     ASSERT_TRUE(writer.CreateTable());
   }
-  // Root ignores permission bits; the immutable attribute holds even for root.
-  if (QProcess::execute("chattr", {"+i", dir.Path("ro.db")}) != 0) GTEST_SKIP() << "chattr unavailable";
+  const testing::ReadOnlyPath readOnly(dir.Path("ro.db"));
+  if (!readOnly.Made()) GTEST_SKIP() << "nothing can be made read-only here";
   TDataModule1 store(dialogs);
   const bool opened = store.OpenDatabase(dir.Path("ro.db"));
   const bool vacuumed = opened && store.Vacuum();
   const int32_t inserted = store.InsertSQL(Track("t", "m"), RecordBytes(60));
   store.CloseDatabase();
-  QProcess::execute("chattr", {"-i", dir.Path("ro.db")});
   EXPECT_TRUE(opened);
   EXPECT_FALSE(vacuumed);
   EXPECT_EQ(inserted, TDataModule1::kError);

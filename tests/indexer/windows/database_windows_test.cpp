@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
@@ -138,6 +139,18 @@ TEST_F(DatabaseWindowsTest, ImportAsksFirstCannotBeClosedWhileRunningAndFreesIts
   files.answers = {dir.Path("other.db")};
   TForm8 form(store, source, dialogs, files);
   form.show();
+  // The main database itself, here through a link: every row would be found in
+  // itself, and deleted and stored anew.
+  ASSERT_TRUE(QFile::link(dir.Path("main.db"), dir.Path("link.db")));
+  form.PathBox()->setText(dir.Path("link.db"));
+  form.findChildren<QRadioButton*>().last()->setChecked(true);  // "Удалять старые записи, добавлять новые"
+  QTest::mouseClick(form.StartButton(), Qt::LeftButton);
+  EXPECT_EQ(dialogs.messages, QStringList{"Нельзя импортировать базу данных в саму себя!"});
+  EXPECT_TRUE(dialogs.questions.isEmpty());
+  ASSERT_FALSE(form.Run().Active());
+  dialogs.messages.clear();
+  form.findChildren<QRadioButton*>().first()->setChecked(true);
+
   form.ChooseClick();
   ASSERT_EQ(files.requests.size(), 1);
   EXPECT_EQ(files.requests[0].filter, "База данных (*.db)");

@@ -7,10 +7,12 @@
 #include "indexer/windows/messages_window.h"
 #include "indexer/app/queue_table_model.h"
 #include "indexer/windows/settings_window.h"
+#include "indexer/database/database_file_lock.h"
 #include "indexer/database/record_store.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/media_files.h"
 #include "tests/support/program_run.h"
+#include "tests/support/read_only_path.h"
 #include "tests/support/recording_dialogs.h"
 
 #include <QAction>
@@ -26,6 +28,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace melo {
 namespace {
 
@@ -37,7 +41,9 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     previousDataHome = qgetenv("XDG_DATA_HOME");
+    previousCacheHome = qgetenv("XDG_CACHE_HOME");
     qputenv("XDG_DATA_HOME", dir.Path("data").toUtf8());
+    qputenv("XDG_CACHE_HOME", dir.Path("cache").toUtf8());
     SetMyLogPath(dir.Path("my.log"));
     SetContentDir(dir.Path("content"));
     QDir().mkpath(dir.Path("work"));
@@ -48,6 +54,7 @@ class MainWindowTest : public ::testing::Test {
     SetContentDir({});
     SetMyLogPath({});
     qputenv("XDG_DATA_HOME", previousDataHome);
+    qputenv("XDG_CACHE_HOME", previousCacheHome);
   }
 
   // The settings an earlier session saved, then the window as the program opens it.
@@ -86,6 +93,7 @@ class MainWindowTest : public ::testing::Test {
   QString IniValue(const QString& key) const { return QSettings(paths.settingsFile, QSettings::IniFormat).value(key).toString(); }
 
   QByteArray previousDataHome;
+  QByteArray previousCacheHome;
   TempDir dir;
   // The workers find tagscan-cli beside the program; settings and logs stay here.
   ProgramPaths paths{TOOLS_DIR, dir.Path(), dir.Path("Melobank.ini"), dir.Path("Melobank.log")};
@@ -144,22 +152,37 @@ TEST_F(MainWindowTest, StartRefusalsOpenTheSettingsOnTheirPage) {
     QString message;
     int page;
   };
+  std::optional<testing::ReadOnlyPath> readOnly;  // for the case at hand
   const QList<Case> cases = {
-      {"no work dir", [&](IndexerSettings& s) { s.workDir = dir.Path("gone"); }, "Выберите рабочий каталог!",
-       TForm2::kDatabasePage},
+      {"no work dir", [&](IndexerSettings& s) { s.workDir = dir.Path("gone"); },
+       "Выберите рабочий каталог в меню «Настройки» → «Изменить параметры»!", TForm2::kDatabasePage},
       {"no database", [&](IndexerSettings& s) { s.dbPath = dir.Path("gone.db"); },
        "Выберите или создайте базу данных!", TForm2::kDatabasePage},
       {"no ffmpeg", [&](IndexerSettings& s) { s.ffmpeg = dir.Path("gone/ffmpeg"); },
        "Отсутствует утилита FFMPEG! Установите её пожалуйста и укажите её путь!", TForm2::kToolsPage},
       {"no sox", [&](IndexerSettings& s) { s.sox = dir.Path("gone/sox"); },
        "Отсутствует утилита SOX! Установите её пожалуйста и укажите её путь!", TForm2::kToolsPage},
+      // Found out before any file is decoded in vain.
+      {"read-only database", [&](IndexerSettings& s) { readOnly.emplace(s.dbPath); },
+       "База данных доступна только для чтения: " + dir.Path("base.db"), TForm2::kDatabasePage},
+      {"database folder without write permission",
+       [&](IndexerSettings& s) {
+         s.dbPath = dir.Path("locked/base.db");
+         readOnly.emplace(dir.Path("locked"));
+       },
+       "Нет права на запись в каталог базы данных: " + dir.Path("locked"), TForm2::kDatabasePage},
   };
   const QString db = dir.Write("base.db");
   ASSERT_EQ(Sqlite3(db, "CREATE TABLE t(x);"), "");
+  QDir().mkpath(dir.Path("locked"));
+  ASSERT_TRUE(QFile::copy(db, dir.Path("locked/base.db")));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     settings = {"/usr/bin/ffmpeg", "/usr/bin/sox", dir.Path("work"), db, 1, true};
     c.spoil(settings);
+    // The read-only cases come last: where nothing can be made read-only, the
+    // others have been seen.
+    if (readOnly && !readOnly->Made()) GTEST_SKIP() << "nothing can be made read-only here";
     Open();
     AddFiles({dir.Write("a.mp3")});
     dialogs.messages.clear();
@@ -177,6 +200,7 @@ TEST_F(MainWindowTest, StartRefusalsOpenTheSettingsOnTheirPage) {
     EXPECT_EQ(shownPage, c.page);
     EXPECT_FALSE(window->IndexingRunning());
     window.reset();
+    readOnly.reset();
   }
 }
 
@@ -219,6 +243,39 @@ TEST_F(MainWindowTest, QueueEditsAskBeforeDeletingAndListsKeepThePaths) {
   EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
 }
 
+// A first start has no work folder set: the run makes one of its own and works.
+TEST_F(MainWindowTest, AFirstRunNeedsNoWorkFolderSetting) {
+  settings.workDir.clear();
+  Open();
+  ASSERT_EQ(window->Settings().workDir, dir.Path("cache/Melobank/work"));  // else Start would open the settings
+  chooser.answers = {dir.Path("base.db")};
+  Click("Создать новую базу данных");
+  AddFiles({testing::MakeTone(dir, "one.ogg", 31, 440)});
+  QTest::keyClick(window.get(), Qt::Key_F5);
+  ASSERT_TRUE(SpinUntil([&] { return !window->IndexingRunning(); }));
+  EXPECT_EQ(dialogs.messages, QStringList{"Задание выполнено!"});
+  EXPECT_TRUE(QFileInfo(dir.Path("cache/Melobank/work")).isDir());
+  EXPECT_EQ(Sqlite3(dir.Path("base.db"), "SELECT count(*) FROM Data"), "1");
+}
+
+// The commands on the selected row work after the queue was refilled, without a
+// click on a row first, and say so when no row is selected.
+TEST_F(MainWindowTest, ARefilledQueueKeepsARowSelected) {
+  Open();
+  AddFiles({dir.Write("a.mp3", "x"), dir.Write("b.ogg", "x"), dir.Write("c.mp4", "x")});
+  QTest::keyClick(window->Grid(), Qt::Key_Delete, Qt::ControlModifier);  // "Удалить файл"
+  EXPECT_EQ(QueuedNames(), QStringList({"b", "c"}));
+  window->Grid()->selectRow(1);
+  AddFiles({dir.Write("d.flac", "x")});
+  EXPECT_EQ(window->Grid()->selectionModel()->selectedRows().value(0).row(), 1);
+
+  window->Grid()->clearSelection();
+  Popup("Удалить все файлы после выбранного");
+  EXPECT_EQ(dialogs.messages, QStringList{"Выберите файл в списке!"});
+  EXPECT_TRUE(dialogs.questions.isEmpty());
+  EXPECT_EQ(QueuedNames(), QStringList({"b", "c", "d"}));
+}
+
 TEST_F(MainWindowTest, DatabaseCommandsWorkOnRealFilesAndSayWhatHappened) {
   Open();
   int statisticsShown = 0;
@@ -259,10 +316,20 @@ TEST_F(MainWindowTest, DatabaseCommandsWorkOnRealFilesAndSayWhatHappened) {
   EXPECT_EQ(Sqlite3(first, "SELECT count(*) FROM Data"), "1");
   EXPECT_EQ(dialogs.messages, QStringList({"Ошибка очистки таблицы!"}));
 
+  // Another program's indexing run stores into it (its lock is the same here as
+  // in another process): the rows stay.
+  auto otherRun = std::make_unique<DatabaseFileLock>();
+  ASSERT_TRUE(otherRun->Take(first, DatabaseFileLock::Use::Indexing));
+  Click("Очистить содержимое базы данных");
+  otherRun.reset();
+  EXPECT_EQ(Sqlite3(first, "SELECT count(*) FROM Data"), "1");
+  EXPECT_EQ(dialogs.messages.last(), "Базу данных пополняет другая индексация: дождитесь её завершения!");
+
+  dialogs.messages.clear();
   Click("Очистить содержимое базы данных");
   Click("Сжать базу данных");
   EXPECT_EQ(Sqlite3(first, "SELECT count(*) FROM Data"), "0");
-  EXPECT_EQ(dialogs.messages.mid(1), QStringList({"База данных успешно очищена!", "База данных сжата!"}));
+  EXPECT_EQ(dialogs.messages, QStringList({"База данных успешно очищена!", "База данных сжата!"}));
 
   // A missing file and a file that is no database leave the connection as it was.
   dialogs.messages.clear();
@@ -310,8 +377,12 @@ TEST_F(IndexingThroughTheWindowTest, ARunFillsTheGridAndTheMessagesWindow) {
   EXPECT_TRUE(window->MessagesWindow().isVisible());
   Click("Проверка базы данных");
   EXPECT_EQ(checksShown, 0);
+  // Cleared now, the rows the run goes on storing would be gone while the grid
+  // shows their files as stored.
+  Click("Очистить содержимое базы данных");
 
-  ASSERT_TRUE(SpinUntil([&] { return dialogs.messages.contains("Задание выполнено!"); }));
+  // The broken file failed: the run says so, and the messages window shows its page.
+  ASSERT_TRUE(SpinUntil([&] { return dialogs.messages.contains("Задание выполнено с ошибками!"); }));
   // The grid and the status bar show the outcome at the queue tick's next refresh,
   // the messages window at its own last one.
   window->QueueStatusTick();
@@ -329,12 +400,15 @@ TEST_F(IndexingThroughTheWindowTest, ARunFillsTheGridAndTheMessagesWindow) {
 
   EXPECT_EQ(messages.PageCaption(0), "Успешно обработаны: 2");
   EXPECT_EQ(messages.PageCaption(1), "Сообщения об ошибках: 1");
+  EXPECT_EQ(messages.CurrentPage(), 1);
   EXPECT_TRUE(messages.PageText(1).endsWith(" - " + dir.Path("broken.flac")));
   EXPECT_TRUE(messages.StatusText(0).startsWith("Время запуска: "));
 
   Click("Проверка базы данных");
   EXPECT_EQ(checksShown, 1);
-  EXPECT_EQ(dialogs.messages.first(), "Перед началом проверки остановите индексацию данных!");
+  EXPECT_EQ(dialogs.messages.mid(0, 2), QStringList({"Перед началом проверки остановите индексацию данных!",
+                                                     "Перед очисткой базы данных остановите индексацию данных!"}));
+  EXPECT_TRUE(dialogs.questions.isEmpty()) << dialogs.questions.join('|').toStdString();
 }
 
 TEST_F(IndexingThroughTheWindowTest, StopAndCloseLetTheWindowLiveUntilTheFilesHaveEnded) {

@@ -143,6 +143,30 @@ TEST_F(MainWindowTest, TheSearchButtonNamesThePlayingTrackFromSevenSecondsOfIt) 
   EXPECT_GE(best->count(), 7);
 }
 
+// A query file in another format than the searcher's own is decoded, as
+// melodar-cli decodes it, rather than read as 48 kHz mono; every outcome is said.
+TEST_F(MainWindowTest, AnOpenedQueryOfAnyFormatIsDecodedAndEveryOutcomeSaid) {
+  TForm1& window = Open(dir_->Path("library.db"));
+  ASSERT_TRUE(SpinUntil([&] { return session_->IndexLoaded(); }));
+  const QString cut = files_.Path("cut.wav"), unknown = files_.Path("unknown.flac");
+  ASSERT_TRUE(RunsOk("sox", {Playing(), "-r", "44100", "-c", "2", cut, "trim", "10", "6"}));
+  ASSERT_TRUE(RunsOk("sox", {"-n", "-r", "44100", "-c", "1", unknown, "synth", "6", "square", "97", "gain", "-6"}));
+  int reports = 0;
+  session_->AddSearchListener([&](const SearchReport&) { ++reports; });
+  chooser_.answers = {cut, files_.Write("junk.wav", QByteArray(5000, 'j')), unknown};
+
+  window.Menu().openQuery->trigger();
+  ASSERT_TRUE(SpinUntil([&] { return reports == 1; })) << dialogs_.messages.join('|').toStdString();
+  EXPECT_EQ(window.findChild<QLineEdit*>()->text(), "sweeping_glide_track");
+  EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('|').toStdString();
+  window.Menu().openQuery->trigger();
+  EXPECT_EQ(dialogs_.messages, QStringList{"Ошибка декодирования файла!"});
+  window.Menu().openQuery->trigger();
+  ASSERT_TRUE(SpinUntil([&] { return reports == 2; }));
+  EXPECT_EQ(window.findChild<QLineEdit*>()->text(), "");
+  EXPECT_EQ(dialogs_.messages.value(1), "Совпадений в базе данных не найдено!");
+}
+
 TEST_F(MainWindowTest, ModeItemsSetTheTolerancesTheParametersWindowShows) {
   TForm1& window = Open(dir_->Path("library.db"));
   TForm24* parameters = window.SearchParametersWindow();
@@ -188,12 +212,21 @@ TEST_F(MainWindowTest, AutomaticSearchTogglesItsCaptionAndNeverStacksSearches) {
   EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('|').toStdString();
 }
 
-TEST_F(MainWindowTest, WithoutADatabaseTheChosenOneIsSavedAndTheProgramRestarts) {
+TEST_F(MainWindowTest, WithoutADatabaseMelobanksIsOfferedAndTheChosenOneIsSaved) {
+  QSettings(files_.Path("data/Melobank.ini"), QSettings::IniFormat)
+      .setValue("DataBase/DBPath", dir_->Path("library.db"));
   chooser_.answers = {dir_->Path("library.db")};
   Open(files_.Path("none.db"));
+  // Nothing loads: a search says what is missing rather than to wait.
+  Button("searchButton")->click();
+  Button("autoButton")->click();
+  const QString noDatabase =
+      "База данных не выбрана: выберите её в меню «База данных» → «Выбрать базу данных» (Ctrl+B)!";
+  EXPECT_EQ(dialogs_.messages, QStringList(2, noDatabase));
   ASSERT_TRUE(SpinUntil([&] { return restarts_ > 0; }, 5000));
   ASSERT_EQ(chooser_.requests.size(), 1);
   EXPECT_EQ(chooser_.requests[0].title, "Открыть базу данных");
+  EXPECT_EQ(chooser_.requests[0].startDir, dir_->Path("library.db"));
   EXPECT_TRUE(dialogs_.messages.contains("Чтобы изменения вступили в силу требуется перезапуск приложения!"));
   const QSettings ini(files_.Path("data/Melodar.ini"), QSettings::IniFormat);
   EXPECT_EQ(ini.value("DataBase/DBPath").toString(), dir_->Path("library.db"));

@@ -1,14 +1,15 @@
-#include "cli/melodar/query_input.h"
+#include "searcher/app/query_input.h"
 
 #include "fingerprint/sample_buffer.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
-namespace melo::cli {
+namespace melo {
 
 namespace {
 
@@ -30,8 +31,12 @@ bool IsSearcherWav(const QString& path) {
 
 QString Seconds(double seconds) { return QString::number(seconds, 'f', 1) + QStringLiteral(" s"); }
 
-QString TooLong(const QueryExcerpt& excerpt) {
-  return QStringLiteral("lasts more than %1 s: give --start S to search Q seconds of it").arg(excerpt.longestWhole);
+QueryInput Failed(QueryInputProblem problem, const QString& error) { return {{}, problem, error}; }
+
+QueryInput TooLong(const QueryExcerpt& excerpt) {
+  return Failed(QueryInputProblem::TooLong, QStringLiteral("lasts more than %1 s: give --start S to search Q "
+                                                           "seconds of it")
+                                                .arg(excerpt.longestWhole));
 }
 
 // The first sample of the excerpt, and how many samples it may take at most.
@@ -45,13 +50,15 @@ int64_t SampleLimit(const QueryExcerpt& excerpt) {
 // Samples of a headerless (after `offset` bytes) 16-bit file, the excerpt only.
 QueryInput ReadSamples(const QString& path, qint64 offset, const QueryExcerpt& excerpt) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {{}, QStringLiteral("cannot open the file")};
+  if (!file.open(QIODevice::ReadOnly)) {
+    return Failed(QueryInputProblem::CannotOpen, QStringLiteral("cannot open the file"));
+  }
   const int64_t total = std::max<qint64>(file.size() - offset, 0) / 2;
   const int64_t first = FirstSample(excerpt);
-  if (excerpt.start < 0 && total > SampleLimit(excerpt)) return {{}, TooLong(excerpt)};
+  if (excerpt.start < 0 && total > SampleLimit(excerpt)) return TooLong(excerpt);
   if (excerpt.start >= 0 && first >= total) {
-    return {{}, QStringLiteral("--start %1 is past the end of the file (%2)")
-                    .arg(Seconds(excerpt.start), Seconds(double(total) / kSampleRate))};
+    return Failed(QueryInputProblem::PastEnd, QStringLiteral("--start %1 is past the end of the file (%2)")
+                                                  .arg(Seconds(excerpt.start), Seconds(double(total) / kSampleRate)));
   }
   const int64_t count = std::min(total - first, SampleLimit(excerpt));
   QueryInput input;
@@ -59,7 +66,7 @@ QueryInput ReadSamples(const QString& path, qint64 offset, const QueryExcerpt& e
   const qint64 bytes = count * 2;
   if (!file.seek(offset + first * 2) ||
       file.read(reinterpret_cast<char*>(input.samples.data()), bytes) != bytes) {
-    return {{}, QStringLiteral("the file is shorter than expected")};
+    return Failed(QueryInputProblem::ShortFile, QStringLiteral("the file is shorter than expected"));
   }
   return input;
 }
@@ -67,7 +74,10 @@ QueryInput ReadSamples(const QString& path, qint64 offset, const QueryExcerpt& e
 // Decodes with ffmpeg, the excerpt only, stopping the decoder as soon as a whole
 // file turns out longer than a query may be.
 QueryInput Decode(const QString& path, const QString& ffmpeg, const QueryExcerpt& excerpt) {
-  if (ffmpeg.isEmpty()) return {{}, QStringLiteral("ffmpeg, needed to decode this file, is not on the search path")};
+  if (ffmpeg.isEmpty()) {
+    return Failed(QueryInputProblem::NoDecoder,
+                  QStringLiteral("ffmpeg, needed to decode this file, is not on the search path"));
+  }
   QStringList arguments = {"-v", "error", "-nostdin", "-i", path, "-vn", "-ac", "1", "-ar", "48000"};
   if (excerpt.start >= 0) {
     // After the input: the decoded samples before the start are dropped exactly.
@@ -77,7 +87,8 @@ QueryInput Decode(const QString& path, const QString& ffmpeg, const QueryExcerpt
   QProcess process;
   process.start(ffmpeg, arguments);
   if (!process.waitForStarted(-1)) {
-    return {{}, QStringLiteral("cannot start %1: %2").arg(ffmpeg, process.errorString())};
+    return Failed(QueryInputProblem::NoDecoder,
+                  QStringLiteral("cannot start %1: %2").arg(ffmpeg, process.errorString()));
   }
   const qint64 limit = SampleLimit(excerpt) * 2;
   QByteArray bytes;
@@ -85,7 +96,7 @@ QueryInput Decode(const QString& path, const QString& ffmpeg, const QueryExcerpt
   if (bytes.size() > limit) {
     process.kill();
     process.waitForFinished(-1);
-    if (excerpt.start < 0) return {{}, TooLong(excerpt)};
+    if (excerpt.start < 0) return TooLong(excerpt);
     bytes.truncate(limit);
   } else {
     process.waitForFinished(-1);
@@ -94,9 +105,10 @@ QueryInput Decode(const QString& path, const QString& ffmpeg, const QueryExcerpt
   const QString said = QString::fromUtf8(process.readAllStandardError()).trimmed();
   if (bytes.size() < 2) {
     if (excerpt.start >= 0 && process.exitCode() == 0) {
-      return {{}, QStringLiteral("--start %1 is past the end of the file").arg(Seconds(excerpt.start))};
+      return Failed(QueryInputProblem::PastEnd,
+                    QStringLiteral("--start %1 is past the end of the file").arg(Seconds(excerpt.start)));
     }
-    return {{}, QStringLiteral("ffmpeg decoded no audio: %1").arg(said)};
+    return Failed(QueryInputProblem::DecodeFailed, QStringLiteral("ffmpeg decoded no audio: %1").arg(said));
   }
   QueryInput input;
   input.samples.resize(static_cast<size_t>(std::min<qint64>(bytes.size(), limit) / 2));
@@ -108,11 +120,15 @@ QueryInput Decode(const QString& path, const QString& ffmpeg, const QueryExcerpt
 
 QueryInput ReadQueryMedia(const QString& path, const QString& ffmpeg, const QueryExcerpt& excerpt) {
   const QFileInfo file(path);
-  if (!file.exists()) return {{}, QStringLiteral("no such file")};
-  if (!file.isFile()) return {{}, QStringLiteral("not a file")};
+  if (!file.exists()) return Failed(QueryInputProblem::NoFile, QStringLiteral("no such file"));
+  if (!file.isFile()) return Failed(QueryInputProblem::NoFile, QStringLiteral("not a file"));
   if (path.endsWith(QLatin1String(".dat"))) return ReadSamples(path, 0, excerpt);
   if (path.endsWith(QLatin1String(".wav")) && IsSearcherWav(path)) return ReadSamples(path, kWavHeaderSize, excerpt);
   return Decode(path, ffmpeg, excerpt);
 }
 
-}  // namespace melo::cli
+int32_t QuerySecondsOf(size_t samples) {
+  return std::clamp(static_cast<int32_t>(std::lround(static_cast<double>(samples) / kSampleRate)), 3, 7);
+}
+
+}  // namespace melo
