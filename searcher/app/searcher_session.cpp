@@ -22,6 +22,9 @@ namespace {
 
 constexpr int32_t kPlaybackMinimum = 48000;  // a second
 
+const QString kNoLandmarks = QStringLiteral(
+    "В базе данных нет ориентиров для устойчивого поиска: добавьте их в программе Melobank, "
+    "меню «База данных» → «Добавить ориентиры в базу данных»!");
 const QString kNoDatabase =
     QStringLiteral("База данных не выбрана: выберите её в меню «База данных» → «Выбрать базу данных» (Ctrl+B)!");
 
@@ -138,7 +141,13 @@ bool SearcherSession::IndexReady() {
     dialogs_.ShowMessage(QStringLiteral("Дождитесь завершения загрузки базы данных!"));
     return false;
   }
-  return true;
+  return LandmarksReady();
+}
+
+bool SearcherSession::LandmarksReady() {
+  if (params_.analysis != QueryAnalysis::Landmarks || !IndexLoaded() || index_.landmarkTracks > 0) return true;
+  dialogs_.ShowMessage(kNoLandmarks);
+  return false;
 }
 
 LiveSearch::Outcome SearcherSession::Search() {
@@ -146,7 +155,27 @@ LiveSearch::Outcome SearcherSession::Search() {
     dialogs_.ShowMessage(kNoDatabase);
     return LiveSearch::Outcome::NotLoaded;
   }
+  if (!LandmarksReady()) return LiveSearch::Outcome::NotLoaded;
   return live_.OneShot(sound_.Ring(), params_, IndexLoaded(), false);
+}
+
+void SearcherSession::SetMode(SearchMode mode) {
+  params_.SetMode(mode);
+  mode_ = mode;
+  if (sound_.Selection() <= 0) loopbackMode_ = mode;
+}
+
+bool SearcherSession::SelectSource(int32_t entry) {
+  const bool applied = sound_.ApplySelection(entry);
+  // A microphone hears the room: the landmarks are made for that. The computer's
+  // own output gets back the mode the user chose for it.
+  const SearchMode wanted = entry > 0 ? SearchMode::Robust : loopbackMode_;
+  if (wanted != mode_) {
+    params_.SetMode(wanted);
+    mode_ = wanted;
+    if (onModeChanged) onModeChanged(wanted);
+  }
+  return applied;
 }
 
 bool SearcherSession::ToggleAutomatic() {

@@ -85,7 +85,17 @@ class SearcherSession {
   bool Automatic() const { return live_.Automatic(); }
   void SetAutomaticInterval(int milliseconds);
   void SetQuerySeconds(int32_t seconds) { params_.querySeconds = seconds; }
-  void SetMode(SearchMode mode) { params_.SetMode(mode); }
+  void SetMode(SearchMode mode);
+  SearchMode Mode() const { return mode_; }
+  // Records from sound source `entry` (SoundSystem::ApplySelection). A recording
+  // device switches to the robust mode; the computer's own output (entry 0) gets
+  // back the mode last chosen while it was selected. onModeChanged hears of the
+  // switch.
+  bool SelectSource(int32_t entry);
+  std::function<void(SearchMode)> onModeChanged;
+  // True unless the robust mode is chosen and the loaded index has no landmarks;
+  // then says how to add them.
+  bool LandmarksReady();
   SearchParameters& Parameters() { return params_; }
   bool SearchRunning() const { return engine_.Running(); }
   // Waits for a running search; its hand-over happens meanwhile.
@@ -129,6 +139,8 @@ class SearcherSession {
   std::unique_ptr<LoadData> load_;
   bool loaded_ = false;
   SearchParameters params_;
+  SearchMode mode_ = SearchMode::Fast;
+  SearchMode loopbackMode_ = SearchMode::Fast;  // the mode chosen for the computer's own output
   int intervalMs_ = 1000;
   AudioQuery query_;
   QueryHistory history_;

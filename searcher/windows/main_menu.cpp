@@ -73,10 +73,11 @@ MainMenu::MainMenu(QMenuBar* bar) {
   searching->addSeparator();
   mode = AddRadioItems(searching,
                        {QStringLiteral("Быстрый"), QStringLiteral("Тщательный"), QStringLiteral("Скурпулёзный"),
-                        QStringLiteral("Шумоустойчивый")},
+                        QStringLiteral("Шумоустойчивый"), QStringLiteral("Устойчивый (через микрофон)")},
                        {static_cast<int>(SearchMode::Fast), static_cast<int>(SearchMode::Thorough),
-                        static_cast<int>(SearchMode::Scrupulous), static_cast<int>(SearchMode::Noisy)},
-                       {Qt::Key_F10, Qt::Key_F11, Qt::Key_F12, Qt::Key_F9}, static_cast<int>(SearchMode::Fast));
+                        static_cast<int>(SearchMode::Scrupulous), static_cast<int>(SearchMode::Noisy),
+                        static_cast<int>(SearchMode::Robust)},
+                       {Qt::Key_F10, Qt::Key_F11, Qt::Key_F12, Qt::Key_F9, Qt::Key_F8}, static_cast<int>(SearchMode::Fast));
   searching->addSeparator();
   interval = AddRadioItems(searching->addMenu(QStringLiteral("Интервал автопоиска")),
                            {QStringLiteral("0.5 секунды"), QStringLiteral("1 секунда"), QStringLiteral("2 секунды"),

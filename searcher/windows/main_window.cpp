@@ -160,7 +160,7 @@ QWidget* TForm1::BuildTopRow() {
   connect(refresh, &QAction::triggered, this, &TForm1::RefreshSources);
   sources_->addAction(refresh);
   sources_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  connect(sources_, &QComboBox::activated, this, [this](int entry) { session_.Sound().ApplySelection(entry); });
+  connect(sources_, &QComboBox::activated, this, [this](int entry) { session_.SelectSource(entry); });
   (new QVBoxLayout(device))->addWidget(sources_);
   right->addWidget(device);
 
@@ -261,8 +261,13 @@ void TForm1::ConnectMenu() {
   });
   connect(m.search, &QAction::triggered, this, &TForm1::Search);
   connect(m.automatic, &QAction::triggered, this, &TForm1::ToggleAutomatic);
+  session_.onModeChanged = [this](SearchMode mode) {
+    MainMenu::Item(menu_->mode, static_cast<int>(mode))->setChecked(true);
+    form24_->UpdateSearchParameters();
+  };
   connect(m.mode, &QActionGroup::triggered, this, [this](QAction* item) {
     session_.SetMode(static_cast<SearchMode>(item->data().toInt()));
+    session_.LandmarksReady();
     form24_->UpdateSearchParameters();
   });
   connect(m.interval, &QActionGroup::triggered, this,
@@ -359,6 +364,8 @@ void TForm1::FillSources() {
 
 void TForm1::RefreshSources() {
   session_.Sound().UpdateInputList();
+  // The list starts again at the computer's own output, with its mode.
+  session_.SelectSource(session_.Sound().Selection());
   FillSources();
 }
 

@@ -28,7 +28,9 @@ TForm24::TForm24(SearchParameters& params, QWidget* parent)
       band_(Field(255, params.bandTolerance, this)),
       amplitude_(Field(255, params.amplitudeTolerance, this)),
       sum_(Field(1000, params.sumTolerance, this)),
-      spoiled_(Field(100, params.spoiledPercent, this)) {
+      spoiled_(Field(100, params.spoiledPercent, this)),
+      votes_(Field(1000, params.landmarkVotes, this)),
+      score_(Field(10000, params.landmarkScore, this)) {
   setWindowTitle(QStringLiteral("Параметры поиска"));
   setMinimumWidth(320);
   auto* form = new QFormLayout;
@@ -36,6 +38,8 @@ TForm24::TForm24(SearchParameters& params, QWidget* parent)
   form->addRow(QStringLiteral("Разница амплитуд %"), amplitude_);
   form->addRow(QStringLiteral("Итоговая разница"), sum_);
   form->addRow(QStringLiteral("Кадров вне допуска %"), spoiled_);
+  form->addRow(QStringLiteral("Ориентиров на одно смещение"), votes_);
+  form->addRow(QStringLiteral("Оценка ответа (десятые доли)"), score_);
   auto* buttons = new QDialogButtonBox;
   connect(buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole), &QPushButton::clicked, this,
           &QWidget::close);
@@ -51,6 +55,8 @@ void TForm24::UpdateSearchParameters() {
   amplitude_->setValue(params_.amplitudeTolerance);
   sum_->setValue(params_.sumTolerance);
   spoiled_->setValue(params_.spoiledPercent);
+  votes_->setValue(params_.landmarkVotes);
+  score_->setValue(params_.landmarkScore);
 }
 
 }  // namespace melo::melodar

@@ -10,7 +10,8 @@ struct SearchParameters;
 
 namespace melo::melodar {
 
-// "Параметры поиска": the matcher's tolerances, edited in place. Every change
+// "Параметры поиска": the matcher's tolerances and the robust search's thresholds,
+// edited in place. Every change
 // of a field is the tolerance the next search uses; the search mode items of the
 // main window copy their values in through UpdateSearchParameters().
 class TForm24 : public QWidget {
@@ -25,6 +26,8 @@ class TForm24 : public QWidget {
   QSpinBox* AmplitudeTolerance() const { return amplitude_; }
   QSpinBox* SumTolerance() const { return sum_; }
   QSpinBox* SpoiledPercent() const { return spoiled_; }
+  QSpinBox* LandmarkVotes() const { return votes_; }
+  QSpinBox* LandmarkScore() const { return score_; }
 
  private:
   SearchParameters& params_;
@@ -32,6 +35,8 @@ class TForm24 : public QWidget {
   QSpinBox* amplitude_;
   QSpinBox* sum_;
   QSpinBox* spoiled_;
+  QSpinBox* votes_;
+  QSpinBox* score_;
 };
 
 }  // namespace melo::melodar
