@@ -169,7 +169,8 @@ bool SearcherSession::SelectSource(int32_t entry) {
   const bool applied = sound_.ApplySelection(entry);
   // A microphone hears the room: the landmarks are made for that. The computer's
   // own output gets back the mode the user chose for it.
-  const SearchMode wanted = entry > 0 ? SearchMode::Robust : loopbackMode_;
+  const bool device = entry > 0 && entry < static_cast<int32_t>(sound_.Sources().size());
+  const SearchMode wanted = device ? SearchMode::Robust : loopbackMode_;
   if (wanted != mode_) {
     params_.SetMode(wanted);
     mode_ = wanted;

@@ -77,6 +77,49 @@ TEST(SearcherSession, TheQueryIsPlayedAndSavedOnlyWhenThereIsOne) {
   EXPECT_EQ(dialogs.messages.last(), "Ошибка сохранения временного аудио файла!");
 }
 
+// The machine here has no microphone: this platform names one that never opens.
+class OneMicrophone : public QtAudioPlatform {
+ public:
+  QStringList RecordingDevices() override { return {QStringLiteral("Микрофон")}; }
+  bool OpenRecording(int32_t) override { return false; }
+};
+
+TEST(SearcherSession, AMicrophoneChoosesTheRobustModeAndTheComputersOutputGetsItsOwnBack) {
+  TempDir dir;
+  RecordingDialogs dialogs;
+  OneMicrophone platform;
+  QDir().mkpath(dir.Path("data"));
+  SearcherSettings settings = SearcherSettings::For(PathsIn(dir));
+  settings.databasePath = dir.Path("no landmarks.db");
+  testing::Sqlite3(settings.databasePath, "CREATE TABLE Data (id INTEGER, index_data BLOB);");
+  SearcherSession session(settings, platform, dialogs);
+  QList<SearchMode> heard;
+  session.onModeChanged = [&](SearchMode mode) { heard.append(mode); };
+  session.Start();
+  ASSERT_TRUE(testing::SpinUntil([&] { return session.IndexLoaded(); }));
+  ASSERT_EQ(session.Sound().Sources().size(), 2);
+
+  session.SetMode(SearchMode::Thorough);
+  session.SelectSource(1);
+  EXPECT_EQ(session.Mode(), SearchMode::Robust);
+  EXPECT_EQ(session.Parameters().analysis, QueryAnalysis::Landmarks);
+  session.SetMode(SearchMode::Scrupulous);  // choosing the microphone again chooses the robust mode again
+  session.SelectSource(1);
+  EXPECT_EQ(session.Mode(), SearchMode::Robust);
+  session.SelectSource(0);
+  EXPECT_EQ(session.Mode(), SearchMode::Thorough);
+  EXPECT_EQ(heard, QList<SearchMode>({SearchMode::Robust, SearchMode::Robust, SearchMode::Thorough}));
+
+  // The robust mode over a database without landmarks says how to add them.
+  dialogs.messages.clear();
+  session.SetMode(SearchMode::Robust);
+  EXPECT_EQ(session.Search(), LiveSearch::Outcome::NotLoaded);
+  EXPECT_FALSE(session.ToggleAutomatic());
+  ASSERT_EQ(dialogs.messages.size(), 2);
+  EXPECT_TRUE(dialogs.messages[0].startsWith("В базе данных нет ориентиров для устойчивого поиска")) << dialogs.messages[0].toStdString();
+  session.Shutdown();
+}
+
 TEST(SearcherSession, AFileThatIsNoDatabaseIsNotLoaded) {
   TempDir dir;
   RecordingDialogs dialogs;

@@ -178,6 +178,7 @@ TEST_F(MainWindowTest, ModeItemsSetTheTolerancesTheParametersWindowShows) {
   for (const Row& row : {Row{SearchMode::Thorough, {10, 20, 15, 0}, QueryAnalysis::Plain},
                          Row{SearchMode::Noisy, {20, 25, 30, 20}, QueryAnalysis::NoiseRobust},
                          Row{SearchMode::Scrupulous, {15, 25, 20, 0}, QueryAnalysis::Plain},
+                         Row{SearchMode::Robust, {15, 25, 20, 0}, QueryAnalysis::Landmarks},
                          Row{SearchMode::Fast, {5, 15, 10, 0}, QueryAnalysis::Plain}}) {
     MainMenu::Item(window.Menu().mode, static_cast<int>(row.mode))->trigger();
     const SearchParameters& p = session_->Parameters();
@@ -189,6 +190,8 @@ TEST_F(MainWindowTest, ModeItemsSetTheTolerancesTheParametersWindowShows) {
   }
   parameters->SumTolerance()->setValue(700);
   EXPECT_EQ(session_->Parameters().sumTolerance, 700);
+  parameters->LandmarkScore()->setValue(80);
+  EXPECT_EQ(session_->Parameters().landmarkScore, 80);
 }
 
 TEST_F(MainWindowTest, AutomaticSearchTogglesItsCaptionAndNeverStacksSearches) {
