@@ -1,12 +1,18 @@
-// landmark_recall TRACK_DIR WORK_DIR UNKNOWN_LIST QUERY_DIR...
+// landmark_recall WORK_DIR UNKNOWN_LIST --tracks DIR... --queries DIR...
 //
-// The landmark fingerprint measured offline, without a database: every track of
-// TRACK_DIR decoded once (ffmpeg, 48 kHz mono, cached in WORK_DIR), its landmarks
-// extracted and indexed twice (all tracks; the tracks not named in UNKNOWN_LIST);
-// every query file TAG__VARIANT.wav of the query folders searched in the first
-// (right track and end within 0.5 s), and those of unknown tracks in the second
-// (any answer is false). Prints, per variant and length, the share found and the
-// share of unknown clips answered at each vote threshold.
+// The landmark fingerprint measured offline, without a database, for choosing its
+// settings: every track of the track folders decoded once (ffmpeg, 48 kHz mono,
+// cached in WORK_DIR), the landmarks of those not named in UNKNOWN_LIST indexed,
+// and every query file TRACK__tSTART__dLENGTHs__CONDITION.wav of the query folders
+// looked up and verified as the robust search does. Excerpts of indexed tracks
+// count when the answer has the right track and its end within 0.5 s; any answer
+// to an excerpt of an unknown track is false. Prints the share of each track's
+// stored peaks and pairs that the excerpts found, how many stored landmarks a
+// query meets, and, at the score thresholds that keep the false answers at or
+// under 0.5 % and 0.2 %, the share found per condition and length.
+// LM_REF and LM_QUERY ("peaksPerBand=4,fanOut=2") change the tracks' and the
+// queries' settings, LM_NEIGHBOURS=0 looks up without the frame neighbours, and
+// LM_MISSES=CONDITION lists that condition's misses.
 #include "landmarks/landmark_extractor.h"
 #include "searcher/engine/landmark_index.h"
 
@@ -188,17 +194,13 @@ int main(int argc, char** argv) {
     trackSets.push_back(std::move(set));
   }
   const auto index = builder.Finish();
-  const double cap = std::getenv("LM_CAP") ? std::atof(std::getenv("LM_CAP")) : 0;
+  // How many stored landmarks carry each hash: what a look-up of it meets.
   std::vector<uint32_t> hashCounts(landmarks::kHashCount);
   for (size_t t = 0; t < trackSets.size(); ++t) {
     if (unknown.count(trackFiles[t].filename().string())) continue;
     for (const auto& l : trackSets[t].landmarks) ++hashCounts[l.hash];
   }
-  double visitedAll = 0, visitedKept = 0;
-  double visitedByBand[4] = {}, lookupsByBand[4] = {}, visitedByDf[10] = {}, visitedByDt[21] = {};
-  std::printf("tracks %zu, %.2f h; peaks %.1f/s, landmarks %.1f/s (%.0f KB/h at 4 B); extraction %.3f s/h\n",
-              trackFiles.size(), audioSeconds / 3600, peakCount / audioSeconds, landmarkCount / audioSeconds,
-              landmarkCount / audioSeconds * 3600 * 4 / 1024, extractMs / 1000 / (audioSeconds / 3600));
+  double entriesMet = 0;
 
   std::vector<Query> queries;
   for (const std::string& dir : queryDirs) {
@@ -218,49 +220,18 @@ int main(int argc, char** argv) {
     const std::vector<int16_t> samples = ReadWav(q.path);
     auto started = std::chrono::steady_clock::now();
     const landmarks::LandmarkSet set = queryExtractor.Extract(samples);
-    std::vector<landmarks::Landmark> lookup =
+    const std::vector<landmarks::Landmark> lookup =
         neighbours ? landmarks::WithFrameNeighbours(set.landmarks) : set.landmarks;
-    for (const auto& l : lookup) {
-      const int bin = (landmarks::kLowestBin + 2 * static_cast<int>(l.hash >> 13)) / 4;
-      const int band = bin < 19 ? 0 : bin < 43 ? 1 : bin < 100 ? 2 : 3;
-      const int dt = static_cast<int>(l.hash & 31) + 1;
-      const int df = static_cast<int>((l.hash >> 5) & 255) - 128;
-      visitedByBand[band] += hashCounts[l.hash];
-      lookupsByBand[band] += 1;
-      visitedByDf[std::min(std::abs(df), 9)] += hashCounts[l.hash];
-      visitedByDt[std::min(dt, 20)] += hashCounts[l.hash];
-    }
-    if (cap > 0) {
-      const double mean = static_cast<double>(index->LandmarkCount()) / landmarks::kHashCount;
-      std::vector<landmarks::Landmark> kept;
-      for (const auto& l : lookup) {
-        const double n = static_cast<double>(hashCounts[l.hash]);
-        visitedAll += n;
-        if (n <= cap * mean) { kept.push_back(l); visitedKept += n; }
-      }
-      lookup.swap(kept);
-    }
     queryMs.push_back(Ms(started));
     queryLandmarks += static_cast<double>(lookup.size());
     std::map<uint32_t, int> multiplicity;
-    for (const auto& l : lookup) ++multiplicity[l.hash];
+    for (const auto& l : lookup) {
+      ++multiplicity[l.hash];
+      entriesMet += hashCounts[l.hash];
+    }
 
     started = std::chrono::steady_clock::now();
-    // Stage one on the rarest look-ups only, up to a share of the entries all of them meet.
-    std::vector<landmarks::Landmark> rare = lookup;
-    const double share = std::getenv("LM_SHARE") ? std::atof(std::getenv("LM_SHARE")) : 1.0;
-    if (share < 1.0) {
-      std::stable_sort(rare.begin(), rare.end(), [&](const auto& a, const auto& b) { return hashCounts[a.hash] < hashCounts[b.hash]; });
-      double all = 0;
-      for (const auto& l : rare) all += hashCounts[l.hash];
-      double sum = 0;
-      size_t keep = 0;
-      while (keep < rare.size() && sum + hashCounts[rare[keep].hash] <= share * all) sum += hashCounts[rare[keep++].hash];
-      rare.resize(keep);
-      visitedKept += sum; visitedAll += all;
-    }
-    const int stage = std::getenv("LM_STAGE") ? std::atoi(std::getenv("LM_STAGE")) : 5;
-    const auto candidates = index->Candidates(rare, 2, stage);
+    const auto candidates = index->Candidates(lookup, 2, 5);
     double bestScore = 0;
     size_t bestAt = 0;
     for (size_t k = 0; k < candidates.size(); ++k) {
@@ -314,17 +285,9 @@ int main(int argc, char** argv) {
   std::printf("queries %zu: %.0f look-ups each; analysis median %.2f ms, max %.2f; look-up median %.3f ms\n",
               queries.size(), queryLandmarks / queries.size(), queryMs[queryMs.size() / 2], queryMs.back(),
               lookupMs[lookupMs.size() / 2]);
-  if (cap > 0 || visitedAll > 0) std::printf("cap %.1f x mean: entries visited %.1f%% of all\n", cap, 100 * visitedKept / visitedAll);
-  double total = 0;
-  for (double v : visitedByBand) total += v;
-  std::printf("entries visited per query: %.0f (of %lld landmarks)\n", total / queries.size(), (long long)index->LandmarkCount());
-  std::printf("entries visited by anchor band:");
-  for (int b = 0; b < 4; ++b) std::printf(" %.1f%% (lookups %.1f%%)", 100 * visitedByBand[b] / total, 100 * lookupsByBand[b] / (lookupsByBand[0] + lookupsByBand[1] + lookupsByBand[2] + lookupsByBand[3]));
-  std::printf("\nby |df|:");
-  for (int b = 0; b < 10; ++b) std::printf(" %d:%.1f%%", b, 100 * visitedByDf[b] / total);
-  std::printf("\nby dt:");
-  for (int b = 1; b < 21; ++b) std::printf(" %d:%.1f%%", b, 100 * visitedByDt[b] / total);
-  std::printf("\nsurvival   peaks   pairs\n");
+  std::printf("stored landmarks met per query: %.0f of %lld\n", entriesMet / queries.size(),
+              static_cast<long long>(index->LandmarkCount()));
+  std::printf("survival   peaks   pairs\n");
   for (const auto& [v, sv] : survival) std::printf("%-10s %5.1f%% %5.1f%%\n", v.c_str(), 100 * sv[1] / sv[0], 100 * sv[3] / sv[2]);
 
   // Thresholds that keep the unknown clips answered (fast2 aside) at or under 0.5 %
