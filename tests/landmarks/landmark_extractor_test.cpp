@@ -44,6 +44,28 @@ TEST(LandmarkExtractor, TwoToneBurstsGiveTheirTwoPeaksAndOnePair) {
   EXPECT_EQ(PairHash(256, 288, 10), 922633u);
 }
 
+// The target zone: partners 1 .. 20 frames later, 2 .. 127 bins apart.
+TEST(LandmarkExtractor, TwoBurstsPairOnlyInsideTheTargetZone) {
+  struct Case {
+    int32_t frames;
+    int32_t bins;
+    bool paired;
+  };
+  for (const Case c : {Case{20, 32, true}, Case{21, 32, false}, Case{1, 40, true}, Case{10, 127, true},
+                       Case{10, 128, false}, Case{10, 2, true}, Case{10, 1, false}, Case{10, -60, true}}) {
+    std::vector<int16_t> s(96000, 0);
+    const double binHz = double{kAnalysisRate} / kFrameSize;
+    AddBurst(s, 200 * binHz, FrameCentre(30), 2304, 3000);
+    AddBurst(s, (200 + c.bins) * binHz, FrameCentre(30 + c.frames), 2304, 3000);
+    const LandmarkSet set = LandmarkExtractor(kTrackSettings).Extract(s);
+    ASSERT_EQ(set.peaks.size(), 2u) << c.frames << " frames, " << c.bins << " bins";
+    const bool paired = std::any_of(set.landmarks.begin(), set.landmarks.end(), [&](const Landmark& l) {
+      return l.hash == PairHash(200, 200 + c.bins, c.frames) && l.frame == 30;
+    });
+    EXPECT_EQ(paired, c.paired) << c.frames << " frames, " << c.bins << " bins";
+  }
+}
+
 TEST(LandmarkExtractor, SilenceAndTooShortGiveNothing) {
   LandmarkExtractor extractor(kTrackSettings);
   EXPECT_TRUE(extractor.Extract(std::vector<int16_t>(48000, 0)).peaks.empty());

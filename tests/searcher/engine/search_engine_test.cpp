@@ -225,6 +225,37 @@ TEST_F(SearchEngineTest, TheRobustModeHearsThroughNoiseAsLoudAsTheMusic) {
   EXPECT_FALSE(Search(plain, query).Found());
 }
 
+// An answer needs its score and no more; a hash met twice in the query counts
+// half each time, so a passage played twice over weighs as much as once.
+TEST_F(SearchEngineTest, TheRobustScoreMeetsItsBarAndWeighsRecurringHashesOnce) {
+  params.SetMode(SearchMode::Robust);
+  SearchEngine engine(index_, 2);
+  AudioQuery query;
+  const std::vector<int16_t>& s = signals_[2];
+  ASSERT_TRUE(query.Create(s.data() + 20 * kRate, 3 * kRate, params.analysis));
+  const SearchOutcome once = Search(engine, query);
+  ASSERT_TRUE(once.Found());
+  const int32_t score = once.entries[0].score;
+
+  params.landmarkScore = score;
+  EXPECT_TRUE(Search(engine, query).Found());
+  params.landmarkScore = score + 1;
+  const SearchOutcome refused = Search(engine, query);
+  EXPECT_FALSE(refused.Found());
+  EXPECT_GE(refused.totals.offered, 1);
+  EXPECT_EQ(refused.totals.accepted, 0);
+
+  params.SetMode(SearchMode::Robust);
+  params.landmarkScore = 0;
+  std::vector<int16_t> twice(s.begin() + 20 * kRate, s.begin() + 23 * kRate);
+  twice.insert(twice.end(), twice.begin(), twice.end());
+  ASSERT_TRUE(query.Create(twice.data(), static_cast<int32_t>(twice.size()), params.analysis));
+  const SearchOutcome doubled = Search(engine, query);
+  ASSERT_TRUE(doubled.Found());
+  EXPECT_EQ(doubled.entries[0].track, 2);
+  EXPECT_NEAR(doubled.entries[0].score, score / 2.0, score * 0.2);
+}
+
 TEST(DisplayTitle, TagsFirstThenThePath) {
   TrackInfo t;
   EXPECT_EQ(DisplayTitle(t), "");
