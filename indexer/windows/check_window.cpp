@@ -27,7 +27,9 @@ TForm7::TForm7(TDataModule1& store, Dialogs& dialogs, QWidget* parent)
       sourceFiles_(new QCheckBox(
           QStringLiteral("Проверять наличие исходных файлов (если индексация производилась локально)"))),
       indexValues_(new QCheckBox(QStringLiteral("Проверять значения индексов"))),
-      indexSizes_(new QCheckBox(QStringLiteral("Проверять размеры индексов"))), findings_(new QListWidget),
+      indexSizes_(new QCheckBox(QStringLiteral("Проверять размеры индексов"))),
+      landmarks_(new QCheckBox(QStringLiteral("Проверять ориентиры (наличие, версию и размер)"))),
+      findings_(new QListWidget),
       progress_(new QProgressBar), status_(new QLabel), start_(new QPushButton(QStringLiteral("Старт"))),
       stop_(new QPushButton(QStringLiteral("Стоп"))), close_(new QPushButton(QStringLiteral("Закрыть"))),
       timer1_(new QTimer(this)), help_(new HelpVideoPanel(kHelpPanel)) {
@@ -40,9 +42,12 @@ TForm7::TForm7(TDataModule1& store, Dialogs& dialogs, QWidget* parent)
   sourceFiles_->setChecked(defaults.sourceFiles);
   indexValues_->setChecked(defaults.indexValues);
   indexSizes_->setChecked(defaults.indexSizes);
+  landmarks_->setChecked(defaults.landmarks);
 
   auto* options = new QVBoxLayout;
-  for (QCheckBox* box : {duplicates_, emptyFields_, sourceFiles_, indexValues_, indexSizes_}) options->addWidget(box);
+  for (QCheckBox* box : {duplicates_, emptyFields_, sourceFiles_, indexValues_, indexSizes_, landmarks_}) {
+    options->addWidget(box);
+  }
   options->addStretch();
   auto* top = new QHBoxLayout;
   top->addLayout(options, 1);
@@ -77,7 +82,7 @@ TForm7::TForm7(TDataModule1& store, Dialogs& dialogs, QWidget* parent)
 
 CheckDatabase::Options TForm7::Options() const {
   return {duplicates_->isChecked(), emptyFields_->isChecked(), sourceFiles_->isChecked(), indexValues_->isChecked(),
-          indexSizes_->isChecked()};
+          indexSizes_->isChecked(), landmarks_->isChecked()};
 }
 
 void TForm7::showEvent(QShowEvent* event) {

@@ -32,6 +32,7 @@ class TForm7 : public QDialog {
   void Timer1Timer();  // progress and the count of findings
 
   QCheckBox* SourceFilesOption() const { return sourceFiles_; }
+  QCheckBox* LandmarksOption() const { return landmarks_; }
   QPushButton* StartButton() const { return start_; }
   QPushButton* StopButton() const { return stop_; }
   QPushButton* CloseButton() const { return close_; }
@@ -56,6 +57,7 @@ class TForm7 : public QDialog {
   QCheckBox* sourceFiles_;
   QCheckBox* indexValues_;
   QCheckBox* indexSizes_;
+  QCheckBox* landmarks_;
   QListWidget* findings_;
   QProgressBar* progress_;
   QLabel* status_;

@@ -217,7 +217,8 @@ TEST(CheckAndImportCommands, ExitStatusesTellFindingsFromFailures) {
       ASSERT_EQ(store.InsertSQL(t, std::vector<uint8_t>(840, 1)), 0);
     }
   }
-  const QStringList onlySources = {"check", "--no-duplicates", "--no-empty", "--no-values", "--no-sizes", "--sources"};
+  const QStringList onlySources = {"check",    "--no-duplicates", "--no-empty", "--no-values",
+                                   "--no-sizes", "--no-landmarks",  "--sources"};
   const CliRun clean = Cli(onlySources + QStringList{db});
   EXPECT_EQ(clean.exitCode, 0);
   EXPECT_EQ(clean.lines, QStringList({"Количество сообщений: 0"}));
@@ -229,8 +230,10 @@ TEST(CheckAndImportCommands, ExitStatusesTellFindingsFromFailures) {
   const CliRun import = Cli({"import", db, source});
   EXPECT_EQ(import.exitCode, 0) << import.errors.toStdString();
   EXPECT_TRUE(import.lines.first().startsWith("Дубликат: MD5-хэш = shared"));
-  EXPECT_EQ(import.lines.mid(1), QStringList({"Обработано записей: 2 из 2", "Проигнорировано дубликатов: 1",
-                                              "Удалено записей: 0", "Добавлено новых записей: 1"}));
+  EXPECT_EQ(import.lines.mid(1),
+            QStringList({"Обработано записей: 2 из 2", "Проигнорировано дубликатов: 1", "Удалено записей: 0",
+                         "Добавлено новых записей: 1",
+                         "Добавлено записей без ориентиров: 1 (добавьте их командой «Добавить ориентиры в базу данных»)"}));
   EXPECT_TRUE(import.errors.contains("Задание выполнено!"));
   EXPECT_EQ(Cli({"import", db, dir.Write("junk.db", QByteArray(3000, 'j'))}).exitCode, 2);
 

@@ -12,6 +12,7 @@
 #include "tests/support/track_rows.h"
 
 #include <QChartView>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,6 +97,7 @@ TEST_F(DatabaseWindowsTest, CheckStartedTwiceRunsOnceAndCannotBeClosedWhileRunni
   TForm7 form(store, dialogs);
   form.Run().SetFinishPause(0);
   form.show();
+  form.LandmarksOption()->setChecked(false);
   EXPECT_TRUE(form.StopButton()->isHidden());
   EXPECT_TRUE(form.Progress()->isHidden());
 
