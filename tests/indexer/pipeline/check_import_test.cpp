@@ -258,5 +258,56 @@ TEST_F(CheckImportTest, StoppingEmptyAndBrokenSources) {
   EXPECT_FALSE(foreign.OpenDatabase(dir.Write("text.db", QByteArray(3000, 't'))));
 }
 
+TEST_F(CheckImportTest, CheckFindsRowsWithoutUsableLandmarksAndLandmarksWithoutARow) {
+  for (int i = 1; i <= 5; ++i) {
+    const LandmarkRecord landmarks = SomeLandmarks(i);
+    ASSERT_EQ(store.InsertSQL(AudioRow(QString::number(i), 70), PositiveRecords(70), i == 2 ? nullptr : &landmarks), 0);
+  }
+  Sqlite3(dir.Path("main.db"), "UPDATE Landmarks SET version = 0 WHERE id = 3;"
+                               "UPDATE Landmarks SET data = substr(data, 5) WHERE id = 4;"
+                               "DELETE FROM Data WHERE id = 5;");
+  const CheckDatabase::Options onlyLandmarks{false, false, false, false, false, true};
+  EXPECT_EQ(Check(onlyLandmarks),
+            QStringList({"Id=2\tОриентиры отсутствуют!", "Id=3\tОриентиры другой версии (0 вместо 1)!",
+                         "Id=4\tРазмер данных ориентиров (76) не соответствует полям count (20) и frames (2000)!",
+                         "Id=5\tОриентиры без записи в таблице Data!"}));
+  // A database from before the landmarks: every row lacks them, and that is all.
+  Sqlite3(dir.Path("main.db"), "DROP TABLE Landmarks");
+  EXPECT_EQ(Check(onlyLandmarks), QStringList({"Id=1\tОриентиры отсутствуют!", "Id=2\tОриентиры отсутствуют!",
+                                               "Id=3\tОриентиры отсутствуют!", "Id=4\tОриентиры отсутствуют!"}));
+}
+
+// Landmarks travel with their rows under the rows' new ids; rows that come without
+// usable ones are counted and the summary says how to add them.
+TEST_F(CheckImportTest, ImportedRowsTakeTheirLandmarksAlongAndRowsWithoutAreCounted) {
+  ASSERT_EQ(store.InsertSQL(AudioRow("here", 60), PositiveRecords(60)), 0);  // the new rows' ids start at 2
+  const QString sourcePath = dir.Path("source.db");
+  {
+    TDataModule1 source(dialogs);
+    ASSERT_TRUE(source.OpenDatabase(sourcePath));
+    ASSERT_TRUE(source.CreateTable());
+    for (int i = 0; i < 4; ++i) {
+      const LandmarkRecord landmarks = SomeLandmarks(10 + i);
+      ASSERT_EQ(source.InsertSQL(AudioRow("new" + QString::number(i), 60), PositiveRecords(60),
+                                 i == 1 ? nullptr : &landmarks),
+                0);
+    }
+  }
+  // Source rows: 1 and 3 with landmarks, 2 without, 3's damaged, 4's of another version.
+  Sqlite3(sourcePath, "UPDATE Landmarks SET count = 21 WHERE id = 3; UPDATE Landmarks SET version = 0 WHERE id = 4");
+  const Imported imported = Import(sourcePath, ImportDatabase::Policy::KeepOld);
+  EXPECT_EQ(imported.counts.added, 4);
+  EXPECT_EQ(imported.counts.withoutLandmarks, 3);
+  EXPECT_TRUE(imported.lines.contains(
+      "Добавлено записей без ориентиров: 3 (добавьте их командой «Добавить ориентиры в базу данных»)"));
+  // Source row 1 is row 2 here, with its landmarks; nothing else has any.
+  EXPECT_EQ(Sqlite3(dir.Path("main.db"),
+                    "SELECT group_concat(Data.id || Data.md5) FROM Data JOIN Landmarks ON Landmarks.id = Data.id"),
+            "2new0");
+  RowLandmarks copied;
+  ASSERT_TRUE(ReadRowLandmarks(store.Connection()->getHandle(), 2, copied));
+  EXPECT_EQ(MakeLandmarkRecord(copied), SomeLandmarks(10));
+}
+
 }  // namespace
 }  // namespace melo
