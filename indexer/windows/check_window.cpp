@@ -1,9 +1,9 @@
 #include "indexer/windows/check_window.h"
 
 #include "gui/help_video_panel.h"
+#include "indexer/windows/run_window_layout.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -53,22 +53,7 @@ TForm7::TForm7(TDataModule1& store, Dialogs& dialogs, QWidget* parent)
   top->addLayout(options, 1);
   top->addWidget(help_, 0, Qt::AlignTop);
 
-  findings_->setUniformItemSizes(true);
-  auto* findingsGroup = new QGroupBox(QStringLiteral("Найденные ошибки"));
-  auto* findingsLayout = new QVBoxLayout(findingsGroup);
-  findingsLayout->addWidget(findings_);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(status_, 1);
-  buttons->addWidget(start_);
-  buttons->addWidget(stop_);
-  buttons->addWidget(close_);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
-  layout->addWidget(findingsGroup, 1);
-  layout->addWidget(progress_);
-  layout->addLayout(buttons);
+  LayOutRunWindow(this, top, QStringLiteral("Найденные ошибки"), Parts());
   resize(820, 560);
 
   connect(start_, &QPushButton::clicked, this, &TForm7::StartClick);
@@ -113,12 +98,12 @@ void TForm7::StopClick() {
   run_.Stop();
 }
 
+RunWindowParts TForm7::Parts() const { return {findings_, progress_, status_, start_, stop_, close_}; }
+
 // The run started or ended (its finish call, which also follows a stop).
 void TForm7::ShowState() {
   const bool running = run_.Running();
-  start_->setVisible(!running);
-  close_->setVisible(!running);
-  stop_->setVisible(running);
+  ShowRunButtons(Parts(), running);
   if (!running) {
     timer1_->stop();
     progress_->setValue(100);

@@ -14,6 +14,7 @@ class QTimer;
 namespace melo {
 
 class HelpVideoPanel;
+struct RunWindowParts;
 
 // "Поиск ошибок в базе данных": the check's options, its findings as they come,
 // its progress, and the buttons of the state it is in. It cannot be closed while
@@ -50,6 +51,7 @@ class TForm7 : public QDialog {
 
  private:
   void ShowState();
+  RunWindowParts Parts() const;
 
   DatabaseCheckRun run_;
   QCheckBox* duplicates_;

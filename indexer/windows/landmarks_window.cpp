@@ -1,7 +1,7 @@
 #include "indexer/windows/landmarks_window.h"
 
-#include <QGroupBox>
-#include <QHBoxLayout>
+#include "indexer/windows/run_window_layout.h"
+
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -25,22 +25,9 @@ AddLandmarksWindow::AddLandmarksWindow(TDataModule1& store, Dialogs& dialogs, st
       "можно продолжить позже."));
   note->setWordWrap(true);
 
-  lines_->setUniformItemSizes(true);
-  auto* linesGroup = new QGroupBox(QStringLiteral("Записи, оставшиеся без ориентиров"));
-  auto* linesLayout = new QVBoxLayout(linesGroup);
-  linesLayout->addWidget(lines_);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(status_, 1);
-  buttons->addWidget(start_);
-  buttons->addWidget(stop_);
-  buttons->addWidget(close_);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(note);
-  layout->addWidget(linesGroup, 1);
-  layout->addWidget(progress_);
-  layout->addLayout(buttons);
+  auto* top = new QVBoxLayout;
+  top->addWidget(note);
+  LayOutRunWindow(this, top, QStringLiteral("Записи, оставшиеся без ориентиров"), Parts());
   resize(820, 520);
 
   connect(start_, &QPushButton::clicked, this, &AddLandmarksWindow::StartClick);
@@ -76,11 +63,11 @@ void AddLandmarksWindow::StartClick() {
 
 void AddLandmarksWindow::StopClick() { run_.Stop(); }
 
+RunWindowParts AddLandmarksWindow::Parts() const { return {lines_, progress_, status_, start_, stop_, close_}; }
+
 void AddLandmarksWindow::ShowState() {
   const bool running = run_.Running();
-  start_->setVisible(!running);
-  close_->setVisible(!running);
-  stop_->setVisible(running);
+  ShowRunButtons(Parts(), running);
   if (!running) {
     timer_->stop();
     if (progress_->isVisible()) progress_->setValue(run_.Progress());

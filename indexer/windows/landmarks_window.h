@@ -13,6 +13,8 @@ class QTimer;
 
 namespace melo {
 
+struct RunWindowParts;
+
 // "Добавить ориентиры в базу данных": adds the landmarks that rows indexed before
 // there were any lack, from their source files, with the rows it must leave as they
 // are listed as they come, its progress and the buttons of the state it is in. It
@@ -44,6 +46,7 @@ class AddLandmarksWindow : public QDialog {
 
  private:
   void ShowState();
+  RunWindowParts Parts() const;
 
   DatabaseLandmarkRun run_;
   std::function<DecodingTools()> tools_;
