@@ -98,7 +98,8 @@ IndexingRun::StartOutcome IndexingRun::Start() {
   }
   if (!databaseLock_.Take(settings_.dbPath, DatabaseFileLock::Use::Indexing)) {
     workDirLock_.Unlock();
-    dialogs_.ShowMessage(QStringLiteral("База данных занята очисткой или импортом: ") + settings_.dbPath);
+    dialogs_.ShowMessage(QStringLiteral("База данных занята очисткой, импортом или добавлением ориентиров: ") +
+                         settings_.dbPath);
     return StartOutcome::DatabaseBusy;
   }
   workDir_ = workDir;
