@@ -5,6 +5,9 @@
 # in the same run, times the bare external decoding of the same files: exactly the
 # ffprobe/ffmpeg/sox commands the workers run, and nothing else. Prints the audio
 # hours indexed per hour and the ratio full indexing / bare decoding.
+# With BASELINE_CLI=PATH (another build's melobank-cli, say one from before the
+# landmarks) it also indexes with that program, between the other two runs, and
+# prints the ratio of this build's time to it.
 # Build first (scripts/setup).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -51,7 +54,7 @@ export BENCH_WORK=$work
 find "$folder" -type f ! -name '.*' | sort > "$work/files"
 echo "files: $(wc -l < "$work/files") in $folder"
 
-declare -A bare full
+declare -A bare full baseline
 for jobs in 1 2; do
   t0=$(now)
   tr '\n' '\0' < "$work/files" | xargs -0 -P "$jobs" -I{} bash -c 'decode_one "$1"' _ {}
@@ -62,6 +65,14 @@ for jobs in 1 2; do
   "$cli" index --db "$work/index$jobs.db" --threads "$jobs" --work-dir "$work/work$jobs" \
     "$folder" >/dev/null 2>"$work/index$jobs.err" || true
   full[$jobs]=$(elapsed "$t0" "$(now)")
+
+  if [ -n "${BASELINE_CLI:-}" ]; then
+    mkdir -p "$work/base$jobs"
+    t0=$(now)
+    "$BASELINE_CLI" index --db "$work/baseline$jobs.db" --threads "$jobs" --work-dir "$work/base$jobs" \
+      "$folder" >/dev/null 2>"$work/baseline$jobs.err" || true
+    baseline[$jobs]=$(elapsed "$t0" "$(now)")
+  fi
 done
 
 hours=$(sqlite3 "$work/index1.db" "SELECT sum(records) / 2.0 / 3600 FROM Data")
@@ -70,3 +81,9 @@ for jobs in 1 2; do
     "$jobs" "$hours" "${bare[$jobs]}" "${full[$jobs]}" \
     "$(echo "$hours * 3600 / ${full[$jobs]}" | bc -l)" "$(echo "${full[$jobs]} / ${bare[$jobs]}" | bc -l)"
 done
+if [ -n "${BASELINE_CLI:-}" ]; then
+  for jobs in 1 2; do
+    printf 'workers %d: this build %.2f s, baseline %.2f s, this/baseline %.3f\n' \
+      "$jobs" "${full[$jobs]}" "${baseline[$jobs]}" "$(echo "${full[$jobs]} / ${baseline[$jobs]}" | bc -l)"
+  done
+fi

@@ -22,13 +22,13 @@ constexpr float kQuietestLevel = 12.5f;
 void SlidingMaximum(const float* in, float* out, int32_t n, int32_t stride, int32_t r, float* forward,
                     float* backward) {
   const int32_t w = 2 * r + 1;
-  for (int32_t i = 0; i < n; ++i) {
-    const float v = in[int64_t{i} * stride];
-    forward[i] = (i % w == 0) ? v : std::max(forward[i - 1], v);
-  }
-  for (int32_t i = n - 1; i >= 0; --i) {
-    const float v = in[int64_t{i} * stride];
-    backward[i] = (i == n - 1 || (i + 1) % w == 0) ? v : std::max(backward[i + 1], v);
+  // Block by block, so that no element pays for a division to find its block.
+  for (int32_t start = 0; start < n; start += w) {
+    const int32_t end = std::min(n, start + w);
+    forward[start] = in[int64_t{start} * stride];
+    for (int32_t i = start + 1; i < end; ++i) forward[i] = std::max(forward[i - 1], in[int64_t{i} * stride]);
+    backward[end - 1] = in[int64_t{end - 1} * stride];
+    for (int32_t i = end - 2; i >= start; --i) backward[i] = std::max(backward[i + 1], in[int64_t{i} * stride]);
   }
   for (int32_t i = 0; i < n; ++i) {
     const int32_t lo = std::max(0, i - r);
@@ -59,17 +59,36 @@ void PeakPicker::CopyLevels(const float* levels, int32_t frames) {
 
 void PeakPicker::NeighbourhoodMaximum(int32_t frames) {
   maximum_.resize(level_.size());
-  const int32_t longest = std::max(frames, kPeakBins);
-  scratch_.resize(static_cast<size_t>(longest) * 2);
+  scratch_.resize(static_cast<size_t>(kPeakBins) * 2);
   float* forward = scratch_.data();
-  float* backward = scratch_.data() + longest;
+  float* backward = scratch_.data() + kPeakBins;
   for (int32_t f = 0; f < frames; ++f) {
     SlidingMaximum(level_.data() + int64_t{f} * kPeakBins, maximum_.data() + int64_t{f} * kPeakBins, kPeakBins, 1,
                    settings_.peakBins, forward, backward);
   }
-  for (int32_t i = 0; i < kPeakBins; ++i) {
-    SlidingMaximum(maximum_.data() + i, maximum_.data() + i, frames, kPeakBins, settings_.peakFrames, forward,
-                   backward);
+  // Along time a whole row at a time: the rows lie one after the other, so this
+  // runs over memory in order (and in vector registers), where walking each bin's
+  // column would miss the cache at every frame. A ring holds the rows of the
+  // window before they are overwritten. The result is SlidingMaximum's along the
+  // columns, to the bit: that includes its first frames, whose window reaches to
+  // frame 2r (its first block) rather than f + r.
+  const int32_t r = settings_.peakFrames;
+  const int32_t w = 2 * r + 1;
+  ring_.resize(static_cast<size_t>(w) * kPeakBins);
+  const auto row = [](std::vector<float>& rows, int32_t f, int32_t slots) {
+    return rows.data() + int64_t{f % slots} * kPeakBins;
+  };
+  for (int32_t f = 0; f < std::min(w, frames); ++f) std::copy_n(row(maximum_, f, frames), kPeakBins, row(ring_, f, w));
+  for (int32_t f = 0; f < frames; ++f) {
+    if (f + r < frames && f + r >= w) std::copy_n(row(maximum_, f + r, frames), kPeakBins, row(ring_, f + r, w));
+    const int32_t lo = std::max(0, f - r);
+    const int32_t hi = std::min(frames - 1, f < r ? 2 * r : f + r);
+    float* out = row(maximum_, f, frames);
+    std::copy_n(row(ring_, lo, w), kPeakBins, out);
+    for (int32_t k = lo + 1; k <= hi; ++k) {
+      const float* in = row(ring_, k, w);
+      for (int32_t i = 0; i < kPeakBins; ++i) out[i] = std::max(out[i], in[i]);
+    }
   }
 }
 

@@ -51,6 +51,7 @@ class PeakPicker {
   std::vector<float> level_;      // frames x kPeakBins, -infinity where a bin is too quiet
   std::vector<float> maximum_;    // frames x kPeakBins: the neighbourhood's loudest level
   std::vector<float> scratch_;
+  std::vector<float> ring_;       // the rows of a window along time, 2 peakFrames + 1 of them
   std::vector<SpectralPeak> candidates_;
 };
 

@@ -1,6 +1,7 @@
 // melobank-database-tour DIR: makes the demo library, indexes it into a real
 // database with melobank-cli, gives the check something to find, and saves a
-// picture of each database window (every chart page of the statistics) into DIR.
+// picture of each database window (every chart page of the statistics, the adding of
+// landmarks) into DIR.
 // melobank-database-tour --scene N GOFILE: acts the task of help video N (7-9) on
 // the same database, paced for the recorder (see tours/recorded_scene.h).
 #include "base/dialogs.h"
@@ -12,6 +13,7 @@
 #include "indexer/windows/check_window.h"
 #include "indexer/windows/database_windows.h"
 #include "indexer/windows/import_window.h"
+#include "indexer/windows/landmarks_window.h"
 #include "indexer/windows/record_browser_window.h"
 #include "indexer/windows/statistics_window.h"
 #include "indexer/database/record_store.h"
@@ -111,15 +113,20 @@ int main(int argc, char* argv[]) {
   PrintingDialogs dialogs;
   TDataModule1 store(dialogs);
   if (!store.OpenDatabase(database)) return 1;
-  // Something for the check to find: a source file gone and a track stored twice.
+  // Something for the check to find: a source file gone, a track stored twice (the
+  // copy without landmarks) and a row whose landmarks were lost.
   QFile::remove(library + QStringLiteral("/saw.wav"));
+  store.Connection()->exec("DELETE FROM Landmarks WHERE id IN (SELECT id FROM Data WHERE source_file_name = 'saw')");
   store.Connection()->exec(
       "INSERT INTO Data (source_size, sha2, md5, duration, source_path, source_file_name, extension, type, "
       "audio_track, all_tracks, created, info, records, index_data) SELECT source_size, sha2, md5, duration, "
       "source_path, source_file_name, extension, type, audio_track, all_tracks, created, info, records, index_data "
       "FROM Data WHERE extension = 'mp3'");
 
-  DatabaseWindows windows(store, dialogs, [&] { return database; });
+  const QTemporaryDir tourWork;
+  DatabaseWindows windows(store, dialogs, [&] { return database; }, nullptr, [&] {
+    return DecodingTools{QStringLiteral("/usr/bin/ffmpeg"), QStringLiteral("/usr/bin/sox"), tourWork.path()};
+  });
   if (sceneMode) {
     RecordedScene scene(QString::fromLocal8Bit(argv[3]));
     return PlayDatabaseScene(QByteArray(argv[2]).toInt(), windows, other, scene);
@@ -129,7 +136,8 @@ int main(int argc, char* argv[]) {
   windows.ShowStatistics();
   TForm10* statistics = windows.Statistics();
   const QStringList pageNames = {QStringLiteral("files-by-type"), QStringLiteral("files-by-extension"),
-                                 QStringLiteral("hours-by-type"), QStringLiteral("hours-by-extension"),
+                                 QStringLiteral("files-by-landmarks"), QStringLiteral("hours-by-type"),
+                                 QStringLiteral("hours-by-extension"),
                                  QStringLiteral("tags"), QStringLiteral("tracks-per-file"),
                                  QStringLiteral("durations")};
   int shot = 0;
@@ -162,6 +170,14 @@ int main(int argc, char* argv[]) {
   Wait([&] { return !check->Run().Running(); });
   saved &= Save(check, out, QStringLiteral("melobank-check.png"));
   check->close();
+
+  // The copy gets the landmarks of its source; the row whose source is gone is listed.
+  windows.ShowLandmarks();
+  AddLandmarksWindow* landmarks = windows.Landmarks();
+  landmarks->StartClick();
+  Wait([&] { return !landmarks->Run().Running(); });
+  saved &= Save(landmarks, out, QStringLiteral("melobank-landmarks.png"));
+  landmarks->close();
 
   windows.ShowImport();
   TForm8* import = windows.Import();

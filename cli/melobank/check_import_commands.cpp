@@ -44,7 +44,12 @@ int RunCheckCommand(const QStringList& arguments) {
   const Switch sources(QStringLiteral("sources"), QStringLiteral("Look for missing source files"), defaults.sourceFiles);
   const Switch values(QStringLiteral("values"), QStringLiteral("Check fingerprint values"), defaults.indexValues);
   const Switch sizes(QStringLiteral("sizes"), QStringLiteral("Check fingerprint sizes"), defaults.indexSizes);
-  for (const Switch* s : {&duplicates, &empty, &sources, &values, &sizes}) parser.addOptions({s->on, s->off});
+  const Switch landmarks(QStringLiteral("landmarks"),
+                         QStringLiteral("Check the landmarks: missing, of another version, damaged, without a row"),
+                         defaults.landmarks);
+  for (const Switch* s : {&duplicates, &empty, &sources, &values, &sizes, &landmarks}) {
+    parser.addOptions({s->on, s->off});
+  }
   parser.addPositionalArgument(QStringLiteral("DB"), QStringLiteral("The database."));
   int exitCode = kExitOk;
   if (!ParseCommandLine(parser, arguments, &exitCode)) return exitCode;
@@ -54,7 +59,7 @@ int RunCheckCommand(const QStringList& arguments) {
   TDataModule1 store(dialogs);
   if (!OpenExistingDatabase(store, parser.positionalArguments().first())) return kExitFailure;
   CheckDatabase check(store, {duplicates.Value(parser), empty.Value(parser), sources.Value(parser),
-                              values.Value(parser), sizes.Value(parser)});
+                              values.Value(parser), sizes.Value(parser), landmarks.Value(parser)});
   check.SetFinishPause(0);
   int findings = 0;
   bool failed = false;

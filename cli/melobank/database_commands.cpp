@@ -6,7 +6,10 @@
 #include "indexer/app/record_fields.h"
 #include "indexer/database/database_file_lock.h"
 #include "indexer/database/record_store.h"
+#include "trackdb/landmark_row.h"
 #include "trackdb/schema.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -109,8 +112,12 @@ int RunShowCommand(const QStringList& arguments) {
         std::vector<uint8_t> records;
         if (!store.GetRecord(id, info, records)) return Fail(QStringLiteral("%1: cannot read row %2").arg(path, QString::number(id)));
         if (info.id == -1) return Fail(QStringLiteral("%1: no row with id %2").arg(path, QString::number(id)));
+        RowLandmarks landmarks;
+        if (!ReadRowLandmarks(store.Connection()->getHandle(), id, landmarks)) {
+          return Fail(QStringLiteral("%1: cannot read the landmarks of row %2").arg(path, QString::number(id)));
+        }
         QString out;
-        for (const auto& [name, value] : RecordFieldRows(info)) out += name + EscapeControls(value) + '\n';
+        for (const auto& [name, value] : RecordFieldRows(info, &landmarks)) out += name + EscapeControls(value) + '\n';
         // The tag text is one "Name: value" line each, CR LF ended.
         QStringList tags = info.info.split(QStringLiteral("\r\n"));
         if (tags.size() > 1 && tags.last().isEmpty()) tags.removeLast();

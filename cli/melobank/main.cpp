@@ -3,6 +3,7 @@
 #include "cli/melobank/database_commands.h"
 #include "cli/melobank/fingerprint_command.h"
 #include "cli/melobank/index_command.h"
+#include "cli/melobank/landmarks_command.h"
 #include "base/log_writer.h"
 #include "base/path_utils.h"
 #include "base/program_paths.h"
@@ -28,6 +29,8 @@ int main(int argc, char* argv[]) {
       Subcommand{"show", "Show the fields of one row.", &melo::cli::RunShowCommand},
       Subcommand{"check", "Check a database for rows that would mislead the searcher.", &melo::cli::RunCheckCommand},
       Subcommand{"import", "Merge the rows of another database into a database.", &melo::cli::RunImportCommand},
+      Subcommand{"landmarks", "Add the missing landmarks to the rows of a database from their source files.",
+                 &melo::cli::RunLandmarksCommand},
       Subcommand{"vacuum", "Compact a database file.", &melo::cli::RunVacuumCommand},
       Subcommand{"clear", "Delete every row of a database.", &melo::cli::RunClearCommand},
   };

@@ -41,11 +41,13 @@ struct StatisticsTotal {
   QString Line() const { return name + QString::number(value); }
 };
 
-// What the statistics window shows of the current database: twelve totals and the
-// data of its seven charts. Everything is read anew by Read(); nothing is cached.
+// What the statistics window shows of the current database: fourteen totals (the
+// tracks and hours with landmarks beside all of them) and the data of its eight
+// charts. Everything is read anew by Read(); nothing is cached.
 struct DatabaseStatistics {
   QList<StatisticsTotal> totals;
   StatisticsChart filesByType, filesByExtension;
+  StatisticsChart filesByLandmarks;  // tracks with landmarks and without
   StatisticsChart hoursByType, hoursByExtension;
   StatisticsChart tags;
   StatisticsChart tracksPerFile;

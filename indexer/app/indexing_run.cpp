@@ -4,6 +4,7 @@
 #include "base/file_utils.h"
 #include "base/log_writer.h"
 #include "base/text_format.h"
+#include "indexer/app/database_write_access.h"
 #include "indexer/app/file_queue.h"
 #include "indexer/app/indexing_messages.h"
 #include "indexer/app/work_directory.h"
@@ -97,7 +98,8 @@ IndexingRun::StartOutcome IndexingRun::Start() {
   }
   if (!databaseLock_.Take(settings_.dbPath, DatabaseFileLock::Use::Indexing)) {
     workDirLock_.Unlock();
-    dialogs_.ShowMessage(QStringLiteral("База данных занята очисткой или импортом: ") + settings_.dbPath);
+    dialogs_.ShowMessage(QStringLiteral("База данных занята очисткой, импортом или добавлением ориентиров: ") +
+                         settings_.dbPath);
     return StartOutcome::DatabaseBusy;
   }
   workDir_ = workDir;
@@ -118,17 +120,7 @@ bool IndexingRun::DatabaseWritable() {
   const TDataModule1::WriteAccess access = store_.ProbeWrite();
   if (access == TDataModule1::WriteAccess::Writable) return true;
   WriteLogLine(paths_.programLog, QStringLiteral("The database cannot be written: ") + store_.LastError(), true);
-  switch (access) {
-    case TDataModule1::WriteAccess::ReadOnlyFile:
-      dialogs_.ShowMessage(QStringLiteral("База данных доступна только для чтения: ") + settings_.dbPath);
-      break;
-    case TDataModule1::WriteAccess::ReadOnlyFolder:
-      dialogs_.ShowMessage(QStringLiteral("Нет права на запись в каталог базы данных: ") +
-                           QFileInfo(settings_.dbPath).absolutePath());
-      break;
-    default:
-      dialogs_.ShowMessage(QStringLiteral("Запись в базу данных невозможна: ") + settings_.dbPath);
-  }
+  dialogs_.ShowMessage(WriteRefusal(access, settings_.dbPath));
   return false;
 }
 

@@ -41,7 +41,7 @@ class IndexingRun {
     EmptyQueue,
     DatabaseNotWritable,  // read-only file or folder: the window opens "База данных и рабочий каталог"
     WorkDirectoryBusy,  // another run holds the work directory; the window may offer the settings page
-    DatabaseBusy,       // another program clears the database or imports into it
+    DatabaseBusy,       // another program clears the database, imports into it or adds landmarks
   };
 
   IndexingRun(FileQueue& queue, const IndexerSettings& settings, const ProgramPaths& paths,

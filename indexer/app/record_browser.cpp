@@ -1,7 +1,12 @@
 #include "indexer/app/record_browser.h"
 
 #include "fingerprint/index_record.h"
+#include "fingerprint/sample_buffer.h"
 #include "indexer/database/database_lock.h"
+#include "indexer/database/record_store.h"
+#include "landmarks/landmark_settings.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -34,9 +39,41 @@ QString RecordBrowser::ListCaption() const {
 void RecordBrowser::Load(qsizetype index) {
   info_ = TrackInfo{};
   records_.clear();
+  landmarks_ = RowLandmarks{};
   if (names_.isEmpty()) return;
   DatabaseLock lock(store_, TDataModule1::kSharedOwner);
   store_.GetRecord(RowId(index), info_, records_);
+  // Only a row that is there has landmarks to show.
+  if (info_.id == RowId(index) && store_.Connection()) {
+    ReadRowLandmarks(store_.Connection()->getHandle(), info_.id, landmarks_);
+  }
+}
+
+QPointF RecordBrowser::ShownSeconds(int32_t position, int width) {
+  constexpr double kRecordSeconds = static_cast<double>(IndexRecord::kSamples) / kSampleRate;
+  return {position * kRecordSeconds, (position + std::max(1, ShownRecords(width))) * kRecordSeconds};
+}
+
+RecordBrowser::Peaks RecordBrowser::LandmarkPeaks(int32_t position, int width) const {
+  using namespace landmarks;
+  constexpr double kFrameSeconds = static_cast<double>(kInputSamplesPerHop) / kInputRate;
+  constexpr double kBinHz = static_cast<double>(kAnalysisRate) / kFrameSize;
+  Peaks peaks;
+  if (ShownRecords(width) == 0 || position < 0) return peaks;
+  const QPointF shown = ShownSeconds(position, width);
+  for (const Landmark& l : landmarks_.landmarks) {
+    const double seconds = l.frame * kFrameSeconds;
+    if (seconds < shown.x()) continue;
+    if (seconds >= shown.y()) break;  // in order of anchor frame
+    // The hash keeps the pair's shape (see peak_pairs.h): anchor bin in steps of
+    // two, the partner's bin and frame relative to it.
+    const int32_t anchorBin = kLowestBin + 2 * static_cast<int32_t>(l.hash >> 13);
+    const int32_t partnerBin = anchorBin + static_cast<int32_t>((l.hash >> 5) & 255) - 128;
+    const int32_t partnerFrame = l.frame + static_cast<int32_t>(l.hash & kFrameDeltaMask) + 1;
+    peaks.anchors.append(QPointF(seconds, anchorBin * kBinHz));
+    peaks.partners.append(QPointF(partnerFrame * kFrameSeconds, partnerBin * kBinHz));
+  }
+  return peaks;
 }
 
 int32_t RecordBrowser::ShownRecords(int width) {

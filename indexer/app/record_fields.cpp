@@ -2,11 +2,26 @@
 
 #include "base/text_format.h"
 #include "fingerprint/index_record.h"
+#include "indexer/pipeline/add_landmarks.h"
 
 namespace melo {
 
-QList<QPair<QString, QString>> RecordFieldRows(const TrackInfo& info) {
-  return {
+QString LandmarkFieldText(const RowLandmarks& landmarks) {
+  switch (landmarks.state) {
+    case StoredLandmarks::Read: return FormatThousands(static_cast<int64_t>(landmarks.landmarks.size()));
+    case StoredLandmarks::Missing: return QStringLiteral("нет (добавьте их командой «%1»)").arg(kAddLandmarksCommand);
+    case StoredLandmarks::OtherVersion:
+      return QStringLiteral("другой версии (%1): добавьте их заново командой «%2»")
+          .arg(landmarks.version)
+          .arg(kAddLandmarksCommand);
+    case StoredLandmarks::Damaged:
+      return QStringLiteral("повреждены: добавьте их заново командой «%1»").arg(kAddLandmarksCommand);
+  }
+  return {};
+}
+
+QList<QPair<QString, QString>> RecordFieldRows(const TrackInfo& info, const RowLandmarks* landmarks) {
+  QList<QPair<QString, QString>> rows = {
       {QStringLiteral("Имя исходника="), info.source_file_name},
       {QStringLiteral("Исходный файл="), info.source_path},
       {QStringLiteral("Размер исходника="), FormatThousands(info.source_size)},
@@ -21,6 +36,8 @@ QList<QPair<QString, QString>> RecordFieldRows(const TrackInfo& info) {
       {QStringLiteral("Размер индексного файла="),
        FormatThousands(int64_t{info.records} * int64_t{IndexRecord::kSize})},
   };
+  if (landmarks) rows.append({QStringLiteral("Ориентиров="), LandmarkFieldText(*landmarks)});
+  return rows;
 }
 
 }  // namespace melo

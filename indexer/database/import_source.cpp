@@ -82,4 +82,11 @@ bool TDataModule2::GetRecord2(int32_t id, TrackInfo& info, std::vector<uint8_t>&
   return ReadTrackRow(db_->getHandle(), id, info, buffer);
 }
 
+bool TDataModule2::GetLandmarks2(int32_t id, RowLandmarks& landmarks) {
+  if (!Acquire()) return false;
+  BusyGuard guard(busy_);
+  if (!db_) return false;
+  return ReadRowLandmarks(db_->getHandle(), id, landmarks);
+}
+
 }  // namespace melo

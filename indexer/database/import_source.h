@@ -1,5 +1,6 @@
 #pragma once
 
+#include "trackdb/landmark_row.h"
 #include "trackdb/track_info.h"
 
 #include <QString>
@@ -39,6 +40,9 @@ class TDataModule2 {
   bool GetRecordList2(std::vector<SourceTrack>& rows);
   // As TDataModule1::GetRecord, on the imported database.
   bool GetRecord2(int32_t id, TrackInfo& info, std::vector<uint8_t>& buffer);
+  // The landmarks of row `id` (Missing also when the file has none at all); false
+  // on an SQLite error.
+  bool GetLandmarks2(int32_t id, RowLandmarks& landmarks);
 
   bool Busy() const noexcept { return busy_.load(); }
 

@@ -3,7 +3,9 @@
 #include "base/dialogs.h"
 #include "base/log_writer.h"
 #include "fingerprint/index_record.h"
+#include "landmarks/landmark_blob.h"
 #include "indexer/database/sqlite_connection.h"
+#include "trackdb/landmark_row.h"
 #include "trackdb/schema.h"
 #include "trackdb/track_row.h"
 
@@ -25,6 +27,27 @@ void BindTrackIdentity(SQLite::Statement& statement, const TrackIdentity& track)
   BindText(statement, ":MD5", track.md5);
   statement.bind(":SOURCESIZE", static_cast<int64_t>(track.source_size));
   statement.bind(":AUDIOTRACK", track.audio_track);
+}
+
+// Runs `change` (statements that throw on failure) so that it happens wholly or not
+// at all: a savepoint, which is a transaction of its own outside the caller's and a
+// part of the caller's inside one. Throws what `change` threw, after the rollback.
+template <typename Change>
+void Atomically(SQLite::Database& db, const char* name, Change change) {
+  const std::string savepoint = name;
+  db.exec("SAVEPOINT " + savepoint);
+  try {
+    change();
+  } catch (...) {
+    try {
+      db.exec("ROLLBACK TO " + savepoint);
+      db.exec("RELEASE " + savepoint);
+    } catch (const std::exception&) {
+      // A rollback that fails leaves SQLite's own automatic rollback, if any.
+    }
+    throw;
+  }
+  db.exec("RELEASE " + savepoint);
 }
 
 }  // namespace
@@ -59,7 +82,7 @@ QString TDataModule1::FilePath() const {
 }
 
 bool TDataModule1::CreateTable() {
-  if (RunStatement(db_.get(), sql::kCreateTable)) {
+  if (RunStatement(db_.get(), sql::kCreateTable) && RunStatement(db_.get(), sql::kCreateLandmarksTable)) {
     EnsureLookupIndexes();
     return true;
   }
@@ -68,7 +91,17 @@ bool TDataModule1::CreateTable() {
 }
 
 bool TDataModule1::ClearTable() {
-  if (RunStatement(db_.get(), sql::kClearTable)) return true;
+  try {
+    SQLite::Database& db = Open();
+    const bool withLandmarks = HasLandmarkTable(db.getHandle());
+    Atomically(db, "clear_tables", [&] {
+      db.exec(sql::kClearTable);
+      if (withLandmarks) db.exec(sql::kClearLandmarks);
+    });
+    return true;
+  } catch (const std::exception& e) {
+    lastError_ = QString::fromUtf8(e.what());
+  }
   dialogs_.ShowMessage(QStringLiteral("Ошибка очистки таблицы!"));
   return false;
 }
@@ -90,7 +123,8 @@ void TDataModule1::EnsureLookupIndexes() {
   lookupIndexesEnsured_ = RunStatement(db_.get(), sql::kCreateLookupIndexes);
 }
 
-int32_t TDataModule1::InsertSQL(const TrackInfo& info, std::span<const uint8_t> records) {
+int32_t TDataModule1::InsertSQL(const TrackInfo& info, std::span<const uint8_t> records,
+                                const LandmarkRecord* landmarks) {
   EnsureLookupIndexes();
   const int64_t found = FindRecord(info.Identity());
   if (found == kError) return kError;
@@ -119,13 +153,54 @@ int32_t TDataModule1::InsertSQL(const TrackInfo& info, std::span<const uint8_t> 
     // SQLite takes a null pointer for NULL; an empty fingerprint is an empty blob.
     static const uint8_t kNothing = 0;
     insert.bind(":INDEXDATA", bytes > 0 ? records.data() : &kNothing, static_cast<int>(bytes));
-    insert.exec();
+    if (!landmarks) {
+      insert.exec();
+      return 0;
+    }
+    EnsureLandmarkTable();
+    Atomically(*db_, "insert_row", [&] {
+      insert.exec();
+      InsertLandmarks(db_->getLastInsertRowid(), *landmarks);
+    });
     return 0;
   } catch (const std::exception& e) {
     lastError_ = QString::fromUtf8(e.what());
     WriteMyLog(QStringLiteral("Query insert error! ") + lastError_);
     return kError;
   }
+}
+
+bool TDataModule1::StoreLandmarks(int32_t id, const LandmarkRecord& landmarks) {
+  try {
+    Open();
+    EnsureLandmarkTable();
+    InsertLandmarks(id, landmarks);
+    return true;
+  } catch (const std::exception& e) {
+    lastError_ = QString::fromUtf8(e.what());
+    WriteMyLog(QStringLiteral("Landmarks insert error! ") + lastError_);
+    return false;
+  }
+}
+
+void TDataModule1::EnsureLandmarkTable() {
+  // Looked up each time rather than remembered: a transaction of the import's that
+  // made the table may have been rolled back since.
+  SQLite::Database& db = Open();
+  if (!HasLandmarkTable(db.getHandle())) db.exec(sql::kCreateLandmarksTable);
+}
+
+void TDataModule1::InsertLandmarks(int64_t id, const LandmarkRecord& landmarks) {
+  SQLite::Statement insert(Open(), sql::kInsertLandmarks);
+  insert.bind(":ID", static_cast<int64_t>(id));
+  insert.bind(":VERSION", landmarks::kLandmarkVersion);
+  insert.bind(":FRAMES", landmarks.frames);
+  insert.bind(":COUNT", landmarks.count);
+  // A track without a landmark is an empty blob, not NULL (the column is NOT NULL).
+  static const uint8_t kNothing = 0;
+  insert.bind(":DATA", landmarks.data.empty() ? &kNothing : landmarks.data.data(),
+              static_cast<int>(landmarks.data.size()));
+  insert.exec();
 }
 
 int32_t TDataModule1::CheckSourcePath(const TrackInfo& info) {
@@ -218,9 +293,18 @@ bool TDataModule1::GetRecord(int32_t id, TrackInfo& info, std::vector<uint8_t>& 
 
 int32_t TDataModule1::DeleteRecord(const TrackIdentity& track) {
   try {
-    SQLite::Statement del(Open(), sql::kDeleteTrack);
-    BindTrackIdentity(del, track);
-    del.exec();
+    SQLite::Database& db = Open();
+    const bool withLandmarks = HasLandmarkTable(db.getHandle());
+    Atomically(db, "delete_track", [&] {
+      if (withLandmarks) {
+        SQLite::Statement landmarks(db, sql::kDeleteLandmarksOfTrack);
+        BindTrackIdentity(landmarks, track);
+        landmarks.exec();
+      }
+      SQLite::Statement del(db, sql::kDeleteTrack);
+      BindTrackIdentity(del, track);
+      del.exec();
+    });
     return 0;
   } catch (const std::exception& e) {
     lastError_ = QString::fromUtf8(e.what());

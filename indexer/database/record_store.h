@@ -1,5 +1,6 @@
 #pragma once
 
+#include "indexer/database/landmark_record.h"
 #include "trackdb/track_info.h"
 
 #include <QString>
@@ -46,17 +47,26 @@ class TDataModule1 {
   // not connected.
   QString FilePath() const;
 
-  bool CreateTable();  // "Ошибка создания таблицы!" on failure
+  // Table Data and the landmark table beside it. "Ошибка создания таблицы!" on failure.
+  bool CreateTable();
   // Indexes the track identity and the source path, so that the lookups of
   // indexing and import do not scan the table; done once per connection, by the
   // operations that write (a check or a browse leaves the file as it is).
   void EnsureLookupIndexes();
-  bool ClearTable();   // "Ошибка очистки таблицы!" on failure
+  // Deletes every row and every row's landmarks, both or neither. "Ошибка очистки
+  // таблицы!" on failure.
+  bool ClearTable();
 
   // The id of the first row of this track; kNotFound; kError.
   int64_t FindRecord(const TrackIdentity& track);
-  // 0 inserted; kAlreadyStored when a row of the same track exists; kError.
-  int32_t InsertSQL(const TrackInfo& info, std::span<const uint8_t> records);
+  // 0 inserted; kAlreadyStored when a row of the same track exists; kError. With
+  // `landmarks`, the row and its landmarks (under the new row's id) go in as one
+  // transaction: when either insert fails, neither is stored. Inside a transaction
+  // of the caller's (the import's) the pair is a savepoint of it.
+  int32_t InsertSQL(const TrackInfo& info, std::span<const uint8_t> records, const LandmarkRecord* landmarks = nullptr);
+  // Stores (or replaces) the landmarks of row `id`, making the landmark table when
+  // the file has none yet; false on an SQLite error (LastError says which).
+  bool StoreLandmarks(int32_t id, const LandmarkRecord& landmarks);
   // 1 when a row has info.source_path, 0 when none, kError.
   int32_t CheckSourcePath(const TrackInfo& info);
   bool Vacuum();
@@ -83,10 +93,11 @@ class TDataModule1 {
   // Row `id` into info and buffer; true also when there is no such row (nothing
   // is changed then).
   bool GetRecord(int32_t id, TrackInfo& info, std::vector<uint8_t>& buffer);
-  int32_t DeleteRecord(const TrackIdentity& track);  // 0 or kError
+  // Deletes the rows of this track with their landmarks, both or neither: 0 or kError.
+  int32_t DeleteRecord(const TrackIdentity& track);
 
   // SQLite's own words (English) for the last failure of FindRecord, InsertSQL,
-  // CheckSourcePath, DeleteRecord or ProbeWrite, for logs and terminals ("database is locked",
+  // StoreLandmarks, CheckSourcePath, DeleteRecord or ProbeWrite, for logs and terminals ("database is locked",
   // "attempt to write a readonly database"); read it right after the failure,
   // while still holding the lock.
   const QString& LastError() const { return lastError_; }
@@ -104,6 +115,10 @@ class TDataModule1 {
  private:
   // The connection, or an exception when there is none.
   SQLite::Database& Open();
+  // Makes the landmark table when the file has none; throws on failure.
+  void EnsureLandmarkTable();
+  // Inserts the landmarks of row `id`; throws on failure.
+  void InsertLandmarks(int64_t id, const LandmarkRecord& landmarks);
 
   Dialogs& dialogs_;
   std::unique_ptr<SQLite::Database> db_;

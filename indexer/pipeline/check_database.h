@@ -11,8 +11,8 @@ namespace melo {
 class TDataModule1;
 
 // The database check: lists rows that would mislead the searcher (repeated tracks,
-// empty columns, short or inconsistent fingerprints, missing source files) without
-// changing anything. Runs in its own thread on the main connection, holding the
+// empty columns, short or inconsistent fingerprints, missing source files, rows
+// without usable landmarks and landmarks without a row) without changing anything. Runs in its own thread on the main connection, holding the
 // database lock (owner 1000) from start to end; a failing statement ends only its
 // own step.
 class CheckDatabase : public Thread {
@@ -23,12 +23,13 @@ class CheckDatabase : public Thread {
     bool sourceFiles = false; // "Проверять наличие исходных файлов (если индексация производилась локально)"
     bool indexValues = true;  // "Проверять значения индексов"
     bool indexSizes = true;   // "Проверять размеры индексов"
+    bool landmarks = true;    // "Проверять ориентиры (наличие, версию и размер)"
   };
 
   CheckDatabase(TDataModule1& store, Options options);
   ~CheckDatabase() override;
 
-  int32_t Progress() const { return progress_.load(); }  // 0, 20, 40, 60, 80, 100
+  int32_t Progress() const { return progress_.load(); }  // 0 to 100, a sixth for each step
   // Pause between the last step and the finish call, so a progress bar shows 100 %.
   void SetFinishPause(int milliseconds) { finishPauseMs_ = milliseconds; }
 
@@ -48,6 +49,9 @@ class CheckDatabase : public Thread {
   void FindEmptyFields();
   void FindMissingSources();
   void CheckFingerprints();
+  // False when their statement failed.
+  bool CheckLandmarks();
+  bool FindOrphanLandmarks();
 
   TDataModule1& store_;
   const Options options_;

@@ -4,8 +4,10 @@
 #include "base/text_format.h"
 #include "indexer/database/database_lock.h"
 #include "indexer/database/import_source.h"
+#include "indexer/database/landmark_record.h"
 #include "indexer/database/record_store.h"
 #include "indexer/database/sqlite_connection.h"
+#include "indexer/pipeline/add_landmarks.h"
 
 #include <QElapsedTimer>
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -115,7 +117,27 @@ void ImportDatabase::Summary() {
       QStringLiteral("Добавлено новых записей: %1").arg(counts_.added),
   };
   if (counts_.failed > 0) lines << QStringLiteral("Записей с ошибками: %1").arg(counts_.failed);
+  if (counts_.withoutLandmarks > 0) {
+    lines << QStringLiteral("Добавлено записей без ориентиров: %1 (добавьте их командой «%2»)")
+                 .arg(counts_.withoutLandmarks)
+                 .arg(kAddLandmarksCommand);
+  }
   if (onSummary) Synchronize([&] { onSummary(lines); });
+}
+
+bool ImportDatabase::ReadLandmarks(int32_t sourceId, LandmarkRecord& landmarks) {
+  RowLandmarks row;
+  if (!source_.GetLandmarks2(sourceId, row) || row.state != StoredLandmarks::Read) return false;
+  landmarks = MakeLandmarkRecord(row);
+  return true;
+}
+
+int32_t ImportDatabase::Insert(const TrackInfo& info, const std::vector<uint8_t>& records, int32_t sourceId) {
+  LandmarkRecord landmarks;
+  const bool withLandmarks = ReadLandmarks(sourceId, landmarks);
+  const int32_t result = store_.InsertSQL(info, records, withLandmarks ? &landmarks : nullptr);
+  if (result == 0 && !withLandmarks) ++counts_.withoutLandmarks;
+  return result;
 }
 
 void ImportDatabase::CopyNew(int32_t sourceId) {
@@ -124,7 +146,7 @@ void ImportDatabase::CopyNew(int32_t sourceId) {
   if (!source_.GetRecord2(sourceId, info, records)) {
     RowFailed(QStringLiteral("Ошибка DataModule2->GetRecord2"), QStringLiteral("row %1 cannot be read").arg(sourceId),
               false);
-  } else if (store_.InsertSQL(info, records) != 0) {
+  } else if (Insert(info, records, sourceId) != 0) {
     RowFailed(QStringLiteral("Ошибка DataModule1->InsertSQL"), store_.LastError(), false);
   } else {
     ++counts_.added;
@@ -140,7 +162,7 @@ void ImportDatabase::Replace(const SourceTrack& row, Batch& batch) {
     return;  // the old row stays
   }
   const bool replaced = batch.Atomically(
-      [&] { return store_.DeleteRecord(row.track) == 0 && store_.InsertSQL(info, records) == 0; });
+      [&] { return store_.DeleteRecord(row.track) == 0 && Insert(info, records, row.id) == 0; });
   if (!replaced) {
     RowFailed(QStringLiteral("Ошибка DataModule1->InsertSQL"), store_.LastError(), true);
     return;

@@ -6,17 +6,22 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <vector>
 
 namespace melo {
 
 class TDataModule1;
 class TDataModule2;
+struct LandmarkRecord;
 struct SourceTrack;
+struct TrackInfo;
 
 // Merges the rows of another database (open on TDataModule2) into the current one:
 // every source row whose track (md5, size, audio track) is new is copied with all
-// its columns and fingerprint; for tracks already present the old row stays, or is
-// replaced. Runs in its own thread holding the database lock (owner 1000).
+// its columns, its fingerprint and its landmarks (under the row's new id); for
+// tracks already present the old row stays, or is replaced. A row copied without
+// landmarks (the source has none of this version for it, or damaged ones) is
+// counted, and the summary says how to add them. Runs in its own thread holding the database lock (owner 1000).
 //
 // Nothing is lost on the way: a replaced row is deleted only together with the
 // insertion of its successor, and kept when reading or inserting that fails; only
@@ -38,6 +43,7 @@ class ImportDatabase : public Thread {
     int32_t deleted = 0;
     int32_t added = 0;
     int32_t failed = 0;  // source rows that could be neither read nor stored
+    int32_t withoutLandmarks = 0;  // rows added without landmarks
   };
 
   ImportDatabase(TDataModule1& store, TDataModule2& source, Policy policy);
@@ -75,6 +81,10 @@ class ImportDatabase : public Thread {
   // import.
   bool ImportRow(const SourceTrack& row, Batch& batch);
   void CopyNew(int32_t sourceId);
+  // The source row's landmarks in the form they are stored in; false (the row is
+  // copied without them) when it has none that a search could use.
+  bool ReadLandmarks(int32_t sourceId, LandmarkRecord& landmarks);
+  int32_t Insert(const TrackInfo& info, const std::vector<uint8_t>& records, int32_t sourceId);
   // Deletes the old row and inserts the source row in its place, or changes nothing.
   void Replace(const SourceTrack& row, Batch& batch);
 

@@ -8,9 +8,11 @@
 #include "fingerprint/fingerprint_builder.h"
 #include "indexer/database/database_lock.h"
 #include "indexer/database/record_store.h"
+#include "indexer/pipeline/audio_stream_decoder.h"
 #include "indexer/pipeline/file_hashes.h"
 #include "indexer/pipeline/media_tools.h"
 #include "indexer/pipeline/media_types.h"
+#include "indexer/pipeline/track_landmarks.h"
 #include "indexer/pipeline/work_subfolder.h"
 
 #include <QFile>
@@ -116,17 +118,15 @@ StopRequest ProcessMediaFile::StopAsked() const {
   return [this] { return Terminated(); };
 }
 
+DecodingTools ProcessMediaFile::Tools() const {
+  return {settings_.ffmpeg, settings_.sox, settings_.workDir};
+}
+
 bool ProcessMediaFile::DirectRoute(const QString& workingFile, const QString& ext, const QString& wav,
                                    const QString& dat) {
-  bool converted = ConvertToRaw(settings_.sox, workingFile, dat, settings_.workDir, 16, 2, kSampleRate, StopAsked());
-  if (!converted && !Terminated()) {
-    // Not every sox build reads every audio type (Debian's reads no Opus, AAC or
-    // WMA): let ffmpeg decode the file first rather than refuse it.
-    converted = ExtractAudioTrack(settings_.ffmpeg, workingFile, wav, 0, settings_.workDir, StopAsked()) &&
-                ConvertToRaw(settings_.sox, wav, dat, settings_.workDir, 16, 2, kSampleRate, StopAsked());
-    QFile::remove(wav);
+  if (DecodeAudioStream(Tools(), workingFile, 0, wav, dat, StopAsked()) != StreamDecoding::Decoded) {
+    return ConversionFailed();
   }
-  if (!converted) return ConversionFailed();
   Heartbeat();
   std::vector<uint8_t> records;
   if (!FingerprintTrack(dat, true, records)) return false;
@@ -156,12 +156,10 @@ bool ProcessMediaFile::StreamRoute(const QString& workingFile, const QString& ex
   info_.all_tracks = tracks;
   Heartbeat();
   for (int32_t track = 0; track < tracks; ++track) {
-    if (!ExtractAudioTrack(settings_.ffmpeg, workingFile, wav, track, settings_.workDir, StopAsked())) {
-      return Fail(QStringLiteral("Ошибка извлечения аудио данных из видео!"));
-    }
-    Heartbeat();
-    if (!ConvertToRaw(settings_.sox, wav, dat, settings_.workDir, 16, 2, kSampleRate, StopAsked())) {
-      return ConversionFailed();
+    switch (DecodeAudioStream(Tools(), workingFile, track, wav, dat, StopAsked())) {
+      case StreamDecoding::Decoded: break;
+      case StreamDecoding::ExtractFailed: return Fail(QStringLiteral("Ошибка извлечения аудио данных из видео!"));
+      case StreamDecoding::ConvertFailed: return ConversionFailed();
     }
     std::vector<uint8_t> records;
     if (!FingerprintTrack(dat, false, records)) return false;
@@ -169,7 +167,6 @@ bool ProcessMediaFile::StreamRoute(const QString& workingFile, const QString& ex
     Heartbeat();
     ReadTagsWith(JoinPath(settings_.programDir, QStringLiteral("tagscan-cli")), workingFile, ext);
     Heartbeat();
-    QFile::remove(wav);
     QFile::remove(dat);
     if (!InsertRecord(records, workingFile)) return false;
   }
@@ -192,6 +189,8 @@ bool ProcessMediaFile::FingerprintTrack(const QString& dat, bool detailedShortMe
   }
   Heartbeat();
   records = melo::FingerprintTrack(mono.data(), count);
+  Heartbeat();
+  landmarks_ = TrackLandmarks(mono.span());
   info_.duration = count / kSampleRate;
   info_.records = count / kHalfSecond;
   return true;
@@ -242,7 +241,7 @@ bool ProcessMediaFile::InsertRecord(const std::vector<uint8_t>& records, const Q
       stopped = Terminated();
       if (stopped) return;
       DatabaseLock lock(store_, id_);
-      result = store_.InsertSQL(info_, records);
+      result = store_.InsertSQL(info_, records, &landmarks_);
       if (result == 0) indexedRecordsTotal.fetch_add(info_.records);
       if (result == TDataModule1::kError) cause_ = store_.LastError();
     });

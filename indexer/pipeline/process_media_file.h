@@ -2,6 +2,7 @@
 
 #include "base/process_runner.h"
 #include "base/thread.h"
+#include "indexer/database/landmark_record.h"
 #include "trackdb/track_info.h"
 
 #include <QDateTime>
@@ -12,6 +13,7 @@
 namespace melo {
 
 class TDataModule1;
+struct DecodingTools;
 
 // What a media worker needs to know of the indexer's settings.
 struct WorkerSettings {
@@ -28,10 +30,11 @@ struct WorkerSettings {
 int64_t IndexedRecordsTotal();
 void ResetIndexedRecordsTotal();
 
-// Turns one media file into one row per audio track. The slow work (copy, hashes,
-// external decoding, fingerprints) runs in the worker's thread; the two database
-// steps (is the path indexed already? insert the row) run on the main thread under
-// the database lock with the slot number as owner.
+// Turns one media file into one row per audio track, each with its landmarks. The
+// slow work (copy, hashes, external decoding, both fingerprints) runs in the
+// worker's thread; the two database steps (is the path indexed already? insert the
+// row and its landmarks, as one transaction) run on the main thread under the
+// database lock with the slot number as owner.
 //
 // Message() is empty after success and holds the Russian failure text otherwise;
 // Cause() may add what went wrong underneath, in English, for logs and terminals.
@@ -61,10 +64,11 @@ class ProcessMediaFile : public Thread {
   void Heartbeat();
   void Log(const QString& line) const;
   void Process();
+  DecodingTools Tools() const;
   bool DirectRoute(const QString& workingFile, const QString& ext, const QString& wav, const QString& dat);
   bool StreamRoute(const QString& workingFile, const QString& ext, const QString& wav, const QString& dat);
-  // Reads and fingerprints data.dat; false (with Message set) when the track is
-  // unusable. `detailedShortMessage` adds the counts to the too-short text.
+  // Reads data.dat and makes both fingerprints of it (the landmarks into
+  // landmarks_); false (with Message set) when the track is unusable. `detailedShortMessage` adds the counts to the too-short text.
   bool FingerprintTrack(const QString& dat, bool detailedShortMessage, std::vector<uint8_t>& records);
   void ReadTagsWith(const QString& toolPath, const QString& workingFile, const QString& ext);
   // Sets Message (or the stopped text, when asked to stop) and logs logLine; false.
@@ -82,6 +86,7 @@ class ProcessMediaFile : public Thread {
   QString message_;
   QString cause_;
   TrackInfo info_;
+  LandmarkRecord landmarks_;
   std::atomic<int64_t> lastActivityMs_{0};
 };
 

@@ -1,9 +1,9 @@
 #include "indexer/windows/check_window.h"
 
 #include "gui/help_video_panel.h"
+#include "indexer/windows/run_window_layout.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -27,7 +27,9 @@ TForm7::TForm7(TDataModule1& store, Dialogs& dialogs, QWidget* parent)
       sourceFiles_(new QCheckBox(
           QStringLiteral("Проверять наличие исходных файлов (если индексация производилась локально)"))),
       indexValues_(new QCheckBox(QStringLiteral("Проверять значения индексов"))),
-      indexSizes_(new QCheckBox(QStringLiteral("Проверять размеры индексов"))), findings_(new QListWidget),
+      indexSizes_(new QCheckBox(QStringLiteral("Проверять размеры индексов"))),
+      landmarks_(new QCheckBox(QStringLiteral("Проверять ориентиры (наличие, версию и размер)"))),
+      findings_(new QListWidget),
       progress_(new QProgressBar), status_(new QLabel), start_(new QPushButton(QStringLiteral("Старт"))),
       stop_(new QPushButton(QStringLiteral("Стоп"))), close_(new QPushButton(QStringLiteral("Закрыть"))),
       timer1_(new QTimer(this)), help_(new HelpVideoPanel(kHelpPanel)) {
@@ -40,30 +42,18 @@ TForm7::TForm7(TDataModule1& store, Dialogs& dialogs, QWidget* parent)
   sourceFiles_->setChecked(defaults.sourceFiles);
   indexValues_->setChecked(defaults.indexValues);
   indexSizes_->setChecked(defaults.indexSizes);
+  landmarks_->setChecked(defaults.landmarks);
 
   auto* options = new QVBoxLayout;
-  for (QCheckBox* box : {duplicates_, emptyFields_, sourceFiles_, indexValues_, indexSizes_}) options->addWidget(box);
+  for (QCheckBox* box : {duplicates_, emptyFields_, sourceFiles_, indexValues_, indexSizes_, landmarks_}) {
+    options->addWidget(box);
+  }
   options->addStretch();
   auto* top = new QHBoxLayout;
   top->addLayout(options, 1);
   top->addWidget(help_, 0, Qt::AlignTop);
 
-  findings_->setUniformItemSizes(true);
-  auto* findingsGroup = new QGroupBox(QStringLiteral("Найденные ошибки"));
-  auto* findingsLayout = new QVBoxLayout(findingsGroup);
-  findingsLayout->addWidget(findings_);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(status_, 1);
-  buttons->addWidget(start_);
-  buttons->addWidget(stop_);
-  buttons->addWidget(close_);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
-  layout->addWidget(findingsGroup, 1);
-  layout->addWidget(progress_);
-  layout->addLayout(buttons);
+  LayOutRunWindow(this, top, QStringLiteral("Найденные ошибки"), Parts());
   resize(820, 560);
 
   connect(start_, &QPushButton::clicked, this, &TForm7::StartClick);
@@ -77,7 +67,7 @@ TForm7::TForm7(TDataModule1& store, Dialogs& dialogs, QWidget* parent)
 
 CheckDatabase::Options TForm7::Options() const {
   return {duplicates_->isChecked(), emptyFields_->isChecked(), sourceFiles_->isChecked(), indexValues_->isChecked(),
-          indexSizes_->isChecked()};
+          indexSizes_->isChecked(), landmarks_->isChecked()};
 }
 
 void TForm7::showEvent(QShowEvent* event) {
@@ -108,12 +98,12 @@ void TForm7::StopClick() {
   run_.Stop();
 }
 
+RunWindowParts TForm7::Parts() const { return {findings_, progress_, status_, start_, stop_, close_}; }
+
 // The run started or ended (its finish call, which also follows a stop).
 void TForm7::ShowState() {
   const bool running = run_.Running();
-  start_->setVisible(!running);
-  close_->setVisible(!running);
-  stop_->setVisible(running);
+  ShowRunButtons(Parts(), running);
   if (!running) {
     timer1_->stop();
     progress_->setValue(100);

@@ -14,6 +14,7 @@ class QTimer;
 namespace melo {
 
 class HelpVideoPanel;
+struct RunWindowParts;
 
 // "Поиск ошибок в базе данных": the check's options, its findings as they come,
 // its progress, and the buttons of the state it is in. It cannot be closed while
@@ -32,6 +33,7 @@ class TForm7 : public QDialog {
   void Timer1Timer();  // progress and the count of findings
 
   QCheckBox* SourceFilesOption() const { return sourceFiles_; }
+  QCheckBox* LandmarksOption() const { return landmarks_; }
   QPushButton* StartButton() const { return start_; }
   QPushButton* StopButton() const { return stop_; }
   QPushButton* CloseButton() const { return close_; }
@@ -49,6 +51,7 @@ class TForm7 : public QDialog {
 
  private:
   void ShowState();
+  RunWindowParts Parts() const;
 
   DatabaseCheckRun run_;
   QCheckBox* duplicates_;
@@ -56,6 +59,7 @@ class TForm7 : public QDialog {
   QCheckBox* sourceFiles_;
   QCheckBox* indexValues_;
   QCheckBox* indexSizes_;
+  QCheckBox* landmarks_;
   QListWidget* findings_;
   QProgressBar* progress_;
   QLabel* status_;

@@ -16,6 +16,7 @@
 #include "indexer/windows/settings_window.h"
 #include "indexer/app/work_directory.h"
 #include "indexer/database/record_store.h"
+#include "indexer/pipeline/add_landmarks.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -238,6 +239,7 @@ void TForm1::MakeMenus() {
            {QStringLiteral("Скачать базу данных"), {}, [this] { HelpClick(QStringLiteral("databases")); }},
            {QStringLiteral("Импорт информации из другой базы данных"), QKeySequence(QStringLiteral("Ctrl+Alt+I")),
             [this] { ImportClick(); }},
+           {kAddLandmarksCommand, QKeySequence(QStringLiteral("Ctrl+Alt+L")), [this] { LandmarksClick(); }},
            {QStringLiteral("Информация о базе данных"), QKeySequence(QStringLiteral("Ctrl+Alt+A")),
             [this] { StatisticsClick(); }}});
   AddMenu(bar, QStringLiteral("Индексация"),
@@ -544,6 +546,15 @@ void TForm1::ImportClick() {
   if (RefuseWhileIndexing(QStringLiteral("Перед началом импорта остановите индексацию данных!"))) return;
   HelpVideoPanel::StopPlay();
   if (databaseWindows_.showImport) databaseWindows_.showImport();
+}
+
+// Indexing stores rows with their landmarks already; adding them to the rows
+// while it runs would only decode the same files twice.
+void TForm1::LandmarksClick() {
+  if (RefuseWhileIndexing(QStringLiteral("Перед добавлением ориентиров остановите индексацию данных!"))) return;
+  if (!database_->RequireConnection()) return;
+  HelpVideoPanel::StopPlay();
+  if (databaseWindows_.showLandmarks) databaseWindows_.showLandmarks();
 }
 
 // --- the program ----------------------------------------------------------------

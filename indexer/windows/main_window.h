@@ -110,6 +110,7 @@ class TForm1 : public QMainWindow {
   void BrowserClick();
   void CheckClick();
   void ImportClick();
+  void LandmarksClick();
   void RestartClick();
   void MelodarClick();
   void HelpClick(const QString& section);

@@ -29,9 +29,14 @@ int main(int argc, char** argv) {
   TForm1 form1(paths, dialogs, chooser, QThread::idealThreadCount());
   dialogs.SetParent(&form1);
   chooser.SetParent(&form1);
-  DatabaseWindows databaseWindows(form1.DataModule(), dialogs, [&form1] { return form1.Settings().dbPath; }, &form1);
+  DatabaseWindows databaseWindows(
+      form1.DataModule(), dialogs, [&form1] { return form1.Settings().dbPath; }, &form1, [&form1] {
+        const IndexerSettings& s = form1.Settings();
+        return DecodingTools{s.ffmpeg, s.sox, s.workDir};
+      });
   form1.SetDatabaseWindows({[&] { databaseWindows.ShowStatistics(); }, [&] { databaseWindows.ShowBrowser(); },
-                            [&] { databaseWindows.ShowCheck(); }, [&] { databaseWindows.ShowImport(); }});
+                            [&] { databaseWindows.ShowCheck(); }, [&] { databaseWindows.ShowImport(); },
+                            [&] { databaseWindows.ShowLandmarks(); }});
   CloseOnTerminationSignals(&form1);
   form1.show();
   return QApplication::exec();

@@ -14,6 +14,7 @@
 #include <QLineSeries>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QScatterSeries>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStringListModel>
@@ -27,12 +28,27 @@ namespace {
 
 constexpr int kHelpPanel = 7;
 
+// The band the landmarks' peaks lie in (landmark_settings.h: 125-3594 Hz).
+constexpr double kHighestPeakHz = 3600;
+
+QScatterSeries* PeakSeries(const QString& name, const QColor& colour, qreal size) {
+  auto* series = new QScatterSeries;
+  series->setName(name);
+  series->setColor(colour);
+  series->setBorderColor(colour);
+  series->setMarkerSize(size);
+  return series;
+}
+
 }  // namespace
 
 TForm9::TForm9(TDataModule1& store, QWidget* parent)
     : QWidget(parent, Qt::Window), browser_(store), listGroup_(new QGroupBox), list_(new QListView),
       names_(new QStringListModel(this)), fields_(new QTableWidget(0, 2)), info_(new QPlainTextEdit),
-      chart_(new QChart), envelope_(new QLineSeries), chartView_(new QChartView(chart_)), bands_(new QLabel),
+      chart_(new QChart), envelope_(new QLineSeries), chartView_(new QChartView(chart_)), peakChart_(new QChart),
+      anchors_(PeakSeries(QStringLiteral("Первый пик пары"), QColor(200, 30, 30), 7)),
+      partners_(PeakSeries(QStringLiteral("Второй пик пары"), QColor(30, 90, 220), 5)),
+      peakView_(new QChartView(peakChart_)), bands_(new QLabel),
       scroll_(new QScrollBar(Qt::Horizontal)), help_(new HelpVideoPanel(kHelpPanel)) {
   setWindowTitle(QStringLiteral("Просмотр базы данных"));
   help_->LoadPicture();
@@ -54,9 +70,9 @@ TForm9::TForm9(TDataModule1& store, QWidget* parent)
   fields_->horizontalHeader()->setStretchLastSection(true);
   fields_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   fields_->setColumnWidth(0, 200);
-  // All twelve fields at once, without a scroll bar.
+  // All thirteen fields at once, without a scroll bar.
   fields_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-  fields_->setMinimumHeight(12 * (fontMetrics().height() + 6) + fields_->horizontalHeader()->sizeHint().height() + 4);
+  fields_->setMinimumHeight(13 * (fontMetrics().height() + 6) + fields_->horizontalHeader()->sizeHint().height() + 4);
 
   info_->setReadOnly(true);
   auto* infoGroup = new QGroupBox(QStringLiteral("Дополнительная информация"));
@@ -75,8 +91,29 @@ TForm9::TForm9(TDataModule1& store, QWidget* parent)
   envelope_->attachAxis(x);
   envelope_->attachAxis(y);
   chartView_->setRenderHint(QPainter::Antialiasing);
-  chartView_->setMinimumHeight(220);
+  chartView_->setMinimumHeight(200);
   chartView_->installEventFilter(this);
+
+  peakChart_->setTitle(QStringLiteral("Ориентиры: пары пиков спектра"));
+  peakChart_->addSeries(anchors_);
+  peakChart_->addSeries(partners_);
+  peakChart_->legend()->setAlignment(Qt::AlignRight);
+  auto* seconds = new QValueAxis;
+  seconds->setTitleText(QStringLiteral("Время, с"));
+  seconds->setLabelFormat(QStringLiteral("%i"));
+  auto* hertz = new QValueAxis;
+  hertz->setTitleText(QStringLiteral("Частота, Гц"));
+  hertz->setLabelFormat(QStringLiteral("%i"));
+  hertz->setRange(0, kHighestPeakHz);
+  hertz->setTickCount(5);
+  peakChart_->addAxis(seconds, Qt::AlignBottom);
+  peakChart_->addAxis(hertz, Qt::AlignLeft);
+  for (QScatterSeries* series : {anchors_, partners_}) {
+    series->attachAxis(seconds);
+    series->attachAxis(hertz);
+  }
+  peakView_->setRenderHint(QPainter::Antialiasing);
+  peakView_->setMinimumHeight(220);
 
   bands_->setToolTip(QStringLiteral("Спектры"));
   bands_->setScaledContents(true);
@@ -94,6 +131,7 @@ TForm9::TForm9(TDataModule1& store, QWidget* parent)
   rightLayout->addWidget(infoGroup, 1);
   rightLayout->addWidget(chartView_, 3);
   rightLayout->addWidget(bands_);
+  rightLayout->addWidget(peakView_, 3);
   rightLayout->addWidget(scroll_);
 
   auto* splitter = new QSplitter;
@@ -103,7 +141,7 @@ TForm9::TForm9(TDataModule1& store, QWidget* parent)
   splitter->setSizes({300, 900});
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter);
-  resize(1200, 800);
+  resize(1200, 960);
 }
 
 void TForm9::showEvent(QShowEvent* event) {
@@ -137,7 +175,7 @@ void TForm9::SelectRow(int index) {
 }
 
 void TForm9::ShowRow() {
-  const QList<QPair<QString, QString>> rows = RecordFieldRows(browser_.Info());
+  const QList<QPair<QString, QString>> rows = RecordFieldRows(browser_.Info(), &browser_.Landmarks());
   fields_->setRowCount(static_cast<int>(rows.size()));
   for (int i = 0; i < rows.size(); ++i) {
     // The names end with "=", the separator of the list's name=value lines.
@@ -168,6 +206,17 @@ void TForm9::Redraw() {
   y->applyNiceNumbers();
   const QImage picture = browser_.BandPicture(position, width);
   bands_->setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
+  // The same stretch of the track as the envelope, in seconds.
+  const RecordBrowser::Peaks peaks = browser_.LandmarkPeaks(position, width);
+  anchors_->replace(peaks.anchors);
+  partners_->replace(peaks.partners);
+  const QPointF shown = RecordBrowser::ShownSeconds(position, width);
+  auto* seconds = static_cast<QValueAxis*>(peakChart_->axes(Qt::Horizontal).first());
+  seconds->setRange(shown.x(), shown.y());
+  // Ticks on whole seconds, whatever second the stretch starts at.
+  seconds->setTickType(QValueAxis::TicksDynamic);
+  seconds->setTickAnchor(0);
+  seconds->setTickInterval(shown.y() - shown.x() > 30 ? 5 : 2);
 }
 
 bool TForm9::eventFilter(QObject* watched, QEvent* event) {

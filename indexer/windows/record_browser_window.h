@@ -11,6 +11,7 @@ class QLabel;
 class QLineSeries;
 class QListView;
 class QPlainTextEdit;
+class QScatterSeries;
 class QScrollBar;
 class QStringListModel;
 class QTableWidget;
@@ -21,8 +22,9 @@ class HelpVideoPanel;
 class TDataModule1;
 
 // "Просмотр базы данных": every row of the current database by source file name;
-// the selected row's fields, tag text, and its fingerprint as an envelope chart and
-// a band picture, scrolled along the track a chart's width at a time.
+// the selected row's fields, tag text, its fingerprint as an envelope chart and a
+// band picture, and its landmarks as a chart of the peaks they pair (time and
+// frequency), scrolled along the track a chart's width at a time.
 class TForm9 : public QWidget {
   Q_OBJECT
 
@@ -39,6 +41,9 @@ class TForm9 : public QWidget {
   QChartView* EnvelopeView() const { return chartView_; }
   QScrollBar* ScrollBar() const { return scroll_; }
   QLabel* BandPicture() const { return bands_; }
+  QChart* PeakChart() const { return peakChart_; }
+  QScatterSeries* Anchors() const { return anchors_; }
+  QScatterSeries* Partners() const { return partners_; }
   QTableWidget* Fields() const { return fields_; }
   QGroupBox* ListGroup() const { return listGroup_; }
 
@@ -59,6 +64,10 @@ class TForm9 : public QWidget {
   QChart* chart_;
   QLineSeries* envelope_;
   QChartView* chartView_;
+  QChart* peakChart_;
+  QScatterSeries* anchors_;
+  QScatterSeries* partners_;
+  QChartView* peakView_;
   QLabel* bands_;
   QScrollBar* scroll_;
   HelpVideoPanel* help_;

@@ -105,6 +105,7 @@ TForm10::TForm10(TDataModule1& store, std::function<QString()> databasePath, QWi
   auto* files = new QTabWidget;
   files->addTab(AddChartPage(&DatabaseStatistics::filesByType, false), QStringLiteral("По типу данных"));
   files->addTab(AddChartPage(&DatabaseStatistics::filesByExtension, false), QStringLiteral("По расширению"));
+  files->addTab(AddChartPage(&DatabaseStatistics::filesByLandmarks, false), QStringLiteral("По ориентирам"));
   auto* hours = new QTabWidget;
   hours->addTab(AddChartPage(&DatabaseStatistics::hoursByType, false), QStringLiteral("По типу данных"));
   hours->addTab(AddChartPage(&DatabaseStatistics::hoursByExtension, false), QStringLiteral("По расширению"));

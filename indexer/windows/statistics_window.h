@@ -14,7 +14,7 @@ namespace melo {
 
 class TDataModule1;
 
-// "Информация о базе данных": twelve totals and seven charts of the current
+// "Информация о базе данных": fourteen totals and eight charts of the current
 // database, read anew each time the window is shown and on "Обновить".
 class TForm10 : public QDialog {
   Q_OBJECT

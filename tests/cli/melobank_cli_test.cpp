@@ -1,14 +1,17 @@
 #include "base/sample_files.h"
+#include "indexer/database/database_file_lock.h"
 #include "indexer/database/record_store.h"
 #include "synth/music_like_signal.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/media_files.h"
 #include "tests/support/program_run.h"
+#include "tests/support/read_only_path.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_dir.h"
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -107,7 +110,9 @@ TEST(DatabaseCommands, CreateListShowClear) {
                                      "Размер исходника=1 234 567", "SHA2 хэш=", "MD5 хэш=m",
                                      "Продолжительность=1:02:05 (3 725 сек)", "Расширение=mkv", "Тип=видео",
                                      "Номер аудио дорожки=2", "Всего аудио дорожек=2", "Дата создания=",
-                                     "Размер индексного файла=720", "Дополнительная информация=Artist: Кино"}));
+                                     "Размер индексного файла=720",
+                                     "Ориентиров=нет (добавьте их командой «Добавить ориентиры в базу данных»)",
+                                     "Дополнительная информация=Artist: Кино"}));
   EXPECT_EQ(Cli({"show", db, "9"}).exitCode, 2);
   EXPECT_EQ(Cli({"show", db, "nine"}).exitCode, 2);
   EXPECT_EQ(Cli({"vacuum", db}).exitCode, 0);
@@ -217,7 +222,8 @@ TEST(CheckAndImportCommands, ExitStatusesTellFindingsFromFailures) {
       ASSERT_EQ(store.InsertSQL(t, std::vector<uint8_t>(840, 1)), 0);
     }
   }
-  const QStringList onlySources = {"check", "--no-duplicates", "--no-empty", "--no-values", "--no-sizes", "--sources"};
+  const QStringList onlySources = {"check",    "--no-duplicates", "--no-empty", "--no-values",
+                                   "--no-sizes", "--no-landmarks",  "--sources"};
   const CliRun clean = Cli(onlySources + QStringList{db});
   EXPECT_EQ(clean.exitCode, 0);
   EXPECT_EQ(clean.lines, QStringList({"Количество сообщений: 0"}));
@@ -229,8 +235,10 @@ TEST(CheckAndImportCommands, ExitStatusesTellFindingsFromFailures) {
   const CliRun import = Cli({"import", db, source});
   EXPECT_EQ(import.exitCode, 0) << import.errors.toStdString();
   EXPECT_TRUE(import.lines.first().startsWith("Дубликат: MD5-хэш = shared"));
-  EXPECT_EQ(import.lines.mid(1), QStringList({"Обработано записей: 2 из 2", "Проигнорировано дубликатов: 1",
-                                              "Удалено записей: 0", "Добавлено новых записей: 1"}));
+  EXPECT_EQ(import.lines.mid(1),
+            QStringList({"Обработано записей: 2 из 2", "Проигнорировано дубликатов: 1", "Удалено записей: 0",
+                         "Добавлено новых записей: 1",
+                         "Добавлено записей без ориентиров: 1 (добавьте их командой «Добавить ориентиры в базу данных»)"}));
   EXPECT_TRUE(import.errors.contains("Задание выполнено!"));
   EXPECT_EQ(Cli({"import", db, dir.Write("junk.db", QByteArray(3000, 'j'))}).exitCode, 2);
 
@@ -369,6 +377,62 @@ TEST(MelobankCli, CtrlCStopsAnImportAndKeepsWhatWasCopied) {
   const QString out = QString::fromUtf8(import.readAllStandardOutput());
   EXPECT_TRUE(QString::fromUtf8(import.readAllStandardError()).contains("Импорт остановлен!"));
   EXPECT_FALSE(out.contains("Обработано записей: 30000 из 30000"));
+}
+
+}  // namespace
+}  // namespace melo
+
+namespace melo {
+namespace {
+
+// The exit status says whether every row has landmarks now (0), rows were left
+// without (1), or the command could not run (2).
+TEST(LandmarksCommand, AddsMissingLandmarksAndTellsWhatItCouldNotDo) {
+  TempDir dir;
+  const QString db = dir.Path("main.db"), song = testing::MakeMelody(dir, "song.mp3", 35, 1);
+  ASSERT_EQ(Cli({"index", "--db", db, song}).exitCode, 0);
+  const QStringList arguments = {"landmarks", "--db", db, "--work-dir", dir.Path()};
+  const CliRun nothing = Cli(arguments);
+  EXPECT_EQ(nothing.exitCode, 0) << nothing.errors.toStdString();
+  EXPECT_EQ(nothing.lines, QStringList({"rows: 1, without landmarks: 0, landmarks added: 0, rows listed: 0"}));
+
+  testing::Sqlite3(db, "DELETE FROM Landmarks");
+  ASSERT_TRUE(QFile::rename(song, dir.Path("moved.mp3")));
+  const CliRun moved = Cli(arguments);
+  EXPECT_EQ(moved.exitCode, 1);
+  EXPECT_EQ(moved.lines, QStringList({"id 1: source file not found: " + song,
+                                      "rows: 1, without landmarks: 1, landmarks added: 0, rows listed: 1"}));
+  ASSERT_TRUE(QFile::rename(dir.Path("moved.mp3"), song));
+  const CliRun added = Cli(arguments);
+  EXPECT_EQ(added.exitCode, 0) << added.errors.toStdString();
+  EXPECT_EQ(added.lines.last(), "rows: 1, without landmarks: 1, landmarks added: 1, rows listed: 0");
+  EXPECT_EQ(testing::Sqlite3(db, "SELECT count(*) FROM Landmarks WHERE count > 100"), "1");
+  const CliRun shown = Cli({"show", db, "1"});
+  EXPECT_TRUE(shown.lines.filter(QRegularExpression("^Ориентиров=[1-9][0-9 ]*$")).size() == 1)
+      << shown.lines.join('\n').toStdString();
+
+  // Refusals: no database, one an indexing run holds, one that cannot be written.
+  const CliRun none = Cli({"landmarks", "--db", dir.Path("none.db")});
+  EXPECT_EQ(none.exitCode, 2);
+  EXPECT_TRUE(none.errors.contains("no such database file")) << none.errors.toStdString();
+  {
+    DatabaseFileLock indexing;
+    ASSERT_TRUE(indexing.Take(db, DatabaseFileLock::Use::Indexing));
+    const CliRun busy = Cli(arguments);
+    EXPECT_EQ(busy.exitCode, 2);
+    EXPECT_TRUE(busy.errors.contains("an indexing run, a clear or an import holds this database"))
+        << busy.errors.toStdString();
+  }
+  testing::Sqlite3(db, "DELETE FROM Landmarks");
+  const QByteArray before = TempDir::Read(db);
+  {
+    const testing::ReadOnlyPath readOnly(db);
+    if (!readOnly.Made()) GTEST_SKIP() << "nothing can be made read-only here";
+    const CliRun refused = Cli(arguments);
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.errors.contains("the database is read-only")) << refused.errors.toStdString();
+  }
+  EXPECT_EQ(TempDir::Read(db), before);
 }
 
 }  // namespace

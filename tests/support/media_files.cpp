@@ -37,6 +37,19 @@ QString MakeTone(const TempDir& dir, const QString& name, double seconds, int fr
   return Ffmpeg(args) ? path : QString();
 }
 
+QString MakeMelody(const TempDir& dir, const QString& name, double seconds, int seed) {
+  const QString path = Prepared(dir, name);
+  const int low = 250 + 37 * (seed % 7), high = 700 + 53 * (seed % 5);
+  const QString voices = QStringLiteral("0.3*sin(2*PI*(%1+%2*floor(mod(t*4,5)))*t)+0.3*sin(2*PI*(%3+%4*floor(mod(t*3,7)))*t)")
+                             .arg(low)
+                             .arg(60 + 10 * (seed % 3))
+                             .arg(high)
+                             .arg(90 + 20 * (seed % 4));
+  return Ffmpeg({"-f", "lavfi", "-i", QStringLiteral("aevalsrc='%1':s=44100:d=%2").arg(voices).arg(seconds), path})
+             ? path
+             : QString();
+}
+
 QString MakeVideo(const TempDir& dir, const QString& name, double seconds, const QList<int>& frequencies) {
   const QString path = Prepared(dir, name);
   QStringList args = {"-f", "lavfi", "-i", QStringLiteral("color=c=blue:s=64x48:r=5:d=%1").arg(seconds)};

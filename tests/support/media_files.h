@@ -16,6 +16,11 @@ bool Ffmpeg(const QStringList& arguments);
 QString MakeTone(const TempDir& dir, const QString& name, double seconds, int frequency,
                  const QStringList& metadata = {});
 
+// Two voices of notes that change a few times a second, their pitches drawn from
+// `seed`: enough pairs of spectral peaks for landmarks, which a steady tone lacks.
+// Written by ffmpeg in the format the name's extension asks for; empty on failure.
+QString MakeMelody(const TempDir& dir, const QString& name, double seconds, int seed);
+
 // A video with one audio stream per frequency (none when the list is empty).
 QString MakeVideo(const TempDir& dir, const QString& name, double seconds, const QList<int>& frequencies);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "indexer/database/landmark_record.h"
+#include "landmarks/landmark_blob.h"
 #include "trackdb/track_info.h"
 
 #include <vector>
@@ -28,6 +30,16 @@ inline TrackInfo AudioRow(const QString& md5, int32_t records, const QString& pa
 // Records whose 16-bit words are all positive: nothing for the check to find.
 inline std::vector<uint8_t> PositiveRecords(int32_t records) {
   return std::vector<uint8_t>(static_cast<size_t>(records) * 12, 1);
+}
+
+// `count` landmarks of a track of `frames` frames, different for each seed: one
+// every seven frames from frame `seed`.
+inline LandmarkRecord SomeLandmarks(int32_t seed, int32_t count = 20, int32_t frames = 2000) {
+  std::vector<landmarks::Landmark> list;
+  for (int32_t i = 0; i < count; ++i) {
+    list.push_back({static_cast<uint32_t>((seed * 7919 + i * 104729) % landmarks::kHashCount), seed + 7 * i});
+  }
+  return {frames, count, landmarks::EncodeLandmarks(list)};
 }
 
 }  // namespace melo::testing

@@ -1,6 +1,8 @@
 #include "base/log_writer.h"
 #include "indexer/app/database_statistics.h"
 #include "indexer/app/record_browser.h"
+#include "indexer/app/record_fields.h"
+#include "landmarks/landmark_blob.h"
 #include "indexer/database/record_store.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_dir.h"
@@ -58,7 +60,10 @@ TEST_F(DatabaseViewsTest, StatisticsTruncateHoursAndCountUntypedRowsOnlyInOveral
   AddRow("аудио", "mp3", 5399, 1, "Artist: a", 1, 10798);
   AddRow("видео", "mkv", 600, 2, "", 2, 1200);
   AddRow("видео", "mkv", 599, 2, "Title: t", 2, 1198);
-  AddRow("", "dat", 3000, 3, "", 1, 87382);  // no type: only totals 0, 1, 6 and 7 see it
+  AddRow("", "dat", 3000, 3, "", 1, 87382);  // no type: only the overall totals see it
+  // Landmarks for the first two rows; the third's are of another version.
+  store.Connection()->exec("INSERT INTO Landmarks (id, version, frames, count, data) VALUES "
+                           "(1, 1, 10, 0, x''), (2, 1, 10, 0, x''), (3, 0, 10, 0, x'')");
   ColourTable colours{};
   for (size_t i = 0; i < colours.size(); ++i) colours[i] = static_cast<BgrColour>(100 + i);
 
@@ -67,13 +72,15 @@ TEST_F(DatabaseViewsTest, StatisticsTruncateHoursAndCountUntypedRowsOnlyInOveral
   EXPECT_TRUE(s.readable);
   QStringList lines;
   for (const StatisticsTotal& total : s.totals) lines << total.Line();
-  EXPECT_EQ(lines, QStringList({"Всего аудио дорожек=4", "Всего часов=2", "Аудио дорожек из аудио файлов=1",
+  EXPECT_EQ(lines, QStringList({"Всего аудио дорожек=4", "Всего часов=2", "Дорожек с ориентирами=2",
+                                "Часов с ориентирами=1", "Аудио дорожек из аудио файлов=1",
                                 "Аудио часов=1", "Аудио дорожек из видео файлов=2", "Видео часов=0",
                                 "Суммарный объём исходников (МБ)=8", "Суммарный объём индексов  (МБ)=1",
                                 "Содержат доп. информацию (аудио)=1", "Не содержат доп. информацию (аудио)=0",
                                 "Содержат доп. информацию (видео)=1", "Не содержат доп. информацию (видео)=1"}));
 
   EXPECT_EQ(s.filesByType.slices, QList<ChartSlice>({{"Аудио", 1, 255}, {"Видео", 2, 32768}}));
+  EXPECT_EQ(s.filesByLandmarks.slices, QList<ChartSlice>({{"С ориентирами", 2, 32768}, {"Без ориентиров", 2, 255}}));
   EXPECT_EQ(s.hoursByType.slices, QList<ChartSlice>({{"Аудио", 1, 255}, {"Видео", 0, 32768}}));
   EXPECT_EQ(s.tags.slices, QList<ChartSlice>({{"Аудио +", 1, 255}, {"Аудио -", 0, 65535},
                                               {"Видео +", 1, 32768}, {"Видео -", 1, 16711680}}));
@@ -90,7 +97,7 @@ TEST_F(DatabaseViewsTest, AnUnreadableFileDoesNotPassForAnEmptyOne) {
   ASSERT_TRUE(bare.OpenDatabase(dir.Path("no-table.db")));
   const DatabaseStatistics s = DatabaseStatistics::Read(bare, {});
   EXPECT_FALSE(s.readable);
-  EXPECT_EQ(s.totals.size(), 12);
+  EXPECT_EQ(s.totals.size(), 14);
   EXPECT_TRUE(s.durations.slices.isEmpty());
   RecordBrowser browser(bare);
   EXPECT_FALSE(browser.Reload());
@@ -177,6 +184,44 @@ TEST_F(DatabaseViewsTest, BrowserShowsNothingOfARowDeletedSinceTheListWasRead) {
   browser.Load(0);
   EXPECT_EQ(browser.Info().source_file_name, "");
   EXPECT_EQ(browser.RecordCount(), 0);
+}
+
+// The peaks of a track's landmarks, in seconds and hertz, over the stretch the
+// envelope shows; and what the field list says of them.
+TEST_F(DatabaseViewsTest, BrowserShowsTheLandmarksPeaksOverTheEnvelopesStretch) {
+  ASSERT_EQ(AddTrack(store, "song", 40), 0);
+  // The hash layout's example (peak_pairs.h): anchor frame 30, bin 256; partner
+  // 10 frames later in bin 288. Then one at frame 700 (11.2 s): anchor bin 32,
+  // partner 127 bins higher, 32 frames later.
+  const std::vector<landmarks::Landmark> list = {{922633, 30}, {(0u << 13) | (255u << 5) | 31u, 700}};
+  ASSERT_TRUE(store.StoreLandmarks(1, {3000, 2, landmarks::EncodeLandmarks(list)}));
+  RecordBrowser browser(store);
+  ASSERT_TRUE(browser.Reload());
+  browser.Load(0);
+  EXPECT_EQ(RecordFieldRows(browser.Info(), &browser.Landmarks()).last(),
+            (QPair<QString, QString>("Ориентиров=", "2")));
+
+  // 500 pixels: 20 records, 10 s from the position's half second.
+  const RecordBrowser::Peaks first = browser.LandmarkPeaks(0, 500);
+  EXPECT_EQ(RecordBrowser::ShownSeconds(0, 500), QPointF(0, 10));
+  EXPECT_EQ(first.anchors, QList<QPointF>({{0.48, 1000}}));
+  EXPECT_EQ(first.partners, QList<QPointF>({{0.64, 1125}}));
+  const RecordBrowser::Peaks later = browser.LandmarkPeaks(4, 500);  // 2 s to 12 s
+  EXPECT_EQ(later.anchors, QList<QPointF>({{11.2, 125}}));
+  EXPECT_EQ(later.partners, QList<QPointF>({{11.712, 159 * 3.90625}}));
+  EXPECT_TRUE(browser.LandmarkPeaks(23, 500).anchors.isEmpty());  // from 11.5 s on
+  EXPECT_TRUE(browser.LandmarkPeaks(0, 119).anchors.isEmpty());
+
+  // Rows without usable landmarks say what to do.
+  store.Connection()->exec("UPDATE Landmarks SET version = 0");
+  browser.Load(0);
+  EXPECT_TRUE(browser.LandmarkPeaks(0, 500).anchors.isEmpty());
+  EXPECT_EQ(LandmarkFieldText(browser.Landmarks()),
+            "другой версии (0): добавьте их заново командой «Добавить ориентиры в базу данных»");
+  store.Connection()->exec("DROP TABLE Landmarks");
+  browser.Load(0);
+  EXPECT_EQ(LandmarkFieldText(browser.Landmarks()), "нет (добавьте их командой «Добавить ориентиры в базу данных»)");
+  EXPECT_EQ(RecordFieldRows(browser.Info()).size(), 12);  // the list without landmarks, as the fields alone
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
 #include "base/log_writer.h"
 #include "indexer/database/import_source.h"
 #include "indexer/database/record_store.h"
+#include "indexer/database/sqlite_connection.h"
 #include "tests/support/program_run.h"
 #include "tests/support/read_only_path.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/track_rows.h"
+#include "trackdb/schema.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
 
 #include <gtest/gtest.h>
 
@@ -281,6 +286,121 @@ TEST(DataModule2, ListsAndReadsTheImportedDatabase) {
   EXPECT_EQ(info.audio_track, 1);
   EXPECT_EQ(buffer, RecordBytes(61));
   EXPECT_FALSE(import.Busy());
+}
+
+}  // namespace
+}  // namespace melo
+
+namespace melo {
+namespace {
+
+using testing::SomeLandmarks;
+
+class LandmarkStoreTest : public DataModuleTest {
+ protected:
+  QString Db() const { return dir.Path("base.db"); }
+  // Every column of every row as SQLite quotes it: what a reader of the file sees.
+  QString DataRows(const QString& db) {
+    return Sqlite3(db, "SELECT quote(id), quote(source_size), quote(sha2), quote(md5), quote(duration), "
+                       "quote(source_path), quote(source_file_name), quote(extension), quote(type), "
+                       "quote(audio_track), quote(all_tracks), quote(created), quote(info), quote(records), "
+                       "quote(index_data), quote(envelope_data) FROM Data ORDER BY id");
+  }
+  QString LandmarkRows() { return Sqlite3(Db(), "SELECT id, version, frames, count, hex(data) FROM Landmarks ORDER BY id"); }
+};
+
+TEST_F(LandmarkStoreTest, ARowAndItsLandmarksGoInTogetherOrNotAtAll) {
+  const LandmarkRecord first = SomeLandmarks(1), second = SomeLandmarks(2);
+  ASSERT_EQ(store.InsertSQL(Track("a", "m1"), RecordBytes(60), &first), 0);
+  ASSERT_EQ(store.InsertSQL(Track("b", "m2"), RecordBytes(60), &second), 0);
+  EXPECT_EQ(Sqlite3(Db(), "SELECT group_concat(id || ':' || count) FROM Landmarks"), "1:20,2:20");
+  RowLandmarks back;
+  ASSERT_TRUE(ReadRowLandmarks(store.Connection()->getHandle(), 2, back));
+  EXPECT_EQ(back.state, StoredLandmarks::Read);
+  EXPECT_EQ(MakeLandmarkRecord(back), second);
+
+  // Another program's trigger refuses every landmark: the row does not go in either.
+  Sqlite3(Db(), "CREATE TRIGGER refuse BEFORE INSERT ON Landmarks BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+  EXPECT_EQ(store.InsertSQL(Track("c", "m3"), RecordBytes(60), &first), TDataModule1::kError);
+  EXPECT_TRUE(store.LastError().contains("refused")) << store.LastError().toStdString();
+  EXPECT_EQ(Rows(), 2);
+  // Inside a transaction of the caller's, only the failed pair goes; what came before stays.
+  store.Connection()->exec("BEGIN");
+  ASSERT_EQ(store.InsertSQL(Track("d", "m4"), RecordBytes(60)), 0);
+  EXPECT_EQ(store.InsertSQL(Track("e", "m5"), RecordBytes(60), &first), TDataModule1::kError);
+  store.Connection()->exec("COMMIT");
+  EXPECT_EQ(Sqlite3(Db(), "SELECT group_concat(md5) FROM Data"), "m1,m2,m4");
+  EXPECT_EQ(Sqlite3(Db(), "SELECT group_concat(id) FROM Landmarks"), "1,2");
+}
+
+// The same rows stored with landmarks and without: table Data, its text and every
+// byte of its rows, is the same either way.
+TEST_F(LandmarkStoreTest, LandmarksLeaveTableDataAsTheDescribedInsertMakesIt) {
+  TDataModule1 described(dialogs);
+  ASSERT_TRUE(described.OpenDatabase(dir.Path("described.db")));
+  ASSERT_TRUE(RunStatement(described.Connection(), sql::kCreateTable));
+  for (int i = 0; i < 3; ++i) {
+    const TrackInfo track = Track("Песня " + QString::number(i), "m" + QString::number(i), i, 3, 60 + i);
+    const LandmarkRecord landmarks = SomeLandmarks(i, 10 * i);  // the first with none at all
+    ASSERT_EQ(store.InsertSQL(track, RecordBytes(60 + i, i), &landmarks), 0);
+    ASSERT_EQ(described.InsertSQL(track, RecordBytes(60 + i, i)), 0);
+  }
+  const QString rows = DataRows(Db());
+  EXPECT_EQ(Rows(), 3);
+  EXPECT_EQ(rows, DataRows(dir.Path("described.db")));
+  const QString dataTable = "SELECT sql FROM sqlite_master WHERE type = 'table' AND name = 'Data'";
+  EXPECT_EQ(Sqlite3(Db(), dataTable), Sqlite3(dir.Path("described.db"), dataTable));
+  EXPECT_EQ(Sqlite3(Db(), dataTable) + ";", QString::fromUtf8(sql::kCreateTable));
+  EXPECT_EQ(Sqlite3(Db(), "SELECT group_concat(id || ':' || count || ':' || length(data)) FROM Landmarks"),
+            "1:0:0,2:10:40,3:20:80");
+}
+
+TEST_F(LandmarkStoreTest, ClearAndDeleteTakeTheLandmarksAlong) {
+  for (int i = 0; i < 3; ++i) {
+    const LandmarkRecord landmarks = SomeLandmarks(i);
+    ASSERT_EQ(store.InsertSQL(Track("t", "m" + QString::number(i)), RecordBytes(60), &landmarks), 0);
+  }
+  ASSERT_EQ(store.DeleteRecord({"m1", 123456789012LL, 0}), 0);
+  EXPECT_EQ(Sqlite3(Db(), "SELECT group_concat(id) FROM Landmarks"), "1,3");
+  ASSERT_TRUE(store.ClearTable());
+  EXPECT_EQ(Sqlite3(Db(), "SELECT count(*) FROM Data") + Sqlite3(Db(), "SELECT count(*) FROM Landmarks"), "00");
+
+  // A landmark delete that fails keeps the row too.
+  const LandmarkRecord landmarks = SomeLandmarks(5);
+  ASSERT_EQ(store.InsertSQL(Track("t", "m5"), RecordBytes(60), &landmarks), 0);
+  Sqlite3(Db(), "CREATE TRIGGER keep BEFORE DELETE ON Landmarks BEGIN SELECT RAISE(ABORT, 'kept'); END;");
+  EXPECT_EQ(store.DeleteRecord({"m5", 123456789012LL, 0}), TDataModule1::kError);
+  EXPECT_FALSE(store.ClearTable());
+  EXPECT_TRUE(dialogs.messages.endsWith("Ошибка очистки таблицы!"));
+  EXPECT_EQ(Rows(), 1);
+  EXPECT_EQ(LandmarkRows().count('|'), 4);
+}
+
+// A database from before the landmarks: opened, read, cleared and written as
+// before; the landmark table appears with the first row that has landmarks.
+TEST(LandmarkStore, ADatabaseWithoutTheLandmarkTableWorksAndGetsIt) {
+  TempDir dir;
+  const QString db = dir.Path("old.db");
+  Sqlite3(db, QString::fromUtf8(sql::kCreateTable));
+  RecordingDialogs dialogs;
+  TDataModule1 store(dialogs);
+  ASSERT_TRUE(store.OpenDatabase(db));
+  ASSERT_EQ(store.InsertSQL(Track("old", "m1"), RecordBytes(60)), 0);
+  EXPECT_EQ(store.DeleteRecord({"m1", 123456789012LL, 0}), 0);
+  EXPECT_TRUE(store.ClearTable());
+  EXPECT_EQ(Sqlite3(db, "SELECT count(*) FROM sqlite_master WHERE name = 'Landmarks'"), "0");
+  const LandmarkRecord landmarks = SomeLandmarks(3);
+  ASSERT_EQ(store.InsertSQL(Track("new", "m2"), RecordBytes(60), &landmarks), 0);
+  EXPECT_EQ(Sqlite3(db, "SELECT id, count FROM Landmarks"), "2|20");
+  EXPECT_TRUE(store.StoreLandmarks(2, SomeLandmarks(4, 5)));  // replaced
+  EXPECT_EQ(Sqlite3(db, "SELECT id, count FROM Landmarks"), "2|5");
+
+  TDataModule1 created(dialogs);
+  ASSERT_TRUE(created.OpenDatabase(dir.Path("new.db")));
+  ASSERT_TRUE(created.CreateTable());
+  EXPECT_EQ(Sqlite3(dir.Path("new.db"), "SELECT group_concat(name) FROM sqlite_master WHERE type = 'table' AND name "
+                                        "IN ('Data', 'Landmarks') ORDER BY name"),
+            "Data,Landmarks");
 }
 
 }  // namespace

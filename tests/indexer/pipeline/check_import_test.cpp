@@ -9,6 +9,7 @@
 #include "tests/support/track_rows.h"
 
 #include <QProcess>
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
 
 namespace melo {
@@ -16,6 +17,7 @@ namespace {
 
 using testing::AudioRow;
 using testing::PositiveRecords;
+using testing::SomeLandmarks;
 using testing::Sqlite3;
 using testing::TempDir;
 
@@ -86,7 +88,7 @@ TEST_F(CheckImportTest, CheckFindsDuplicatesEmptyFieldsAndBadFingerprints) {
                                "extension, type, audio_track, all_tracks, created, info, records, index_data) "
                                "SELECT source_size, sha2, md5, duration, source_path, source_file_name, extension, "
                                "type, audio_track, all_tracks, created, info, 60, zeroblob(700) FROM Data WHERE id = 3");
-  const QStringList lines = Check({true, true, false, true, true});
+  const QStringList lines = Check({true, true, false, true, true, false});
   EXPECT_EQ(lines, QStringList({
                        "Id=3\tНайдены  дубликаты (2)",  // or 4: SQLite names one of the two
                        "Id=1\tНайдены короткие индексы (60)",
@@ -107,30 +109,33 @@ TEST_F(CheckImportTest, EachOptionRunsOnlyItsStep) {
   odd[12] = 0xC0;  // record 1's peak offset 24000: what the format cannot hold
   odd[13] = 0x5D;
   ASSERT_EQ(store.InsertSQL(AudioRow("c", 70, dir.Path("gone2.mp3")), odd), 0);
-  EXPECT_EQ(Check({false, false, true, false, false}),
+  EXPECT_EQ(Check({false, false, true, false, false, false}),
             QStringList({"Id=1\tИсходный файл не найден: " + dir.Path("gone.mp3"),
                          "Id=3\tИсходный файл не найден: " + dir.Path("gone2.mp3")}));
-  EXPECT_EQ(Check({false, false, false, false, true}),
+  EXPECT_EQ(Check({false, false, false, false, true, false}),
             QStringList({"Id=3\tОбнаружено (1) отрицательных значений огибающей!"}));
   // A count no blob can match, whatever a 64-bit product of it wraps to.
   Sqlite3(dir.Path("main.db"), "UPDATE Data SET records = -9223372036854775808, index_data = x'' WHERE id = 2");
-  EXPECT_EQ(Check({false, false, false, false, true}),
+  EXPECT_EQ(Check({false, false, false, false, true, false}),
             QStringList({"Id=2\tРеальный размер индексных данных (0) отличен от значения поля records (-9223372036854775808)",
                          "Id=2\tРазмер индексных данных (0) менее 30 секунд!",
                          "Id=3\tОбнаружено (1) отрицательных значений огибающей!"}));
-  EXPECT_TRUE(Check({false, false, false, false, false}).isEmpty());
+  EXPECT_TRUE(Check({false, false, false, false, false, false}).isEmpty());
 }
 
 TEST_F(CheckImportTest, AFailingStatementEndsOnlyItsStep) {
   Sqlite3(dir.Path("main.db"), "DROP TABLE Data");
-  EXPECT_EQ(Check({true, true, true, true, true}),
+  EXPECT_EQ(Check({true, true, true, true, true, true}),
             QStringList({"ERROR Ошибка чтения количества записей!", "ERROR Ошибка поиска дубликатов!",
                          "ERROR Ошибка поиска пустых полей!", "ERROR Ошибка чтения списка файлов!",
-                         "ERROR Ошибка чтения индексных данных!"}));
+                         "ERROR Ошибка чтения индексных данных!", "ERROR Ошибка чтения ориентиров!"}));
 }
 
 TEST_F(CheckImportTest, ImportingADatabaseIntoItself) {
-  for (const char* md5 : {"a", "b", "c"}) ASSERT_EQ(store.InsertSQL(AudioRow(md5, 60), PositiveRecords(60)), 0);
+  for (int i = 0; i < 3; ++i) {
+    const LandmarkRecord landmarks = SomeLandmarks(i);
+    ASSERT_EQ(store.InsertSQL(AudioRow(QString(QChar('a' + i)), 60), PositiveRecords(60), &landmarks), 0);
+  }
   const Imported kept = Import(dir.Path("main.db"), ImportDatabase::Policy::KeepOld);
   EXPECT_EQ(kept.counts.ignored, 3);
   EXPECT_EQ(kept.counts.added, 0);
@@ -146,6 +151,13 @@ TEST_F(CheckImportTest, ImportingADatabaseIntoItself) {
             QStringList({"", "Обработано записей: 3 из 3", "Проигнорировано дубликатов: 0", "Удалено записей: 3",
                          "Добавлено новых записей: 3"}));
   EXPECT_EQ(Sqlite3(dir.Path("main.db"), "SELECT group_concat(md5 || id) FROM Data"), "a4,b5,c6");
+  // Each row's landmarks went with it to its new id, and the old ones with the old row.
+  EXPECT_EQ(Sqlite3(dir.Path("main.db"), "SELECT group_concat(id) FROM Landmarks"), "4,5,6");
+  for (int i = 0; i < 3; ++i) {
+    RowLandmarks stored;
+    ASSERT_TRUE(ReadRowLandmarks(store.Connection()->getHandle(), 4 + i, stored));
+    EXPECT_EQ(MakeLandmarkRecord(stored), SomeLandmarks(i)) << i;
+  }
 }
 
 TEST_F(CheckImportTest, NewRowsAreCopiedWholeAndOnlyRealCopiesCount) {
@@ -244,6 +256,57 @@ TEST_F(CheckImportTest, StoppingEmptyAndBrokenSources) {
 
   TDataModule2 foreign(dialogs);
   EXPECT_FALSE(foreign.OpenDatabase(dir.Write("text.db", QByteArray(3000, 't'))));
+}
+
+TEST_F(CheckImportTest, CheckFindsRowsWithoutUsableLandmarksAndLandmarksWithoutARow) {
+  for (int i = 1; i <= 5; ++i) {
+    const LandmarkRecord landmarks = SomeLandmarks(i);
+    ASSERT_EQ(store.InsertSQL(AudioRow(QString::number(i), 70), PositiveRecords(70), i == 2 ? nullptr : &landmarks), 0);
+  }
+  Sqlite3(dir.Path("main.db"), "UPDATE Landmarks SET version = 0 WHERE id = 3;"
+                               "UPDATE Landmarks SET data = substr(data, 5) WHERE id = 4;"
+                               "DELETE FROM Data WHERE id = 5;");
+  const CheckDatabase::Options onlyLandmarks{false, false, false, false, false, true};
+  EXPECT_EQ(Check(onlyLandmarks),
+            QStringList({"Id=2\tОриентиры отсутствуют!", "Id=3\tОриентиры другой версии (0 вместо 1)!",
+                         "Id=4\tРазмер данных ориентиров (76) не соответствует полям count (20) и frames (2000)!",
+                         "Id=5\tОриентиры без записи в таблице Data!"}));
+  // A database from before the landmarks: every row lacks them, and that is all.
+  Sqlite3(dir.Path("main.db"), "DROP TABLE Landmarks");
+  EXPECT_EQ(Check(onlyLandmarks), QStringList({"Id=1\tОриентиры отсутствуют!", "Id=2\tОриентиры отсутствуют!",
+                                               "Id=3\tОриентиры отсутствуют!", "Id=4\tОриентиры отсутствуют!"}));
+}
+
+// Landmarks travel with their rows under the rows' new ids; rows that come without
+// usable ones are counted and the summary says how to add them.
+TEST_F(CheckImportTest, ImportedRowsTakeTheirLandmarksAlongAndRowsWithoutAreCounted) {
+  ASSERT_EQ(store.InsertSQL(AudioRow("here", 60), PositiveRecords(60)), 0);  // the new rows' ids start at 2
+  const QString sourcePath = dir.Path("source.db");
+  {
+    TDataModule1 source(dialogs);
+    ASSERT_TRUE(source.OpenDatabase(sourcePath));
+    ASSERT_TRUE(source.CreateTable());
+    for (int i = 0; i < 4; ++i) {
+      const LandmarkRecord landmarks = SomeLandmarks(10 + i);
+      ASSERT_EQ(source.InsertSQL(AudioRow("new" + QString::number(i), 60), PositiveRecords(60),
+                                 i == 1 ? nullptr : &landmarks),
+                0);
+    }
+  }
+  // Source rows: 1 and 3 with landmarks, 2 without, 3's damaged, 4's of another version.
+  Sqlite3(sourcePath, "UPDATE Landmarks SET count = 21 WHERE id = 3; UPDATE Landmarks SET version = 0 WHERE id = 4");
+  const Imported imported = Import(sourcePath, ImportDatabase::Policy::KeepOld);
+  EXPECT_EQ(imported.counts.added, 4);
+  EXPECT_EQ(imported.counts.withoutLandmarks, 3);
+  EXPECT_TRUE(imported.lines.contains(
+      "Добавлено записей без ориентиров: 3 (добавьте их командой «Добавить ориентиры в базу данных»)"));
+  // Source row 1 is row 2 here, with its landmarks; nothing else has any.
+  EXPECT_EQ(Sqlite3(dir.Path("main.db"),
+                    "SELECT group_concat(Data.id || Data.md5) FROM Data JOIN Landmarks ON Landmarks.id = Data.id"),
+            "2new0");
+  RowLandmarks copied;
+  ASSERT_TRUE(ReadRowLandmarks(store.Connection()->getHandle(), 2, copied));
+  EXPECT_EQ(MakeLandmarkRecord(copied), SomeLandmarks(10));
 }
 
 }  // namespace

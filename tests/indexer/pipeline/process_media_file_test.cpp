@@ -1,12 +1,18 @@
 #include "base/log_writer.h"
+#include "base/sample_files.h"
+#include "fingerprint/fingerprint_builder.h"
 #include "indexer/database/record_store.h"
+#include "indexer/pipeline/audio_stream_decoder.h"
 #include "indexer/pipeline/process_media_file.h"
+#include "indexer/pipeline/track_landmarks.h"
+#include "tests/support/program_run.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/media_files.h"
 #include "tests/support/recording_dialogs.h"
 
 #include <QDir>
 #include <QFile>
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
 
 namespace melo {
@@ -177,6 +183,66 @@ TEST_F(ProcessMediaFileTest, WithoutCopyingTheSourceIsDecodedInPlace) {
   EXPECT_EQ(Index(path), "");
   EXPECT_TRUE(QFile::exists(path));
   EXPECT_EQ(IndexedRecordsTotal(), 70);
+}
+
+}  // namespace
+}  // namespace melo
+
+namespace melo {
+namespace {
+
+using testing::TempDir;
+
+// The samples a file decodes to, decoded here apart from the worker.
+SampleBuffer Decoded(const TempDir& dir, const QString& media, int32_t track) {
+  const DecodingTools tools{"/usr/bin/ffmpeg", "/usr/bin/sox", dir.Path()};
+  SampleBuffer mono;
+  EXPECT_EQ(DecodeAudioStream(tools, media, track, dir.Path("apart.wav"), dir.Path("apart.dat")),
+            StreamDecoding::Decoded);
+  EXPECT_GT(LoadDecodedPcm(dir.Path("apart.dat"), mono), 0);
+  return mono;
+}
+
+// Each stored row holds the described fingerprint and the landmarks of the same
+// decoded samples, and its landmarks sit under its own id.
+TEST_F(ProcessMediaFileTest, BothFingerprintsOfEachTrackComeFromItsSamples) {
+  // sox dithers with a fresh random seed on each run; its repeatable mode makes
+  // two decodings of a file alike to the bit.
+  const QByteArray soxOptions = qgetenv("SOX_OPTS");
+  qputenv("SOX_OPTS", "-R");
+  const QString song = testing::MakeMelody(dir, "song.mp3", 35, 1);
+  const QString first = testing::MakeMelody(dir, "one.ogg", 40, 2), second = testing::MakeMelody(dir, "two.ogg", 40, 3);
+  ASSERT_TRUE(testing::Ffmpeg({"-f", "lavfi", "-i", "color=c=blue:s=64x48:r=5:d=40", "-i", first, "-i", second, "-map",
+                               "0", "-map", "1", "-map", "2", "-c:a", "flac", dir.Path("film.mkv")}));
+  ASSERT_EQ(Index(song), "");
+  ASSERT_EQ(Index(dir.Path("film.mkv")), "");
+  ASSERT_EQ(Rows(), 3);
+  const struct {
+    QString media;
+    int32_t track;
+  } expected[] = {{song, 0}, {dir.Path("film.mkv"), 0}, {dir.Path("film.mkv"), 1}};
+  for (int32_t id = 1; id <= 3; ++id) {
+    const SampleBuffer mono = Decoded(dir, expected[id - 1].media, expected[id - 1].track);
+    TrackInfo info;
+    std::vector<uint8_t> records;
+    ASSERT_TRUE(store.GetRecord(id, info, records));
+    EXPECT_EQ(records, FingerprintTrack(mono.data(), mono.count())) << id;
+    RowLandmarks stored;
+    ASSERT_TRUE(ReadRowLandmarks(store.Connection()->getHandle(), id, stored));
+    ASSERT_EQ(stored.state, StoredLandmarks::Read) << id;
+    const LandmarkRecord landmarks = TrackLandmarks(mono.span());
+    EXPECT_GT(landmarks.count, 100) << id;
+    EXPECT_EQ(MakeLandmarkRecord(stored), landmarks) << id;
+  }
+  qputenv("SOX_OPTS", soxOptions);
+}
+
+TEST_F(ProcessMediaFileTest, ARowWhoseLandmarksCannotBeStoredIsNotStoredEither) {
+  testing::Sqlite3(dir.Path("base.db"),
+                   "CREATE TRIGGER refuse BEFORE INSERT ON Landmarks BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+  EXPECT_EQ(Index(testing::MakeMelody(dir, "song.mp3", 35, 1)), "Ошибка выполнения запроса!");
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_TRUE(ProgramLog().contains("Insert record error: refused")) << ProgramLog().toStdString();
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "tests/support/track_rows.h"
 
 #include <QChartView>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,8 +61,8 @@ TEST_F(DatabaseWindowsTest, StatisticsAreReadOnShowingAndOnRefresh) {
   EXPECT_TRUE(form->isModal());
   EXPECT_EQ(form->windowTitle(), "База данных: " + dir.Path("main.db"));
   auto* totals = form->findChild<QTreeWidget*>();
-  ASSERT_EQ(totals->topLevelItemCount(), 12);
-  EXPECT_EQ(totals->topLevelItem(7)->text(0), "Суммарный объём индексов  (МБ)");
+  ASSERT_EQ(totals->topLevelItemCount(), 14);
+  EXPECT_EQ(totals->topLevelItem(9)->text(0), "Суммарный объём индексов  (МБ)");
   EXPECT_EQ(totals->topLevelItem(0)->text(1), "1");
 
   ASSERT_EQ(store.InsertSQL(AudioRow("b", 100), PositiveRecords(100)), 0);
@@ -96,6 +97,7 @@ TEST_F(DatabaseWindowsTest, CheckStartedTwiceRunsOnceAndCannotBeClosedWhileRunni
   TForm7 form(store, dialogs);
   form.Run().SetFinishPause(0);
   form.show();
+  form.LandmarksOption()->setChecked(false);
   EXPECT_TRUE(form.StopButton()->isHidden());
   EXPECT_TRUE(form.Progress()->isHidden());
 
