@@ -30,10 +30,18 @@ void SlidingMaximum(const float* in, float* out, int32_t n, int32_t stride, int3
     backward[end - 1] = in[int64_t{end - 1} * stride];
     for (int32_t i = end - 2; i >= start; --i) backward[i] = std::max(backward[i + 1], in[int64_t{i} * stride]);
   }
+  // A window of at most 2r + 1 spans two blocks, or lies in one when the line's
+  // start or end cuts it: then it runs from the block's start, or to its end.
   for (int32_t i = 0; i < n; ++i) {
     const int32_t lo = std::max(0, i - r);
     const int32_t hi = std::min(n - 1, i + r);
-    out[int64_t{i} * stride] = std::max(backward[lo], forward[hi]);
+    float m;
+    if (lo / w != hi / w) {
+      m = std::max(backward[lo], forward[hi]);
+    } else {
+      m = lo % w == 0 ? forward[hi] : backward[lo];
+    }
+    out[int64_t{i} * stride] = m;
   }
 }
 
@@ -69,9 +77,7 @@ void PeakPicker::NeighbourhoodMaximum(int32_t frames) {
   // Along time a whole row at a time: the rows lie one after the other, so this
   // runs over memory in order (and in vector registers), where walking each bin's
   // column would miss the cache at every frame. A ring holds the rows of the
-  // window before they are overwritten. The result is SlidingMaximum's along the
-  // columns, to the bit: that includes its first frames, whose window reaches to
-  // frame 2r (its first block) rather than f + r.
+  // window before they are overwritten.
   const int32_t r = settings_.peakFrames;
   const int32_t w = 2 * r + 1;
   ring_.resize(static_cast<size_t>(w) * kPeakBins);
@@ -82,7 +88,7 @@ void PeakPicker::NeighbourhoodMaximum(int32_t frames) {
   for (int32_t f = 0; f < frames; ++f) {
     if (f + r < frames && f + r >= w) std::copy_n(row(maximum_, f + r, frames), kPeakBins, row(ring_, f + r, w));
     const int32_t lo = std::max(0, f - r);
-    const int32_t hi = std::min(frames - 1, f < r ? 2 * r : f + r);
+    const int32_t hi = std::min(frames - 1, f + r);
     float* out = row(maximum_, f, frames);
     std::copy_n(row(ring_, lo, w), kPeakBins, out);
     for (int32_t k = lo + 1; k <= hi; ++k) {

@@ -66,6 +66,22 @@ TEST(LandmarkExtractor, TwoBurstsPairOnlyInsideTheTargetZone) {
   }
 }
 
+// At the lowest bins the neighbourhood is what the settings say, no wider: a
+// louder tone 30 bins away leaves a peak its own.
+TEST(LandmarkExtractor, PeaksAtTheLowestBinsHaveTheirOwnNeighbourhood) {
+  const double binHz = double{kAnalysisRate} / kFrameSize;
+  std::vector<int16_t> s(96000, 0);
+  AddBurst(s, 34 * binHz, FrameCentre(40), 2304, 2000);
+  AddBurst(s, 64 * binHz, FrameCentre(40), 2304, 4000);
+  const LandmarkSet set = LandmarkExtractor(kTrackSettings).Extract(s);
+  auto has = [&](int32_t frame, int32_t bin) {
+    return std::any_of(set.peaks.begin(), set.peaks.end(),
+                       [&](const SpectralPeak& p) { return p.frame == frame && p.bin == bin; });
+  };
+  EXPECT_TRUE(has(40, 34));
+  EXPECT_TRUE(has(40, 64));
+}
+
 TEST(LandmarkExtractor, SilenceAndTooShortGiveNothing) {
   LandmarkExtractor extractor(kTrackSettings);
   EXPECT_TRUE(extractor.Extract(std::vector<int16_t>(48000, 0)).peaks.empty());
