@@ -221,10 +221,13 @@ int64_t LandmarkIndex::MemoryBytes() const {
 
 std::vector<LandmarkCandidate> LandmarkIndex::Candidates(std::span<const landmarks::Landmark> query,
                                                          int32_t minimumVotes, int32_t limit, int32_t first,
-                                                         int32_t step, LandmarkLookupStats* stats) const {
+                                                         int32_t step, LandmarkLookupStats* stats,
+                                                         LandmarkVotes* buffers) const {
   std::vector<LandmarkCandidate> best;
-  std::vector<uint32_t> votes;
-  std::vector<uint32_t> scratch;
+  LandmarkVotes own;
+  LandmarkVotes& held = buffers ? *buffers : own;
+  std::vector<uint32_t>& votes = held.votes;
+  std::vector<uint32_t>& scratch = held.scratch;
   LandmarkLookupStats counted;
   minimumVotes = std::max(minimumVotes, 1);
   for (int32_t s = first; s < ShardCount(); s += std::max(step, 1)) {

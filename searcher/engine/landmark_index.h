@@ -34,6 +34,14 @@ struct LandmarkLookupStats {
   }
 };
 
+// The buffers a look-up sorts its votes in. A caller that looks up again and again
+// keeps them, so that a search does not take fresh memory for its millions of
+// votes every time (and pay the page faults of filling it).
+struct LandmarkVotes {
+  std::vector<uint32_t> votes;
+  std::vector<uint32_t> scratch;
+};
+
 // The landmarks of every loaded track, inverted: for each hash, the frames at which
 // a track holds it.
 //
@@ -99,7 +107,8 @@ class LandmarkIndex {
   // minimumVotes votes. Query frames must lie in [0, kMaxQueryFrames).
   std::vector<LandmarkCandidate> Candidates(std::span<const landmarks::Landmark> query, int32_t minimumVotes,
                                             int32_t limit, int32_t first = 0, int32_t step = 1,
-                                            LandmarkLookupStats* stats = nullptr) const;
+                                            LandmarkLookupStats* stats = nullptr,
+                                            LandmarkVotes* buffers = nullptr) const;
 
   // The best `limit` of several shards' candidates, in the same order and one per
   // track, as if they had come from one look-up.

@@ -12,11 +12,11 @@ LandmarkMatcher::LandmarkMatcher(const AudioQuery& query, const SearchParameters
   for (const landmarks::Landmark& l : query.LandmarkLookups()) ++recurrence_[l.hash];
 }
 
-LandmarkScan LandmarkMatcher::Scan(int32_t worker, int32_t workers) const {
+LandmarkScan LandmarkMatcher::Scan(int32_t worker, int32_t workers, LandmarkVotes* buffers) const {
   LandmarkScan scan;
   if (!index_) return scan;
   scan.candidates = index_->Candidates(query_.LandmarkLookups(), params_.landmarkVotes, kCandidates, worker,
-                                       workers, &scan.stats);
+                                       workers, &scan.stats, buffers);
   return scan;
 }
 

@@ -40,8 +40,8 @@ class LandmarkMatcher {
   // `index` may be null (a database without landmarks): then nothing is found.
   LandmarkMatcher(const AudioQuery& query, const SearchParameters& params, const LandmarkIndex* index);
 
-  // Shards worker, worker + workers, ...
-  LandmarkScan Scan(int32_t worker, int32_t workers) const;
+  // Shards worker, worker + workers, ..., sorting the votes in the worker's buffers.
+  LandmarkScan Scan(int32_t worker, int32_t workers, LandmarkVotes* buffers = nullptr) const;
 
   // The answers, best first, as result entries: position is where the query ends
   // in the track (48 kHz samples), score the verified score in tenths (higher is

@@ -17,7 +17,10 @@ constexpr int64_t kConfirmationSamples = 480000;
 }  // namespace
 
 SearchEngine::SearchEngine(const SearchIndex& index, int32_t workers)
-    : index_(index), workers_(std::max(workers, int32_t{1})), counters_(static_cast<size_t>(workers_)) {}
+    : index_(index),
+      workers_(std::max(workers, int32_t{1})),
+      counters_(static_cast<size_t>(workers_)),
+      landmarkVotes_(static_cast<size_t>(workers_)) {}
 
 SearchEngine::~SearchEngine() {
   // Whoever listened may be gone already: stop the search and keep its result.
@@ -55,6 +58,7 @@ bool SearchEngine::Start(AudioQuery& query, const SearchParameters& params, int6
   run_->matcher = matcher_.get();
   run_->landmarks = landmarks_.get();
   run_->landmarkScans.resize(static_cast<size_t>(workers_));
+  run_->landmarkVotes = &landmarkVotes_;
   run_->results = &results_;
   run_->diagnostics = &diagnostics_;
   run_->started.start();

@@ -84,6 +84,7 @@ class SearchEngine {
   SearchResults results_;
   ScanDiagnostics diagnostics_;
   std::vector<ScanCounters> counters_;
+  std::vector<LandmarkVotes> landmarkVotes_;
   std::vector<std::unique_ptr<TSearchThread>> threads_;
   std::unique_ptr<TSearchControlThread> control_;
   HitMemory lastHit_;

@@ -40,7 +40,9 @@ void TSearchThread::ScanFully() {
 }
 
 void TSearchThread::ScanLandmarks() {
-  if (!Terminated()) run_.landmarkScans[static_cast<size_t>(start_)] = run_.landmarks->Scan(start_, run_.workers);
+  if (Terminated()) return;
+  const auto w = static_cast<size_t>(start_);
+  run_.landmarkScans[w] = run_.landmarks->Scan(start_, run_.workers, &(*run_.landmarkVotes)[w]);
 }
 
 void TSearchThread::ScanFiltered() {

@@ -24,6 +24,7 @@ struct SearchRun {
   // index, each into its own scan, and the control thread verifies them.
   const LandmarkMatcher* landmarks = nullptr;
   std::vector<LandmarkScan> landmarkScans;
+  std::vector<LandmarkVotes>* landmarkVotes = nullptr;  // each worker's, kept by the engine
   std::vector<ResultEntry> landmarkAnswers;
   ScanCounters landmarkCounters;
   SearchResults* results = nullptr;
