@@ -1,0 +1,127 @@
+#include "searcher/app/full_search.h"
+
+#include "landmarks/landmark_settings.h"
+#include "searcher/app/background_job.h"
+#include "searcher/app/debug_texts.h"
+#include "searcher/engine/audio_query.h"
+#include "searcher/engine/search_index.h"
+
+namespace melo {
+
+namespace {
+
+QString SearchText(const DirectSearch& s) {
+  if (s.robust) {
+    // The counters of a landmark search (LandmarkMatcher) in their own words.
+    return QStringLiteral("%1 мс, ориентиров запроса искалось %2, встречено ориентиров базы %3, смещений с двумя "
+                          "голосами и более %4, кандидатов %5, проверено %6, ответов %7")
+        .arg(MsText(s.ms))
+        .arg(s.counters.framesExamined)
+        .arg(s.counters.comparisons)
+        .arg(s.counters.coarseMatches)
+        .arg(s.counters.windowsPassed)
+        .arg(s.counters.offered)
+        .arg(s.entries.size());
+  }
+  return QStringLiteral("%1 мс, кадров %2, сравнений %3, совпадений %4, проверок амплитуд %5, кандидатов %6, "
+                        "ответов %7")
+      .arg(MsText(s.ms))
+      .arg(s.counters.framesExamined)
+      .arg(s.counters.comparisons)
+      .arg(s.counters.coarseMatches)
+      .arg(s.counters.windowsPassed)
+      .arg(s.counters.offered)
+      .arg(s.entries.size());
+}
+
+}  // namespace
+
+bool FullSearchRun::Agree() const {
+  if (robust) return true;
+  if (program.entries.size() != everyFrame.entries.size()) return false;
+  for (size_t i = 0; i < program.entries.size(); ++i) {
+    const ResultEntry& a = program.entries[i];
+    const ResultEntry& b = everyFrame.entries[i];
+    if (a.track != b.track || a.position != b.position || a.score != b.score) return false;
+  }
+  return true;
+}
+
+QString FullSearchRun::Summary() const {
+  if (!searchable) return QStringLiteral("В запросе мало ключевых точек: искать нечего.");
+  if (robust) {
+    const QString program_ = QStringLiteral("Как ищет программа (%1 голосов на смещение, оценка от %2): %3.")
+                                 .arg(votesNeeded)
+                                 .arg(scoreNeeded)
+                                 .arg(SearchText(program));
+    if (ranking.empty()) return program_ + QStringLiteral(" Ни один трек не разделяет с запросом ни одного ориентира.");
+    return program_ + QStringLiteral(" Все треки с общими ориентирами: %1, лучший набрал %2.")
+                          .arg(ranking.size())
+                          .arg(ranking.front().score);
+  }
+  return QStringLiteral("Как ищет программа (%1): %2.\nПолный просмотр всех кадров: %3.\n%4")
+      .arg(program.filtered ? QStringLiteral("с полосовым фильтром") : QStringLiteral("фильтр не окупается, "
+                                                                                    "просмотр всех кадров"))
+      .arg(SearchText(program), SearchText(everyFrame))
+      .arg(Agree() ? QStringLiteral("Ответы совпадают: фильтр ничего не потерял.")
+                   : QStringLiteral("Ответы РАЗЛИЧАЮТСЯ: фильтр потерял совпадения!"));
+}
+
+FullSearchRun RunFullSearch(const SearchIndex& index, const std::vector<int16_t>& samples,
+                            const SearchParameters& params, JobProgress& progress) {
+  FullSearchRun run;
+  run.robust = params.analysis == QueryAnalysis::Landmarks;
+  run.scoreNeeded = params.landmarkScore;
+  run.votesNeeded = params.landmarkVotes;
+  run.queryLength = static_cast<int32_t>(samples.size());
+  AudioQuery query;
+  run.searchable = query.Create(samples.data(), static_cast<int32_t>(samples.size()), params.analysis);
+  if (!run.searchable) return run;
+  const auto stop = [&progress] { return progress.Stopped(); };
+  progress.SetStage(QStringLiteral("Поиск как в программе"));
+  progress.Set(0, 2);
+  run.program = SearchDirectly(index, query, params, CoarseMatches::AsTheProgram, stop);
+  progress.Set(1, 2);
+  if (run.robust) {
+    progress.SetStage(QStringLiteral("Проверка всех треков"));
+    run.ranking = RankByLandmarks(index, query, params);
+  } else {
+    progress.SetStage(QStringLiteral("Просмотр всех кадров"));
+    // The band cache the first search filled would make the second look faster.
+    AudioQuery fresh;
+    fresh.Create(samples.data(), static_cast<int32_t>(samples.size()), params.analysis);
+    run.everyFrame = SearchDirectly(index, fresh, params, CoarseMatches::EveryFrame, stop);
+  }
+  progress.Set(2, 2);
+  return run;
+}
+
+QList<QStringList> EntryRows(const std::vector<ResultEntry>& entries, const SearchIndex& index) {
+  QList<QStringList> rows;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const ResultEntry& e = entries[i];
+    rows.append({QString::number(i + 1), QString::number(e.track), TrackTitle(index, e.track), PlaceText(e.position),
+                 QString::number(e.score), QString::number(e.maxBandDifference), QString::number(e.insideFrames)});
+  }
+  return rows;
+}
+
+QList<QStringList> RankingRows(const FullSearchRun& run, const SearchIndex& index) {
+  QList<QStringList> rows;
+  for (size_t i = 0; i < run.ranking.size(); ++i) {
+    const LandmarkRanking& r = run.ranking[i];
+    QString verdict = QStringLiteral("да");
+    if (r.votes < run.votesNeeded) {
+      verdict = QStringLiteral("нет: голосов меньше %1").arg(run.votesNeeded);
+    } else if (r.score < run.scoreNeeded) {
+      verdict = QStringLiteral("нет: оценка ниже %1").arg(run.scoreNeeded);
+    }
+    // Where the query ends in the track, as the answers say it.
+    const int64_t end = int64_t{r.offset} * landmarks::kInputSamplesPerHop + run.queryLength;
+    rows.append({QString::number(i + 1), QString::number(r.track), TrackTitle(index, r.track), PlaceText(end),
+                 QString::number(r.votes), QString::number(r.matched), QString::number(r.score), verdict});
+  }
+  return rows;
+}
+
+}  // namespace melo
