@@ -126,13 +126,13 @@ bool AddDamagedRows(const QString& database) {
   return ok;
 }
 
-// For the debug windows: 60 s of indexed track 2 for the player, and a folder
+// For the debug windows: 60 s of indexed track 1 for the player, and a folder
 // with two indexed tracks and the piece no track holds for the test environment.
 WorkbenchFiles MakeWorkbenchFiles(const QStringList& library, const QString& work) {
   WorkbenchFiles files{work + QStringLiteral("/player.wav"), work + QStringLiteral("/test-folder")};
   const auto at = [&](qsizetype i) { return library[std::min<qsizetype>(i, kTracks - 1) % library.size()]; };
   QDir().mkpath(files.testFolder);
-  const bool made = Piece(at(1), 60, 60, files.playerPiece) &&
+  const bool made = Piece(at(0), 60, 60, files.playerPiece) &&
                     QFile::link(at(0), files.testFolder + QLatin1Char('/') + QFileInfo(at(0)).fileName()) &&
                     QFile::link(at(6), files.testFolder + QLatin1Char('/') + QFileInfo(at(6)).fileName()) &&
                     QFile::copy(work + QStringLiteral("/b.wav"), files.testFolder + QStringLiteral("/stranger.wav"));

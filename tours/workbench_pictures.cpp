@@ -75,7 +75,6 @@ bool PictureWorkbench(melodar::TForm1& window, SearcherSession& session, const W
   player->Player().Play();
   TurnEvents(7000);
   ok = SearchNow(window, reports) && ok;
-  Save(player, out, QStringLiteral("melodar-player.png"));
 
   open(Item::Graph);
   Save(bench.Graph(), out, QStringLiteral("melodar-graph.png"));
@@ -101,13 +100,6 @@ bool PictureWorkbench(melodar::TForm1& window, SearcherSession& session, const W
   Save(bench.Neighbours(), out, QStringLiteral("melodar-neighbour-spectra.png"));
   bench.Neighbours()->close();
 
-  open(Item::SourceAndCapture);
-  melodar::CaptureComparisonWindow* capture = bench.CaptureComparison();
-  ok = Done(capture->Job(), QStringLiteral("the comparison")) && ok;
-  Save(capture, out, QStringLiteral("melodar-source-and-capture-bands.png"));
-  capture->Tabs()->setCurrentIndex(1);
-  Save(capture, out, QStringLiteral("melodar-source-and-capture-spectra.png"));
-
   open(Item::DataCounts);
   ok = Done(bench.Census()->Job(), QStringLiteral("the census")) && ok;
   Save(bench.Census(), out, QStringLiteral("melodar-data-counts.png"));
@@ -122,10 +114,20 @@ bool PictureWorkbench(melodar::TForm1& window, SearcherSession& session, const W
   Save(bench.Level(), out, QStringLiteral("melodar-level-dependence.png"));
   bench.Level()->close();
 
-  // The robust mode, on the same sound: how the landmarks meet the track's.
+  // The same music through noise as loud as a room's, searched in the robust
+  // mode: how the capture differs from the track, and what the landmarks still meet.
+  player->DegradationField()->setCurrentIndex(1);
+  TurnEvents(6000);
+  Save(player, out, QStringLiteral("melodar-player.png"));
   melodar::MainMenu::Item(menu.mode, static_cast<int>(SearchMode::Robust))->trigger();
+  open(Item::SourceAndCapture);
+  melodar::CaptureComparisonWindow* capture = bench.CaptureComparison();
+  ok = Done(capture->Job(), QStringLiteral("the comparison")) && ok;
   ok = SearchNow(window, reports) && ok;
   ok = Done(capture->Job(), QStringLiteral("the comparison")) && ok;
+  Save(capture, out, QStringLiteral("melodar-source-and-capture-bands.png"));
+  capture->Tabs()->setCurrentIndex(1);
+  Save(capture, out, QStringLiteral("melodar-source-and-capture-spectra.png"));
   capture->Tabs()->setCurrentIndex(2);
   Save(capture, out, QStringLiteral("melodar-source-and-capture-landmarks.png"));
   capture->close();
@@ -134,7 +136,7 @@ bool PictureWorkbench(melodar::TForm1& window, SearcherSession& session, const W
   Save(bench.FullSearch(), out, QStringLiteral("melodar-full-search-robust.png"));
   bench.FullSearch()->close();
 
-  open(Item::KeypointComparison);
+  // The debug window has followed every search since the tour opened it.
   melodar::DebugWindow* debug = bench.Debug();
   debug->findChild<QTabWidget*>()->setCurrentIndex(3);
   Save(debug, out, QStringLiteral("melodar-keypoint-comparison-landmarks.png"));

@@ -215,7 +215,9 @@ QString CaptureComparison::Summary() const {
                      .arg(framesWithin);
   if (framesCompared > 0) {
     QStringList bands;
-    for (int32_t m = 0; m < 8; ++m) bands.append(QString::number(meanDifference[m], 'f', 1));
+    for (int32_t m = 0; m < 8; ++m) {
+      bands.append(QString::number(std::abs(meanDifference[m]) < 0.05 ? 0.0 : meanDifference[m], 'f', 1));
+    }
     text += QStringLiteral(" Средний сдвиг полос (запрос − трек): %1.").arg(bands.join(QStringLiteral("; ")));
   }
   if (!landmarkProblem.isEmpty()) {
@@ -229,7 +231,7 @@ QString CaptureComparison::Summary() const {
   }
   if (sourceRead) {
     text += QStringLiteral(" Уровень записи относительно исходника %1 дБ; пиков исходника осталось %2 %.")
-                .arg(gainDb, 0, 'f', 1)
+                .arg(std::abs(gainDb) < 0.05 ? 0.0 : gainDb, 0, 'f', 1)
                 .arg(sourcePeaksKept, 0, 'f', 0);
   } else {
     text += QLatin1Char(' ') + sourceProblem;

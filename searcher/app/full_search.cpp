@@ -49,6 +49,10 @@ bool FullSearchRun::Agree() const {
 
 QString FullSearchRun::Summary() const {
   if (!searchable) return QStringLiteral("В запросе мало ключевых точек: искать нечего.");
+  if (robust && !hasLandmarks) {
+    return QStringLiteral("В базе данных нет ориентиров: устойчивый поиск ничего не найдёт. Ориентиры добавляет "
+                          "программа Melobank.");
+  }
   if (robust) {
     const QString program_ = QStringLiteral("Как ищет программа (%1 голосов на смещение, оценка от %2): %3.")
                                  .arg(votesNeeded)
@@ -74,6 +78,7 @@ FullSearchRun RunFullSearch(const SearchIndex& index, const std::vector<int16_t>
   run.scoreNeeded = params.landmarkScore;
   run.votesNeeded = params.landmarkVotes;
   run.queryLength = static_cast<int32_t>(samples.size());
+  run.hasLandmarks = index.landmarks && index.landmarkTracks > 0;
   AudioQuery query;
   run.searchable = query.Create(samples.data(), static_cast<int32_t>(samples.size()), params.analysis);
   if (!run.searchable) return run;

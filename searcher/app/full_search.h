@@ -21,6 +21,7 @@ struct SearchIndex;
 struct FullSearchRun {
   bool searchable = false;  // the query gave key points (or landmarks)
   bool robust = false;
+  bool hasLandmarks = false;  // the index holds some
   DirectSearch program;
   DirectSearch everyFrame;              // described modes
   std::vector<LandmarkRanking> ranking;  // robust mode

@@ -42,7 +42,7 @@ double KeptShare(const std::vector<landmarks::SpectralPeak>& reference, const st
 QString SearchAnswer(const SearchIndex& index, const std::vector<int16_t>& heard, int32_t peak,
                      const SearchParameters& params, int32_t expectedTrack) {
   // The program does not search what it cannot hear.
-  if (peak < SignalGraph::kWeakSignal) return QStringLiteral("слабый сигнал: не ищется");
+  if (peak < SignalGraph::kWeakSignal) return QStringLiteral("слабый сигнал");
   AudioQuery query;
   if (!query.Create(heard.data(), static_cast<int32_t>(heard.size()), params.analysis)) {
     return QStringLiteral("мало ключевых точек");

@@ -31,10 +31,10 @@ namespace melo::melodar {
 
 namespace {
 
-const QStringList kBandNames = {QStringLiteral("0: до 375 Гц"),  QStringLiteral("1: до 750"),
-                                QStringLiteral("2: до 1125"),    QStringLiteral("3: до 1500"),
-                                QStringLiteral("4: до 2250"),    QStringLiteral("5: до 3000"),
-                                QStringLiteral("6: до 4594"),    QStringLiteral("7: до 6000")};
+// Each band by its upper edge.
+const QStringList kBandNames = {QStringLiteral("0: 375"),  QStringLiteral("1: 750"),  QStringLiteral("2: 1125"),
+                                QStringLiteral("3: 1500"), QStringLiteral("4: 2250"), QStringLiteral("5: 3000"),
+                                QStringLiteral("6: 4594"), QStringLiteral("7: 6000")};
 
 void Clear(QChart* chart) {
   chart->removeAllSeries();
@@ -50,6 +50,7 @@ CaptureComparisonWindow::CaptureComparisonWindow(SearcherSession& session, const
   top->addWidget(new QLabel(QStringLiteral("Трек")));
   track_ = new QSpinBox;
   track_->setRange(0, 0);
+  track_->setMinimumWidth(70);
   top->addWidget(track_);
   top->addWidget(new QLabel(QStringLiteral("Начало запроса в треке, с")));
   start_ = new QDoubleSpinBox;
@@ -80,12 +81,13 @@ CaptureComparisonWindow::CaptureComparisonWindow(SearcherSession& session, const
                                 QStringLiteral("Вывод")},
                                this);
   auto* bandPage = new QWidget;
-  auto* bandLayout = new QHBoxLayout(bandPage);
+  auto* bandLayout = new QVBoxLayout(bandPage);
   QTableView* frameView = TextTableView(frames_, {55, 135, 170, 170, 190, 100, 170});
   frameView->horizontalHeader()->setStretchLastSection(true);
   bandLayout->addWidget(frameView, 3);
   bands_ = new QChart;
   bandLayout->addWidget(ChartView(bands_, QStringLiteral("Полосы: запрос против трека")), 2);
+  bandLayout->setContentsMargins(0, 0, 0, 0);
   tabs_->addTab(bandPage, QStringLiteral("Полосы по кадрам"));
   auto* spectrumPage = new QWidget;
   auto* spectrumLayout = new QVBoxLayout(spectrumPage);
@@ -190,11 +192,12 @@ void CaptureComparisonWindow::DrawBands() {
   bands_->addSeries(series);
   auto* x = new QBarCategoryAxis;
   x->append(kBandNames);
-  x->setLabelsAngle(-45);
+  x->setTitleText(QStringLiteral("полоса: её верхняя частота, Гц"));
   bands_->addAxis(x, Qt::AlignBottom);
   series->attachAxis(x);
   QValueAxis* y = AddAxis(bands_, Qt::AlignLeft, QStringLiteral("байт полосы"), bottom * 1.1 - 1, top * 1.1 + 1,
                           QStringLiteral("%d"));
+  y->applyNiceNumbers();
   series->attachAxis(y);
 }
 
@@ -221,12 +224,14 @@ void CaptureComparisonWindow::DrawSpectra() {
   x->setTickCount(9);
   QValueAxis* y = AddAxis(spectra_, Qt::AlignLeft, QStringLiteral("дБ"), std::floor(low) - 3, std::ceil(high) + 3,
                           QStringLiteral("%d"));
+  y->applyNiceNumbers();
   AddLine(spectra_, x, y, QStringLiteral("Исходный файл"), result_.sourceSpectrum, QColor(30, 90, 200));
   AddLine(spectra_, x, y, QStringLiteral("Захваченный звук"), result_.capturedSpectrum, QColor(210, 30, 30));
   QValueAxis* dx = AddAxis(difference_, Qt::AlignBottom, QStringLiteral("Гц"), 0, 4000, QStringLiteral("%d"));
   dx->setTickCount(9);
   QValueAxis* dy = AddAxis(difference_, Qt::AlignLeft, QStringLiteral("дБ"), std::floor(lowDiff) - 3,
                            std::ceil(highDiff) + 3, QStringLiteral("%d"));
+  dy->applyNiceNumbers();
   AddLine(difference_, dx, dy, QStringLiteral("Запись минус исходник"), result_.spectrumDifference, QColor(0, 130, 60));
 }
 

@@ -234,6 +234,8 @@ void DebugWindow::Refresh() {
   params.debugFrame = static_cast<int32_t>(std::max<int64_t>(0, (start_ + length / 2) / IndexRecord::kSamples));
 }
 
+QString DebugWindow::LandmarkSummaryText() const { return landmarkSummary_->text(); }
+
 void DebugWindow::RefreshLandmarks() {
   const int32_t track = Track();
   const SearchIndex& index = session_.Index();

@@ -46,6 +46,7 @@ class DebugWindow : public QWidget {
   int32_t Track() const;
   TextTableModel* LandmarkTable() const { return landmarks_; }
   const LandmarkAlignment& Alignment() const { return alignment_; }
+  QString LandmarkSummaryText() const;
 
  private:
   void SetQuery(const std::vector<int16_t>& samples);

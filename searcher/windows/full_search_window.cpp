@@ -75,7 +75,7 @@ FullSearchWindow::FullSearchWindow(SearcherSession& session, const LastSearch& l
   layout->addWidget(summary_);
   layout->addLayout(tables, 1);
   layout->addWidget(close, 0, Qt::AlignRight);
-  resize(1120, 720);
+  resize(1120, 620);
 }
 
 QString FullSearchWindow::SummaryText() const { return summary_->text(); }

@@ -45,7 +45,7 @@ LevelWindow::LevelWindow(SearcherSession& session, const LastSearch& last, QWidg
                                QStringLiteral("Ключевых точек"), QStringLiteral("Пиков спектра"),
                                QStringLiteral("Пиков как при 0 дБ, %"), QStringLiteral("Поиск")},
                               this);
-  QTableView* view = TextTableView(table_, {100, 60, 90, 200, 210, 105, 120, 110, 160, 180});
+  QTableView* view = TextTableView(table_, {95, 55, 85, 175, 200, 100, 110, 100, 150, 180});
   view->horizontalHeader()->setStretchLastSection(true);
   auto* close = new QPushButton(QStringLiteral("Закрыть"));
   connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -55,7 +55,7 @@ LevelWindow::LevelWindow(SearcherSession& session, const LastSearch& last, QWidg
   layout->addWidget(summary_);
   layout->addWidget(view, 2);
   layout->addWidget(close, 0, Qt::AlignRight);
-  resize(1180, 800);
+  resize(1290, 800);
 }
 
 QString LevelWindow::SummaryText() const { return summary_->text(); }

@@ -25,6 +25,7 @@ RecordsWindow::RecordsWindow(SearcherSession& session, const LastSearch& last, Q
   top->addWidget(new QLabel(QStringLiteral("Трек")));
   track_ = new QSpinBox;
   track_->setRange(0, 0);
+  track_->setMinimumWidth(70);
   connect(track_, &QSpinBox::valueChanged, this, &RecordsWindow::ShowTrack);
   top->addWidget(track_);
   auto* follow = new QPushButton(QStringLiteral("К месту последнего поиска"));
@@ -66,6 +67,7 @@ RecordsWindow::RecordsWindow(SearcherSession& session, const LastSearch& last, Q
 }
 
 QString RecordsWindow::SummaryText() const { return summary_->text(); }
+QString RecordsWindow::LandmarkStateText() const { return landmarkState_->text(); }
 
 void RecordsWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);

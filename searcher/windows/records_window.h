@@ -35,6 +35,7 @@ class RecordsWindow : public QWidget {
   TextTableModel* Landmarks() const { return landmarks_; }
   const TrackRecords& Shown() const { return shown_; }
   QString SummaryText() const;
+  QString LandmarkStateText() const;
 
  protected:
   void showEvent(QShowEvent* event) override;
