@@ -6,6 +6,7 @@
 #include "landmarks/landmark_extractor.h"
 #include "landmarks/short_time_spectrum.h"
 #include "searcher/app/background_job.h"
+#include "searcher/app/debug_texts.h"
 #include "searcher/app/landmark_geometry.h"
 #include "searcher/app/query_input.h"
 #include "searcher/engine/audio_query.h"
@@ -216,7 +217,7 @@ QString CaptureComparison::Summary() const {
   if (framesCompared > 0) {
     QStringList bands;
     for (int32_t m = 0; m < 8; ++m) {
-      bands.append(QString::number(std::abs(meanDifference[m]) < 0.05 ? 0.0 : meanDifference[m], 'f', 1));
+      bands.append(Decimal(std::abs(meanDifference[m]) < 0.05 ? 0.0 : meanDifference[m], 1));
     }
     text += QStringLiteral(" Средний сдвиг полос (запрос − трек): %1.").arg(bands.join(QStringLiteral("; ")));
   }
@@ -231,8 +232,8 @@ QString CaptureComparison::Summary() const {
   }
   if (sourceRead) {
     text += QStringLiteral(" Уровень записи относительно исходника %1 дБ; пиков исходника осталось %2 %.")
-                .arg(std::abs(gainDb) < 0.05 ? 0.0 : gainDb, 0, 'f', 1)
-                .arg(sourcePeaksKept, 0, 'f', 0);
+                .arg(Decimal(std::abs(gainDb) < 0.05 ? 0.0 : gainDb, 1))
+                .arg(Decimal(sourcePeaksKept, 0));
   } else {
     text += QLatin1Char(' ') + sourceProblem;
   }

@@ -110,8 +110,8 @@ QList<QStringList> CoarseLoopTiming::Rows() const {
     const double perSecond = w.ms > 0 ? static_cast<double>(w.comparisons) / (w.ms * 1e3) : 0;
     const double hoursPerSecond = w.ms > 0 ? hours * repeats / (w.ms / 1e3) : 0;
     rows.append({w.name, QString::number(w.comparisons / repeats), QString::number(w.matches / repeats),
-                 MsText(w.ms / repeats), QString::number(perComparison, 'f', 2), QString::number(perSecond, 'f', 1),
-                 QString::number(hoursPerSecond, 'f', 0)});
+                 MsText(w.ms / repeats), Decimal(perComparison, 2), Decimal(perSecond, 1),
+                 Decimal(hoursPerSecond, 0)});
   }
   return rows;
 }
@@ -121,7 +121,7 @@ QString CoarseLoopTiming::Summary() const {
   return QStringLiteral("Повторов: %1; кадров с пиком: %2 (%3 ч аудио). %4")
       .arg(repeats)
       .arg(frames)
-      .arg(hours, 0, 'f', 2)
+      .arg(Decimal(hours, 2))
       .arg(countsAgree ? QStringLiteral("Все способы нашли одинаковое число совпадений.")
                        : QStringLiteral("Число совпадений РАЗЛИЧАЕТСЯ: быстрый путь программы ошибается!"));
 }

@@ -6,6 +6,7 @@
 #include "searcher/engine/search_index.h"
 #include "searcher/engine/search_presentation.h"
 
+#include <QLocale>
 #include <QStringList>
 #include <algorithm>
 #include <cstdlib>
@@ -41,6 +42,8 @@ QString TrackTitle(const SearchIndex& index, int32_t track) {
   return DisplayTitle(index.infos[static_cast<size_t>(track)]);
 }
 
-QString MsText(double ms) { return QString::number(ms, 'f', 2); }
+QString Decimal(double value, int decimals) { return QLocale().toString(value, 'f', decimals); }
+
+QString MsText(double ms) { return Decimal(ms, 2); }
 
 }  // namespace melo

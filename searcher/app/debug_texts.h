@@ -17,6 +17,9 @@ QString BandText(const uint8_t* bands);
 QString BandDifferenceText(const uint8_t* a, const uint8_t* b);
 // Track number's display title; empty for a number the index does not hold.
 QString TrackTitle(const SearchIndex& index, int32_t track);
+// A number with `decimals` decimals as the user's language writes it (a comma
+// in Russian).
+QString Decimal(double value, int decimals);
 // Milliseconds with two decimals.
 QString MsText(double ms);
 

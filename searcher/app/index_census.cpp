@@ -40,7 +40,7 @@ void CountTrack(const TrackIndex& track, int64_t& withoutPeak, int64_t& zeroBand
 
 QStringList SizeRow(const QString& name, int64_t items, int64_t bytes, double hours) {
   return {name, items > 0 ? Thousands(items) : QString(),
-          items > 0 ? QString::number(static_cast<double>(bytes) / static_cast<double>(items), 'f', 1) : QString(),
+          items > 0 ? Decimal(static_cast<double>(bytes) / static_cast<double>(items), 1) : QString(),
           Thousands(bytes), hours > 0 ? Thousands(static_cast<int64_t>(static_cast<double>(bytes) / hours)) : QString()};
 }
 
@@ -68,7 +68,7 @@ IndexCensus TakeCensus(const SearchIndex& index, const AudioQuery* query, JobPro
     c.tracks.append({QString::number(t), TrackTitle(index, t), QString::number(track.count),
                      FormatDuration(static_cast<int64_t>(seconds), false), QString::number(withoutPeak),
                      marks ? QString::number(landmarks) : QStringLiteral("—"),
-                     marks && seconds > 0 ? QString::number(landmarks / seconds, 'f', 1) : QStringLiteral("—")});
+                     marks && seconds > 0 ? Decimal(landmarks / seconds, 1) : QStringLiteral("—")});
   }
   const double hours = static_cast<double>(c.records) / kHourRecords;
   const auto row = [&c](const QString& name, const QString& value) { c.counts.append({name, value}); };
@@ -76,13 +76,13 @@ IndexCensus TakeCensus(const SearchIndex& index, const AudioQuery* query, JobPro
   row(QStringLiteral("Загруженных треков"), Thousands(index.loadedTracks));
   row(QStringLiteral("Ошибок чтения"), Thousands(index.readErrors));
   row(QStringLiteral("Записей (полусекунд)"), Thousands(c.records));
-  row(QStringLiteral("Часов аудио"), QString::number(hours, 'f', 2));
+  row(QStringLiteral("Часов аудио"), Decimal(hours, 2));
   row(QStringLiteral("Записей без пика (тишина)"), Thousands(c.withoutPeak));
   row(QStringLiteral("Записей без полос (пик у края трека)"), Thousands(c.zeroBands));
   row(QStringLiteral("Байтов полос на пределе 255"),
       QStringLiteral("%1 (%2 %)")
           .arg(Thousands(c.saturatedBytes))
-          .arg(c.records > 0 ? 100.0 * static_cast<double>(c.saturatedBytes) / (8.0 * c.records) : 0.0, 0, 'f', 2));
+          .arg(Decimal(c.records > 0 ? 100.0 * static_cast<double>(c.saturatedBytes) / (8.0 * c.records) : 0.0, 2)));
   row(QStringLiteral("Записей в полосовом фильтре"),
       index.filter ? Thousands(index.filter->Entries()) : QStringLiteral("фильтра нет"));
   row(QStringLiteral("Треков с ориентирами"), Thousands(index.landmarkTracks));
@@ -91,10 +91,10 @@ IndexCensus TakeCensus(const SearchIndex& index, const AudioQuery* query, JobPro
   row(QStringLiteral("Спектров ориентиров (62,5 в секунду)"), Thousands(index.landmarkFrames));
   row(QStringLiteral("Ориентиров в секунду"),
       marks && index.landmarkFrames > 0
-          ? QString::number(static_cast<double>(marks->LandmarkCount()) / (index.landmarkFrames / 62.5), 'f', 1)
+          ? Decimal(static_cast<double>(marks->LandmarkCount()) / (index.landmarkFrames / 62.5), 1)
           : QStringLiteral("—"));
   row(QStringLiteral("Частей индекса ориентиров"), marks ? QString::number(marks->ShardCount()) : QStringLiteral("—"));
-  row(QStringLiteral("Время загрузки, мс"), QString::number(index.loadTimeMs, 'f', 0));
+  row(QStringLiteral("Время загрузки, мс"), Decimal(index.loadTimeMs, 0));
 
   const int64_t recordBytes = c.records * static_cast<int64_t>(IndexRecord::kSize);
   c.sizes.append(SizeRow(QStringLiteral("Записи отпечатков (12 байт)"), c.records, recordBytes, hours));

@@ -3,6 +3,7 @@
 #include "fingerprint/fingerprint_builder.h"
 #include "landmarks/landmark_extractor.h"
 #include "searcher/app/background_job.h"
+#include "searcher/app/debug_texts.h"
 #include "searcher/app/direct_search.h"
 #include "searcher/app/signal_graph.h"
 #include "searcher/engine/audio_query.h"
@@ -71,7 +72,7 @@ LevelSweep SweepLevels(const std::vector<int16_t>& samples, const SearchIndex* i
   for (int32_t i = 0; i < steps && !progress.Stopped(); ++i) {
     LevelSweep::Step step;
     step.gainDb = LevelSweep::kLowestGainDb + i * LevelSweep::kStepDb;
-    progress.SetStage(QStringLiteral("%1 дБ").arg(step.gainDb, 0, 'f', 0));
+    progress.SetStage(QStringLiteral("%1 дБ").arg(Decimal(step.gainDb, 0)));
     progress.Set(i, steps);
     const std::vector<int16_t> heard = Scaled(samples, step.gainDb, step.clipped);
     for (const int16_t x : heard) step.peak = std::max(step.peak, std::abs(int32_t{x}));
@@ -112,11 +113,11 @@ QList<QStringList> LevelSweep::Rows() const {
   QList<QStringList> rows;
   for (const Step& s : steps) {
     QStringList bands;
-    for (const double b : s.meanBand) bands.append(QString::number(b, 'f', 0));
-    rows.append({QString::number(s.gainDb, 'f', 0), QString::number(s.peak), QString::number(s.clipped),
-                 bands.join(','), QStringLiteral("%1 / %2").arg(s.largestChange).arg(s.meanChange, 0, 'f', 1),
-                 QString::number(s.saturatedShare, 'f', 1), QString::number(s.keypoints),
-                 QString::number(s.peaks), QString::number(s.peaksKept, 'f', 0), s.searched ? s.answer : QString()});
+    for (const double b : s.meanBand) bands.append(Decimal(b, 0));
+    rows.append({Decimal(s.gainDb, 0), QString::number(s.peak), QString::number(s.clipped),
+                 bands.join(','), QStringLiteral("%1 / %2").arg(s.largestChange).arg(Decimal(s.meanChange, 1)),
+                 Decimal(s.saturatedShare, 1), QString::number(s.keypoints),
+                 QString::number(s.peaks), Decimal(s.peaksKept, 0), s.searched ? s.answer : QString()});
   }
   return rows;
 }
@@ -152,12 +153,12 @@ QString LevelSweep::Summary() const {
     text += QStringLiteral(" Каждый байт полос остаётся в допуске (%1) от %2 до %3 дБ: спектр кадра нормирован по "
                            "уровню.")
                 .arg(bandTolerance)
-                .arg(low->gainDb, 0, 'f', 0)
-                .arg(high->gainDb, 0, 'f', 0);
+                .arg(Decimal(low->gainDb, 0))
+                .arg(Decimal(high->gainDb, 0));
   }
   const auto clipped = std::find_if(steps.begin(), steps.end(), [](const Step& s) { return s.clipped > 0; });
   if (clipped != steps.end()) {
-    text += QStringLiteral(" Вершины срезаются с %1 дБ.").arg(clipped->gainDb, 0, 'f', 0);
+    text += QStringLiteral(" Вершины срезаются с %1 дБ.").arg(Decimal(clipped->gainDb, 0));
   }
   double lowest = 1e9, highest = -1e9;
   for (const Step& s : steps) {
@@ -167,8 +168,8 @@ QString LevelSweep::Summary() const {
   }
   if (steps.front().searched) {
     text += lowest <= highest ? QStringLiteral(" Поиск находит трек при уровнях от %1 до %2 дБ.")
-                                    .arg(lowest, 0, 'f', 0)
-                                    .arg(highest, 0, 'f', 0)
+                                    .arg(Decimal(lowest, 0))
+                                    .arg(Decimal(highest, 0))
                               : QStringLiteral(" Поиск не находит трек ни на одном уровне.");
   }
   return text;

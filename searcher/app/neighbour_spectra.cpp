@@ -2,6 +2,7 @@
 
 #include "landmarks/landmark_extractor.h"
 #include "landmarks/landmark_settings.h"
+#include "searcher/app/debug_texts.h"
 #include "searcher/app/stored_landmarks.h"
 
 #include <algorithm>
@@ -135,7 +136,7 @@ QString NeighbourSpectra::Summary() const {
       .arg(radii[radii.size() / 2])
       .arg(fragile)
       .arg(landmarkCount)
-      .arg(landmarksKept[1], 0, 'f', 0);
+      .arg(Decimal(landmarksKept[1], 0));
 }
 
 }  // namespace melo

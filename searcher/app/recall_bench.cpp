@@ -177,7 +177,7 @@ QList<QStringList> RecallReport::SummaryRows() const {
     const Tally& t = tallies[degradation + QLatin1Char('\t') + ModeName(mode)];
     rows.append({degradation, ModeName(mode), QString::number(t.excerpts), QString::number(t.right),
                  QString::number(t.wrong), QString::number(t.missed),
-                 t.held > 0 ? QString::number(100.0 * t.right / t.held, 'f', 1) : QStringLiteral("—"),
+                 t.held > 0 ? Decimal(100.0 * t.right / t.held, 1) : QStringLiteral("—"),
                  t.strangers > 0 ? QStringLiteral("%1 из %2").arg(t.falseAnswers).arg(t.strangers) : QStringLiteral("—"),
                  MsText(t.totalMs / t.excerpts), MsText(t.longestMs)});
   }
@@ -193,7 +193,7 @@ QList<QStringList> RecallReport::ExcerptRows(const SearchIndex& index) const {
     } else {
       verdict = x.Right() ? QStringLiteral("верно") : x.Answered() ? QStringLiteral("неверно") : QStringLiteral("не найден");
     }
-    rows.append({x.file, QString::number(static_cast<double>(x.start) / kSampleRate, 'f', 2), x.degradation, ModeName(x.mode),
+    rows.append({x.file, Decimal(static_cast<double>(x.start) / kSampleRate, 2), x.degradation, ModeName(x.mode),
                  x.expectedTrack >= 0 ? QString::number(x.expectedTrack) : QStringLiteral("нет в базе"),
                  x.Answered() ? QStringLiteral("%1 %2").arg(x.answeredTrack).arg(TrackTitle(index, x.answeredTrack))
                               : QString(),

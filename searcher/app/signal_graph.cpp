@@ -1,6 +1,7 @@
 #include "searcher/app/signal_graph.h"
 
 #include "fingerprint/sample_buffer.h"
+#include "searcher/app/debug_texts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,10 +70,10 @@ QString SignalGraph::Summary(int32_t keypointCount, int32_t landmarkCount) const
       QStringLiteral("Пик %1 (%2 дБ от полной шкалы), средний уровень %3 дБ, отсчётов на пределе %4, "
                      "постоянная составляющая %5. Ключевых точек %6 из %7, ориентиров %8. ")
           .arg(peak)
-          .arg(DecibelsOfFullScale(peak), 0, 'f', 1)
-          .arg(rmsDbTotal, 0, 'f', 1)
+          .arg(Decimal(DecibelsOfFullScale(peak), 1))
+          .arg(Decimal(rmsDbTotal, 1))
           .arg(clipped)
-          .arg(dcOffset, 0, 'f', 0)
+          .arg(Decimal(dcOffset, 0))
           .arg(keypointCount)
           .arg(kMaxQueryKeypoints)
           .arg(landmarkCount);

@@ -5,6 +5,7 @@
 #include "searcher/app/background_job.h"
 #include "searcher/app/landmark_geometry.h"
 
+#include <QLocale>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -133,7 +134,7 @@ QImage Spectrogram::Picture(int32_t pixelsPerFrame, bool peaks, bool landmarks, 
     const int x = PixelOf(pixelsPerFrame, frame, 0).x();
     const int y = kTopMargin + height;
     painter.drawLine(x, y, x, y + 4);
-    painter.drawText(QRect(x - 30, y + 5, 60, 14), Qt::AlignHCenter | Qt::AlignTop, QString::number(t, 'g', 4));
+    painter.drawText(QRect(x - 30, y + 5, 60, 14), Qt::AlignHCenter | Qt::AlignTop, QLocale().toString(t, 'g', 4));
   }
   painter.drawText(QRect(kLeftMargin, kTopMargin + height + 18, width, 14), Qt::AlignHCenter | Qt::AlignTop,
                    QStringLiteral("секунды"));

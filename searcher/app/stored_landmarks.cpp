@@ -1,5 +1,6 @@
 #include "searcher/app/stored_landmarks.h"
 
+#include "searcher/app/debug_texts.h"
 #include "searcher/app/landmark_geometry.h"
 #include "trackdb/sqlite_handles.h"
 
@@ -75,10 +76,10 @@ namespace {
 
 QStringList LandmarkRow(const landmarks::Landmark& l) {
   return {QString::number(l.frame),
-          QString::number(FrameSeconds(l.frame), 'f', 3),
-          QString::number(BinHz(AnchorBin(l.hash)), 'f', 1),
-          QString::number(BinHz(PartnerBin(l.hash)), 'f', 1),
-          QString::number(FrameSeconds(FrameDelta(l.hash)) * 1000, 'f', 0),
+          Decimal(FrameSeconds(l.frame), 3),
+          Decimal(BinHz(AnchorBin(l.hash)), 1),
+          Decimal(BinHz(PartnerBin(l.hash)), 1),
+          Decimal(FrameSeconds(FrameDelta(l.hash)) * 1000, 0),
           QString::number(l.hash)};
 }
 

@@ -45,15 +45,15 @@ QString TrackRecords::Summary(int32_t landmarks) const {
   QString text = QStringLiteral("Записей %1 (%2 с): без пика %3, без полос %4; байтов полос на пределе 255: %5 "
                                 "(%6 %).")
                      .arg(records)
-                     .arg(seconds, 0, 'f', 1)
+                     .arg(Decimal(seconds, 1))
                      .arg(withoutPeak)
                      .arg(zeroBands)
                      .arg(saturatedBytes)
-                     .arg(records > 0 ? 100.0 * saturatedBytes / (8.0 * records) : 0.0, 0, 'f', 1);
+                     .arg(Decimal(records > 0 ? 100.0 * saturatedBytes / (8.0 * records) : 0.0, 1));
   text += landmarks < 0 ? QStringLiteral(" Ориентиров в памяти нет.")
                         : QStringLiteral(" Ориентиров %1 (%2 в секунду).")
                               .arg(landmarks)
-                              .arg(seconds > 0 ? landmarks / seconds : 0.0, 0, 'f', 1);
+                              .arg(Decimal(seconds > 0 ? landmarks / seconds : 0.0, 1));
   return text;
 }
 

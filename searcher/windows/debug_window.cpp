@@ -205,7 +205,7 @@ void DebugWindow::SearchTrack(bool thorough) {
                               .arg(params.bandTolerance)
                               .arg(params.amplitudeTolerance)
                               .arg(params.sumTolerance)
-                              .arg(search.ms, 0, 'f', 2)
+                              .arg(Decimal(search.ms, 2))
                               .arg(c.framesExamined)
                               .arg(c.comparisons)
                               .arg(c.coarseMatches)
@@ -263,9 +263,8 @@ void DebugWindow::RefreshLandmarks() {
                                 .arg(alignment_.matched)
                                 .arg(alignment_.storedInSpan)
                                 .arg(alignment_.storedMet)
-                                .arg(alignment_.storedInSpan > 0 ? 100.0 * alignment_.storedMet / alignment_.storedInSpan
-                                                                 : 0.0,
-                                     0, 'f', 0));
+                                .arg(Decimal(alignment_.storedInSpan > 0 ? 100.0 * alignment_.storedMet / alignment_.storedInSpan
+                                                                 : 0.0, 0)));
 }
 
 }  // namespace melo::melodar

@@ -87,7 +87,7 @@ PlayerWindow::PlayerWindow(SearcherSession& session, Dialogs& dialogs, FileChoos
   layout->addWidget(note);
   layout->addStretch();
   layout->addWidget(close, 0, Qt::AlignRight);
-  resize(640, 260);
+  resize(640, 230);
   connect(&display_, &QTimer::timeout, this, &PlayerWindow::ShowPosition);
   display_.start(kDisplayMs);
 }

@@ -1,6 +1,7 @@
 #include "searcher/windows/spectrum_study_window.h"
 
 #include "fingerprint/sample_buffer.h"
+#include "searcher/app/debug_texts.h"
 #include "searcher/app/last_search.h"
 #include "searcher/app/query_analyses.h"
 #include "searcher/app/searcher_session.h"
@@ -127,7 +128,7 @@ void SpectrumStudyWindow::Draw() {
                                   "&nbsp;— ориентиры: %6&nbsp;</span> <span style='color:%7'>┆ ключевые точки: %8"
                                   "</span>. Цвет: уровень от тёмного (на 52 дБ тише самого громкого) до жёлтого.")
                        .arg(spectrogram_.Frames())
-                       .arg(spectrogram_.Frames() * 0.016, 0, 'f', 1)
+                       .arg(Decimal(spectrogram_.Frames() * 0.016, 1))
                        .arg(ColourName(Spectrogram::kPeakColour))
                        .arg(set.peaks.size())
                        .arg(ColourName(Spectrogram::kLandmarkColour))
