@@ -11,27 +11,21 @@ namespace melo {
 namespace {
 
 QString SearchText(const DirectSearch& s) {
-  if (s.robust) {
-    // The counters of a landmark search (LandmarkMatcher) in their own words.
-    return QStringLiteral("%1 мс, ориентиров запроса искалось %2, встречено ориентиров базы %3, смещений с двумя "
-                          "голосами и более %4, кандидатов %5, проверено %6, ответов %7")
-        .arg(MsText(s.ms))
-        .arg(s.counters.framesExamined)
-        .arg(s.counters.comparisons)
-        .arg(s.counters.coarseMatches)
-        .arg(s.counters.windowsPassed)
-        .arg(s.counters.offered)
-        .arg(s.entries.size());
-  }
-  return QStringLiteral("%1 мс, кадров %2, сравнений %3, совпадений %4, проверок амплитуд %5, кандидатов %6, "
-                        "ответов %7")
-      .arg(MsText(s.ms))
-      .arg(s.counters.framesExamined)
-      .arg(s.counters.comparisons)
-      .arg(s.counters.coarseMatches)
-      .arg(s.counters.windowsPassed)
-      .arg(s.counters.offered)
-      .arg(s.entries.size());
+  // A landmark search's counters (LandmarkMatcher) mean other things than the
+  // cascade's, in the same places.
+  static const QStringList kCascade = {QStringLiteral("кадров"), QStringLiteral("сравнений"),
+                                       QStringLiteral("совпадений"), QStringLiteral("проверок амплитуд"),
+                                       QStringLiteral("кандидатов")};
+  static const QStringList kLandmarks = {QStringLiteral("ориентиров запроса искалось"),
+                                         QStringLiteral("встречено ориентиров базы"),
+                                         QStringLiteral("смещений с двумя голосами и более"),
+                                         QStringLiteral("кандидатов"), QStringLiteral("проверено")};
+  const QStringList& names = s.robust ? kLandmarks : kCascade;
+  const int64_t counts[] = {s.counters.framesExamined, s.counters.comparisons, s.counters.coarseMatches,
+                            s.counters.windowsPassed, s.counters.offered};
+  QString text = MsText(s.ms) + QStringLiteral(" мс");
+  for (int i = 0; i < names.size(); ++i) text += QStringLiteral(", %1 %2").arg(names[i]).arg(counts[i]);
+  return text + QStringLiteral(", ответов %1").arg(s.entries.size());
 }
 
 }  // namespace

@@ -44,8 +44,7 @@ void Clear(QChart* chart) {
 }  // namespace
 
 CaptureComparisonWindow::CaptureComparisonWindow(SearcherSession& session, const LastSearch& last, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session), last_(last) {
-  setWindowTitle(QStringLiteral("Сравнение спектров исходника и захваченного аудио"));
+    : QueryJobWindow(session, last, QStringLiteral("Сравнение спектров исходника и захваченного аудио"), parent) {
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel(QStringLiteral("Трек")));
   track_ = new QSpinBox;
@@ -67,12 +66,9 @@ CaptureComparisonWindow::CaptureComparisonWindow(SearcherSession& session, const
   follow_ = new QCheckBox(QStringLiteral("Следить за поиском"));
   follow_->setChecked(true);
   top->addWidget(follow_);
-  bar_ = new JobBar(job_);
   top->addWidget(bar_, 1);
   top->addStretch();
-  summary_ = new QLabel(QStringLiteral("Запрос сравнивается с треком на месте последнего найденного результата."));
-  summary_->setWordWrap(true);
-  summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  summary_->setText(QStringLiteral("Запрос сравнивается с треком на месте последнего найденного результата."));
 
   tabs_ = new QTabWidget;
   frames_ = new TextTableModel({QStringLiteral("Кадр"), QStringLiteral("Позиция в запросе"),
@@ -109,20 +105,16 @@ CaptureComparisonWindow::CaptureComparisonWindow(SearcherSession& session, const
   resize(1300, 760);
 }
 
-QString CaptureComparisonWindow::SummaryText() const { return summary_->text(); }
-
 void CaptureComparisonWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (!result_.frames.empty() || job_.Busy()) return;
   if (last_.Found()) {
     TakeLastHit();
     Compare();
-  } else {
+  } else if (HasQuery()) {
     track_->setMaximum(std::max(0, session_.Index().TrackCount() - 1));
-    summary_->setText(last_.HasQuery()
-                          ? QStringLiteral("Последний поиск ничего не нашёл: выберите трек и начало запроса в нём и "
-                                           "нажмите «Сравнить».")
-                          : QStringLiteral("Нет аудио запроса: сначала выполните поиск."));
+    summary_->setText(QStringLiteral("Последний поиск ничего не нашёл: выберите трек и начало запроса в нём и "
+                                     "нажмите «Сравнить»."));
   }
 }
 
@@ -142,9 +134,8 @@ void CaptureComparisonWindow::TakeLastHit() {
 bool CaptureComparisonWindow::Compare() {
   const SearchIndex& index = session_.Index();
   const int32_t track = track_->value();
-  if (!session_.IndexLoaded() || !last_.HasQuery() || job_.Busy() || track >= index.TrackCount() ||
+  if (!HasQuery() || !session_.IndexLoaded() || job_.Busy() || track >= index.TrackCount() ||
       !index.tracks[track].loaded) {
-    if (!last_.HasQuery()) summary_->setText(QStringLiteral("Нет аудио запроса: сначала выполните поиск."));
     return false;
   }
   CaptureComparisonInput input;

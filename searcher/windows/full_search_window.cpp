@@ -1,7 +1,6 @@
 #include "searcher/windows/full_search_window.h"
 
 #include "searcher/app/last_search.h"
-#include "searcher/app/query_input.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/text_table_model.h"
 #include "searcher/windows/job_bar.h"
@@ -49,20 +48,16 @@ void Widen(QGroupBox* group) {
 }  // namespace
 
 FullSearchWindow::FullSearchWindow(SearcherSession& session, const LastSearch& last, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session), last_(last) {
-  setWindowTitle(QStringLiteral("Полный поиск"));
+    : QueryJobWindow(session, last, QStringLiteral("Полный поиск"), parent) {
   program_ = new TextTableModel(kEntryColumns, this);
   full_ = new TextTableModel(kEntryColumns, this);
   auto* top = new QHBoxLayout;
   auto* run = new QPushButton(QStringLiteral("Искать последний запрос"));
   connect(run, &QPushButton::clicked, this, &FullSearchWindow::Run);
   top->addWidget(run);
-  bar_ = new JobBar(job_);
   top->addWidget(bar_, 1);
   top->addStretch();
-  summary_ = new QLabel(QStringLiteral("Поиск последнего запроса как в программе и без её сокращений."));
-  summary_->setWordWrap(true);
-  summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  summary_->setText(QStringLiteral("Поиск последнего запроса как в программе и без её сокращений."));
   auto* tables = new QVBoxLayout;
   programGroup_ = Group(QStringLiteral("Как ищет программа"), program_);
   tables->addWidget(programGroup_);
@@ -78,26 +73,17 @@ FullSearchWindow::FullSearchWindow(SearcherSession& session, const LastSearch& l
   resize(1120, 620);
 }
 
-QString FullSearchWindow::SummaryText() const { return summary_->text(); }
-
 bool FullSearchWindow::Run() {
-  if (!session_.IndexLoaded() || !last_.HasQuery() || job_.Busy()) {
-    if (!last_.HasQuery()) summary_->setText(QStringLiteral("Нет аудио запроса: сначала выполните поиск."));
-    return false;
-  }
-  SearchParameters params = session_.Parameters();
-  params.querySeconds = QuerySecondsOf(last_.samples->size());
-  const auto samples = last_.samples;
   const SearchIndex& index = session_.Index();
   auto result = std::make_shared<FullSearchRun>();
-  job_.Start([&index, samples, params, result](JobProgress& progress) {
-    *result = RunFullSearch(index, *samples, params, progress);
-  }, [this, result](bool) {
-    run_ = *result;
-    Show();
-  });
-  bar_->Follow();
-  return true;
+  return StartOnQuery(
+      [&index, result](const std::vector<int16_t>& samples, const SearchParameters& params, JobProgress& progress) {
+        *result = RunFullSearch(index, samples, params, progress);
+      },
+      [this, result] {
+        run_ = *result;
+        Show();
+      });
 }
 
 void FullSearchWindow::Show() {

@@ -1,7 +1,6 @@
 #include "searcher/windows/level_window.h"
 
 #include "searcher/app/last_search.h"
-#include "searcher/app/query_input.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/text_table_model.h"
 #include "searcher/windows/chart_parts.h"
@@ -23,8 +22,7 @@
 namespace melo::melodar {
 
 LevelWindow::LevelWindow(SearcherSession& session, const LastSearch& last, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session), last_(last) {
-  setWindowTitle(QStringLiteral("Зависимость спектра от уровня сигнала"));
+    : QueryJobWindow(session, last, QStringLiteral("Зависимость спектра от уровня сигнала"), parent) {
   auto* top = new QHBoxLayout;
   auto* measure = new QPushButton(QStringLiteral("Измерить"));
   connect(measure, &QPushButton::clicked, this, &LevelWindow::Measure);
@@ -32,13 +30,10 @@ LevelWindow::LevelWindow(SearcherSession& session, const LastSearch& last, QWidg
   search_ = new QCheckBox(QStringLiteral("Искать на каждом уровне"));
   search_->setChecked(true);
   top->addWidget(search_);
-  bar_ = new JobBar(job_);
   top->addWidget(bar_, 1);
   top->addStretch();
   chart_ = new QChart;
-  summary_ = new QLabel(QStringLiteral("Последний запрос тише и громче: от −40 до +6 дБ."));
-  summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  summary_->setWordWrap(true);
+  summary_->setText(QStringLiteral("Последний запрос тише и громче: от −40 до +6 дБ."));
   table_ = new TextTableModel({QStringLiteral("Усиление, дБ"), QStringLiteral("Пик"), QStringLiteral("На пределе"),
                                QStringLiteral("Полосы (среднее)"), QStringLiteral("Отличие от 0 дБ, макс. / сред."),
                                QStringLiteral("Байтов 255, %"),
@@ -58,27 +53,21 @@ LevelWindow::LevelWindow(SearcherSession& session, const LastSearch& last, QWidg
   resize(1290, 800);
 }
 
-QString LevelWindow::SummaryText() const { return summary_->text(); }
-
 bool LevelWindow::Measure() {
-  if (!last_.HasQuery() || job_.Busy()) {
-    if (!last_.HasQuery()) summary_->setText(QStringLiteral("Нет аудио запроса: сначала выполните поиск."));
-    return false;
-  }
-  SearchParameters params = session_.Parameters();
-  params.querySeconds = QuerySecondsOf(last_.samples->size());
+  // Without an index the sweep still shows the bytes and peaks; it only searches nothing.
   const SearchIndex* index = search_->isChecked() && session_.IndexLoaded() ? &session_.Index() : nullptr;
   const int32_t expected = last_.Track();
-  const auto samples = last_.samples;
   auto result = std::make_shared<LevelSweep>();
-  job_.Start([samples, index, params, expected, result](JobProgress& progress) {
-    *result = SweepLevels(*samples, index, params, expected, progress);
-  }, [this, result](bool) {
-    sweep_ = *result;
-    Draw();
-  });
-  bar_->Follow();
-  return true;
+  return StartOnQuery(
+      [index, expected, result](const std::vector<int16_t>& samples, const SearchParameters& params,
+                                JobProgress& progress) {
+        *result = SweepLevels(samples, index, params, expected, progress);
+      },
+      [this, result] {
+        sweep_ = *result;
+        Draw();
+      },
+      false);
 }
 
 void LevelWindow::Draw() {

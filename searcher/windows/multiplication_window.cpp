@@ -1,7 +1,6 @@
 #include "searcher/windows/multiplication_window.h"
 
 #include "searcher/app/last_search.h"
-#include "searcher/app/query_input.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/text_table_model.h"
 #include "searcher/windows/job_bar.h"
@@ -18,8 +17,7 @@
 namespace melo::melodar {
 
 MultiplicationWindow::MultiplicationWindow(SearcherSession& session, const LastSearch& last, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session), last_(last) {
-  setWindowTitle(QStringLiteral("Тест умножение"));
+    : QueryJobWindow(session, last, QStringLiteral("Тест умножение"), parent) {
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel(QStringLiteral("Повторов")));
   repeats_ = new QSpinBox;
@@ -29,15 +27,12 @@ MultiplicationWindow::MultiplicationWindow(SearcherSession& session, const LastS
   auto* run = new QPushButton(QStringLiteral("Замерить"));
   connect(run, &QPushButton::clicked, this, &MultiplicationWindow::Run);
   top->addWidget(run);
-  bar_ = new JobBar(job_);
   top->addWidget(bar_, 1);
   top->addStretch();
   auto* note = new QLabel(QStringLiteral(
       "Ключевые точки последнего запроса сравниваются с каждым кадром базы: простым циклом по байтам, полным "
       "просмотром программы и через полосовой фильтр. Число совпадений у всех способов должно быть одинаковым."));
   note->setWordWrap(true);
-  summary_ = new QLabel;
-  summary_->setWordWrap(true);
   table_ = new TextTableModel({QStringLiteral("Способ"), QStringLiteral("Сравнений"), QStringLiteral("Совпадений"),
                                QStringLiteral("Время, мс"), QStringLiteral("нс на сравнение"),
                                QStringLiteral("Млн сравнений в секунду"), QStringLiteral("Часов базы в секунду")},
@@ -56,25 +51,19 @@ MultiplicationWindow::MultiplicationWindow(SearcherSession& session, const LastS
 }
 
 bool MultiplicationWindow::Run() {
-  if (!session_.IndexLoaded() || !last_.HasQuery() || job_.Busy()) {
-    if (!last_.HasQuery()) summary_->setText(QStringLiteral("Нет аудио запроса: сначала выполните поиск."));
-    return false;
-  }
-  SearchParameters params = session_.Parameters();
-  params.querySeconds = QuerySecondsOf(last_.samples->size());
-  const auto samples = last_.samples;
   const SearchIndex& index = session_.Index();
   const int32_t repeats = repeats_->value();
   auto result = std::make_shared<CoarseLoopTiming>();
-  job_.Start([&index, samples, params, repeats, result](JobProgress& progress) {
-    *result = TimeCoarseLoop(index, *samples, params, repeats, progress);
-  }, [this, result](bool) {
-    timing_ = *result;
-    table_->SetRows(timing_.Rows());
-    summary_->setText(timing_.Summary());
-  });
-  bar_->Follow();
-  return true;
+  return StartOnQuery(
+      [&index, repeats, result](const std::vector<int16_t>& samples, const SearchParameters& params,
+                                JobProgress& progress) {
+        *result = TimeCoarseLoop(index, samples, params, repeats, progress);
+      },
+      [this, result] {
+        timing_ = *result;
+        table_->SetRows(timing_.Rows());
+        summary_->setText(timing_.Summary());
+      });
 }
 
 }  // namespace melo::melodar

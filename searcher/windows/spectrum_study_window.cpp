@@ -27,8 +27,7 @@ QString ColourName(QRgb colour) { return QColor::fromRgb(colour).name(); }
 }  // namespace
 
 SpectrumStudyWindow::SpectrumStudyWindow(SearcherSession& session, const LastSearch& last, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session), last_(last) {
-  setWindowTitle(QStringLiteral("Изучение спектров"));
+    : QueryJobWindow(session, last, QStringLiteral("Изучение спектров"), parent) {
   auto* top = new QHBoxLayout;
   source_ = new QComboBox;
   source_->addItems({QStringLiteral("Последний запрос"), QStringLiteral("Кольцо захвата: последние секунды")});
@@ -49,7 +48,6 @@ SpectrumStudyWindow::SpectrumStudyWindow(SearcherSession& session, const LastSea
     connect(box, &QCheckBox::toggled, this, &SpectrumStudyWindow::Draw);
     top->addWidget(box);
   }
-  bar_ = new JobBar(job_);
   top->addWidget(bar_, 1);
   top->addStretch();
   image_ = new QLabel;
@@ -58,20 +56,16 @@ SpectrumStudyWindow::SpectrumStudyWindow(SearcherSession& session, const LastSea
   scroll->setWidget(image_);
   scroll->setWidgetResizable(true);
   scroll->setBackgroundRole(QPalette::Base);
-  legend_ = new QLabel;
-  legend_->setWordWrap(true);
-  legend_->setTextFormat(Qt::RichText);
+  summary_->setTextFormat(Qt::RichText);
   auto* close = new QPushButton(QStringLiteral("Закрыть"));
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(scroll, 1);
-  layout->addWidget(legend_);
+  layout->addWidget(summary_);
   layout->addWidget(close, 0, Qt::AlignRight);
   resize(1200, 660);
 }
-
-QString SpectrumStudyWindow::LegendText() const { return legend_->text(); }
 
 void SpectrumStudyWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
@@ -87,10 +81,7 @@ bool SpectrumStudyWindow::Study() {
   auto samples = std::make_shared<std::vector<int16_t>>();
   std::vector<int32_t> keypoints;
   if (source_->currentIndex() == kLastQuery) {
-    if (!last_.HasQuery()) {
-      legend_->setText(QStringLiteral("Нет аудио запроса: сначала выполните поиск."));
-      return false;
-    }
+    if (!HasQuery()) return false;
     *samples = *last_.samples;
     const QueryAnalyses analysed(*samples, last_.analysis);
     for (const QueryKeypoint& k : analysed.Searched().Keypoints()) keypoints.push_back(static_cast<int32_t>(k.position));
@@ -100,7 +91,7 @@ bool SpectrumStudyWindow::Study() {
     const uint32_t count = ring ? std::min(wanted, ring->Filled()) : 0;
     samples->resize(count);
     if (count == 0 || ring->Read(ring->Total() - count, count, samples->data()) != CaptureRing::kReadOk) {
-      legend_->setText(QStringLiteral("Кольцо захвата пусто: звук ещё не слышен."));
+      summary_->setText(QStringLiteral("Кольцо захвата пусто: звук ещё не слышен."));
       return false;
     }
   }
@@ -123,7 +114,7 @@ void SpectrumStudyWindow::Draw() {
   picture_ = spectrogram_.Picture(scale_, peaks_->isChecked(), landmarks_->isChecked(), keypoints_->isChecked());
   image_->setPixmap(QPixmap::fromImage(picture_));
   const landmarks::LandmarkSet& set = spectrogram_.Set();
-  legend_->setText(QStringLiteral("%1 кадров спектра по 16 мс (%2 с). <span style='background:#203040; color:%3'>"
+  summary_->setText(QStringLiteral("%1 кадров спектра по 16 мс (%2 с). <span style='background:#203040; color:%3'>"
                                   "&nbsp;■ пики: %4&nbsp;</span> <span style='background:#203040; color:%5'>"
                                   "&nbsp;— ориентиры: %6&nbsp;</span> <span style='color:%7'>┆ ключевые точки: %8"
                                   "</span>. Цвет: уровень от тёмного (на 52 дБ тише самого громкого) до жёлтого.")
