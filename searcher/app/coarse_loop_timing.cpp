@@ -1,5 +1,6 @@
 #include "searcher/app/coarse_loop_timing.h"
 
+#include "base/text_format.h"
 #include "fingerprint/index_record.h"
 #include "searcher/app/background_job.h"
 #include "searcher/app/debug_texts.h"
@@ -109,7 +110,7 @@ QList<QStringList> CoarseLoopTiming::Rows() const {
     const double perComparison = w.comparisons > 0 ? w.ms * 1e6 / static_cast<double>(w.comparisons) : 0;
     const double perSecond = w.ms > 0 ? static_cast<double>(w.comparisons) / (w.ms * 1e3) : 0;
     const double hoursPerSecond = w.ms > 0 ? hours * repeats / (w.ms / 1e3) : 0;
-    rows.append({w.name, QString::number(w.comparisons / repeats), QString::number(w.matches / repeats),
+    rows.append({w.name, FormatThousands(w.comparisons / repeats), FormatThousands(w.matches / repeats),
                  MsText(w.ms / repeats), Decimal(perComparison, 2), Decimal(perSecond, 1),
                  Decimal(hoursPerSecond, 0)});
   }
@@ -120,7 +121,7 @@ QString CoarseLoopTiming::Summary() const {
   if (!searchable) return QStringLiteral("В запросе нет ключевых точек: сравнивать нечего.");
   return QStringLiteral("Повторов: %1; кадров с пиком: %2 (%3 ч аудио). %4")
       .arg(repeats)
-      .arg(frames)
+      .arg(FormatThousands(frames))
       .arg(Decimal(hours, 2))
       .arg(countsAgree ? QStringLiteral("Все способы нашли одинаковое число совпадений.")
                        : QStringLiteral("Число совпадений РАЗЛИЧАЕТСЯ: быстрый путь программы ошибается!"));

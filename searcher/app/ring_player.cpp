@@ -24,19 +24,24 @@ RingPlayer::~RingPlayer() { timer_.stop(); }
 
 void RingPlayer::SetSamples(std::vector<int16_t> samples, QString name) {
   Stop();
-  original_ = std::move(samples);
+  played_ = samples;
+  original_ = std::make_shared<const std::vector<int16_t>>(std::move(samples));
   name_ = std::move(name);
-  played_ = Degrade(original_, degradation_, kNoiseSeed);
+  degradation_ = {};
 }
 
-void RingPlayer::SetDegradation(const Degradation& degradation) {
-  if (degradation == degradation_) return;
+std::vector<int16_t> RingPlayer::Degraded(const std::vector<int16_t>& original, const Degradation& degradation) {
+  return Degrade(original, degradation, kNoiseSeed);
+}
+
+void RingPlayer::SetDegraded(const Degradation& degradation, std::vector<int16_t> played) {
+  if (played.size() != played_.size()) return;  // made of another file
   degradation_ = degradation;
-  played_ = Degrade(original_, degradation_, kNoiseSeed);
+  played_ = std::move(played);
 }
 
 bool RingPlayer::Play() {
-  if (original_.empty() || !sound_.Ring()) return false;
+  if (played_.empty() || !sound_.Ring()) return false;
   if (position_ >= Duration()) position_ = 0;
   PauseSource();
   sound_.Ring()->SetActive(true);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace melo {
@@ -27,10 +28,14 @@ class RingPlayer {
   RingPlayer(const RingPlayer&) = delete;
   RingPlayer& operator=(const RingPlayer&) = delete;
 
-  // Stops and takes the samples (48 kHz mono) of the file `name`.
+  // Stops and takes the samples (48 kHz mono) of the file `name`, played as they are.
   void SetSamples(std::vector<int16_t> samples, QString name);
-  // The rest of the file is played degraded so.
-  void SetDegradation(const Degradation& degradation);
+  // The file degraded: what Degraded() makes of Original(); the rest of it is
+  // played so. Making it takes a while for a long file, so a window makes it in
+  // the background.
+  void SetDegraded(const Degradation& degradation, std::vector<int16_t> played);
+  std::shared_ptr<const std::vector<int16_t>> Original() const { return original_; }
+  static std::vector<int16_t> Degraded(const std::vector<int16_t>& original, const Degradation& degradation);
 
   // False without samples or without a capture ring. From the start again when
   // the end was reached.
@@ -42,7 +47,7 @@ class RingPlayer {
 
   bool Playing() const { return playing_; }
   int64_t Position() const { return position_; }
-  int64_t Duration() const { return static_cast<int64_t>(original_.size()); }
+  int64_t Duration() const { return static_cast<int64_t>(played_.size()); }
   const QString& Name() const { return name_; }
   const Degradation& CurrentDegradation() const { return degradation_; }
 
@@ -56,7 +61,7 @@ class RingPlayer {
   void ResumeSource();
 
   SoundSystem& sound_;
-  std::vector<int16_t> original_;
+  std::shared_ptr<const std::vector<int16_t>> original_;
   std::vector<int16_t> played_;  // original_ degraded
   QString name_;
   Degradation degradation_;

@@ -47,7 +47,7 @@ MultiplicationWindow::MultiplicationWindow(SearcherSession& session, const LastS
   layout->addWidget(view, 1);
   layout->addWidget(summary_);
   layout->addWidget(close, 0, Qt::AlignRight);
-  resize(1080, 320);
+  resize(1080, 290);
 }
 
 bool MultiplicationWindow::Run() {

@@ -117,16 +117,32 @@ bool PlayerWindow::Load(const QString& path) {
     file_->setText(player_.Name());
     position_->setRange(0, static_cast<int>(player_.Duration() * 10 / kSampleRate));
     ShowPosition();
+    ApplyDegradation();
   });
   bar_->Follow();
   return true;
 }
 
-void PlayerWindow::ApplyDegradation() {
+Degradation PlayerWindow::ChosenDegradation() const {
   static constexpr Degradation::Kind kKinds[] = {Degradation::Kind::None, Degradation::Kind::Noise,
                                                  Degradation::Kind::Echo, Degradation::Kind::Telephone};
-  player_.SetDegradation({kKinds[std::clamp(degradation_->currentIndex(), 0, 3)], snr_->value()});
+  return {kKinds[std::clamp(degradation_->currentIndex(), 0, 3)], snr_->value()};
+}
+
+void PlayerWindow::ApplyDegradation() {
   snr_->setEnabled(degradation_->currentIndex() == 1);
+  const Degradation wanted = ChosenDegradation();
+  // A change while the last one is made is taken up when that one is done.
+  if (job_.Busy() || !player_.Original() || wanted == player_.CurrentDegradation()) return;
+  auto played = std::make_shared<std::vector<int16_t>>();
+  job_.Start([original = player_.Original(), wanted, played](JobProgress& progress) {
+    progress.SetStage(QStringLiteral("Искажение"));
+    *played = RingPlayer::Degraded(*original, wanted);
+  }, [this, wanted, played](bool) {
+    player_.SetDegraded(wanted, std::move(*played));
+    ApplyDegradation();
+  });
+  bar_->Follow();
 }
 
 void PlayerWindow::ShowPosition() {

@@ -39,6 +39,8 @@ class PlayerWindow : public QWidget {
   QString TimeText() const;
 
  private:
+  Degradation ChosenDegradation() const;
+  // Makes the file degraded as chosen, in the background.
   void ApplyDegradation();
   void ShowPosition();
 
