@@ -406,8 +406,9 @@ TEST_F(DebugWorkbenchTest, TheCountsAndSizesAreThoseOfTheLoadedIndex) {
   EXPECT_TRUE(census->RecordText().contains(QStringLiteral("трека %1").arg(Sweep())));
 }
 
-// What plays into the ring is what the searches hear: the player's track is
-// found while the helper's is not heard, and the helper records again after it.
+// What plays into the ring is what the searches hear: the player's track, sample
+// for sample, found while the helper's is not heard, then through the telephone
+// band once that is chosen; the helper records again after it.
 TEST_F(DebugWorkbenchTest, ThePlayerFeedsTheRingAndTheSearchNamesWhatItPlays) {
   TForm1& window = Open(WithLandmarks());
   SetMode(SearchMode::Robust);  // the player's file is decoded otherwise than the indexer decoded it
@@ -427,6 +428,27 @@ TEST_F(DebugWorkbenchTest, ThePlayerFeedsTheRingAndTheSearchNamesWhatItPlays) {
   ASSERT_TRUE(SpinUntil([&] { return reports_ > before; }));
   EXPECT_EQ(Bench().Last().Track(), TrackNamed("rumbling_drone_track"));
   EXPECT_TRUE(player->TimeText().endsWith(" / 0:00:40")) << player->TimeText().toStdString();
+
+  CaptureRing& ring = *session_->Sound().Ring();
+  const auto heardLast = [&](int64_t count) {
+    player->Player().Pause();
+    std::vector<int16_t> heard(static_cast<size_t>(count));
+    EXPECT_EQ(ring.Read(ring.Total() - count, uint32_t(count), heard.data()), CaptureRing::kReadOk);
+    return heard;
+  };
+  const std::vector<int16_t>& file = *player->Player().Original();
+  std::vector<int16_t> heard = heardLast(kSecond);
+  int64_t at = player->Player().Position();
+  EXPECT_TRUE(std::equal(heard.begin(), heard.end(), file.begin() + at - kSecond));
+  player->DegradationField()->setCurrentIndex(3);  // "Полоса 300–3400 Гц"
+  ASSERT_TRUE(Finished(player->Job()));
+  ASSERT_TRUE(player->Player().Play());
+  ASSERT_TRUE(SpinUntil([&] { return player->Player().Position() >= at + kSecond; }));
+  heard = heardLast(kSecond / 2);
+  at = player->Player().Position();
+  const std::vector<int16_t> telephone = RingPlayer::Degraded(file, {Degradation::Kind::Telephone});
+  EXPECT_TRUE(std::equal(heard.begin(), heard.end(), telephone.begin() + at - kSecond / 2));
+  EXPECT_FALSE(std::equal(heard.begin(), heard.end(), file.begin() + at - kSecond / 2));
 
   player->Player().Stop();
   const uint64_t stopped = session_->Sound().Ring()->Total();
