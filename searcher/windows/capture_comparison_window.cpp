@@ -5,7 +5,7 @@
 #include "searcher/app/last_search.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/text_table_model.h"
-#include "searcher/windows/chart_parts.h"
+#include "searcher/windows/window_parts.h"
 #include "searcher/windows/job_bar.h"
 #include "searcher/windows/text_table_view.h"
 
@@ -95,8 +95,7 @@ CaptureComparisonWindow::CaptureComparisonWindow(SearcherSession& session, const
   peaks_ = new QChart;
   tabs_->addTab(ChartView(peaks_, QStringLiteral("Пики записи и ориентиры трека")), QStringLiteral("Пики и ориентиры"));
 
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(summary_);

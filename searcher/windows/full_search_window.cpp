@@ -1,3 +1,4 @@
+#include "searcher/windows/window_parts.h"
 #include "searcher/windows/full_search_window.h"
 
 #include "searcher/app/last_search.h"
@@ -63,8 +64,7 @@ FullSearchWindow::FullSearchWindow(SearcherSession& session, const LastSearch& l
   tables->addWidget(programGroup_);
   fullGroup_ = Group(QStringLiteral("Полный просмотр всех кадров"), full_);
   tables->addWidget(fullGroup_);
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(summary_);

@@ -2,7 +2,7 @@
 
 #include "searcher/app/last_search.h"
 #include "searcher/app/query_analyses.h"
-#include "searcher/windows/chart_parts.h"
+#include "searcher/windows/window_parts.h"
 
 #include <QChart>
 #include <QChartView>
@@ -21,8 +21,7 @@ GraphWindow::GraphWindow(const LastSearch& last, QWidget* parent) : QWidget(pare
   summary_ = new QLabel(QStringLiteral("Поиска ещё не было."));
   summary_->setWordWrap(true);
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(ChartView(wave_, QStringLiteral("Сигнал последнего запроса и его ключевые точки"), 260), 3);
   layout->addWidget(ChartView(level_, QStringLiteral("Уровень сигнала за каждые 50 мс, дБ от полной шкалы"), 200), 2);

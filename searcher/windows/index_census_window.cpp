@@ -1,3 +1,4 @@
+#include "searcher/windows/window_parts.h"
 #include "searcher/windows/index_census_window.h"
 
 #include "searcher/app/last_search.h"
@@ -56,8 +57,7 @@ IndexCensusWindow::IndexCensusWindow(SearcherSession& session, const LastSearch&
   bar_ = new JobBar(job_);
   buttons->addWidget(bar_, 1);
   buttons->addStretch();
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   buttons->addWidget(close);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(tabs_, 1);

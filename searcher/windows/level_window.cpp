@@ -3,7 +3,7 @@
 #include "searcher/app/last_search.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/text_table_model.h"
-#include "searcher/windows/chart_parts.h"
+#include "searcher/windows/window_parts.h"
 #include "searcher/windows/job_bar.h"
 #include "searcher/windows/text_table_view.h"
 
@@ -42,8 +42,7 @@ LevelWindow::LevelWindow(SearcherSession& session, const LastSearch& last, QWidg
                               this);
   QTableView* view = TextTableView(table_, {95, 55, 85, 175, 200, 100, 110, 100, 150, 180});
   view->horizontalHeader()->setStretchLastSection(true);
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(ChartView(chart_, QStringLiteral("Байты полос в ключевых точках запроса при разном уровне"), 300), 3);

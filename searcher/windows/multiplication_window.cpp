@@ -1,3 +1,4 @@
+#include "searcher/windows/window_parts.h"
 #include "searcher/windows/multiplication_window.h"
 
 #include "searcher/app/last_search.h"
@@ -39,8 +40,7 @@ MultiplicationWindow::MultiplicationWindow(SearcherSession& session, const LastS
                               this);
   QTableView* view = TextTableView(table_, {300, 110, 100, 90, 120, 170, 150});
   view->horizontalHeader()->setStretchLastSection(true);
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(note);

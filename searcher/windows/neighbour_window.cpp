@@ -4,7 +4,7 @@
 #include "searcher/app/query_analyses.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/text_table_model.h"
-#include "searcher/windows/chart_parts.h"
+#include "searcher/windows/window_parts.h"
 #include "searcher/windows/text_table_view.h"
 
 #include <QChart>
@@ -67,8 +67,7 @@ NeighbourWindow::NeighbourWindow(SearcherSession& session, const LastSearch& las
   table_ = new TextTableModel(Columns(), this);
   QList<int> widths = {50, 70, 130};
   for (size_t i = 0; i < NeighbourSpectra::kShifts.size(); ++i) widths.append(75);
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(charts, 3);
   layout->addWidget(summary_);

@@ -1,3 +1,4 @@
+#include "searcher/windows/window_parts.h"
 #include "searcher/windows/player_window.h"
 
 #include "base/dialogs.h"
@@ -79,8 +80,7 @@ PlayerWindow::PlayerWindow(SearcherSession& session, Dialogs& dialogs, FileChoos
       "Файл звучит в кольцо захвата, как если бы его услышал источник звука: «Поиск» и «Автопоиск» ищут его. "
       "Пока плеер играет, выбранный источник остановлен; «Стоп» и конец файла включают его снова."));
   note->setWordWrap(true);
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(bar_);

@@ -1,3 +1,4 @@
+#include "searcher/windows/window_parts.h"
 #include "searcher/windows/records_window.h"
 
 #include "fingerprint/index_record.h"
@@ -56,8 +57,7 @@ RecordsWindow::RecordsWindow(SearcherSession& session, const LastSearch& last, Q
   tabs_->addTab(recordsView_, QStringLiteral("Записи в памяти"));
   tabs_->addTab(landmarkPage, QStringLiteral("Ориентиры в базе данных"));
 
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(summary_);

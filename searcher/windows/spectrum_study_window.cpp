@@ -1,3 +1,4 @@
+#include "searcher/windows/window_parts.h"
 #include "searcher/windows/spectrum_study_window.h"
 
 #include "fingerprint/sample_buffer.h"
@@ -57,8 +58,7 @@ SpectrumStudyWindow::SpectrumStudyWindow(SearcherSession& session, const LastSea
   scroll->setWidgetResizable(true);
   scroll->setBackgroundRole(QPalette::Base);
   summary_->setTextFormat(Qt::RichText);
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(scroll, 1);

@@ -1,3 +1,4 @@
+#include "searcher/windows/window_parts.h"
 #include "searcher/windows/test_environment_window.h"
 
 #include "base/dialogs.h"
@@ -127,8 +128,7 @@ TestEnvironmentWindow::TestEnvironmentWindow(SearcherSession& session, Dialogs& 
   excerptView->horizontalHeader()->setStretchLastSection(true);
   tabs->addTab(excerptView, QStringLiteral("Отрывки"));
 
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(settings);
   layout->addWidget(conditions);

@@ -1,3 +1,4 @@
+#include "searcher/windows/window_parts.h"
 #include "searcher/windows/variables_window.h"
 
 #include "searcher/app/session_variables.h"
@@ -23,8 +24,7 @@ VariablesWindow::VariablesWindow(const SearcherSession& session, QWidget* parent
   table_ = new TextTableModel({QStringLiteral("Переменная"), QStringLiteral("Значение")}, this);
   QTableView* view = TextTableView(table_, {280, 400});
   view->horizontalHeader()->setStretchLastSection(true);
-  auto* close = new QPushButton(QStringLiteral("Закрыть"));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  QPushButton* close = CloseButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(view, 1);
   layout->addWidget(close, 0, Qt::AlignRight);

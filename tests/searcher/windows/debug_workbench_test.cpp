@@ -20,6 +20,7 @@
 #include "searcher/windows/spectrum_study_window.h"
 #include "searcher/windows/test_environment_window.h"
 #include "searcher/windows/variables_window.h"
+#include "tests/searcher/windows/melodar_window_test.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/landmark_rows.h"
 #include "tests/support/program_run.h"
@@ -55,46 +56,27 @@ constexpr int64_t kSecond = 48000;
 constexpr int kCutStart = 10;  // seconds into the played track
 constexpr int kCutSeconds = 6;
 
-// Two tracks indexed by the real indexer, once without landmarks and once with
-// them; the helper plays the first in file mode, and a query cut from it at
-// 10 s is searched as a user opens one.
-class DebugWorkbenchTest : public ::testing::Test {
+// The two tracks of the library once without landmarks and once with them; a
+// query cut from the played track at 10 s is searched as a user opens one.
+class DebugWorkbenchTest : public MelodarWindowTest {
  protected:
   static void SetUpTestSuite() {
-    dir_ = new TempDir;
-    QDir().mkpath(dir_->Path("library"));
-    ASSERT_TRUE(RunsOk("sox", {"-n", "-r", "48000", "-c", "2", "-b", "16", Playing(), "synth", "40", "sine", "220-880",
-                               "sine", "330-990", "pinknoise", "tremolo", "3.7", "40", "gain", "-n", "-3"}));
-    ASSERT_TRUE(RunsOk("sox", {"-n", "-r", "44100", "-c", "2", Drone(), "synth", "40", "sine", "300-600",
-                               "brownnoise", "tremolo", "5", "50", "gain", "-n", "-3"}));
-    ASSERT_TRUE(RunsOk(MELOBANK_CLI, {"index", "--db", Plain(), "--work-dir", dir_->Path(), dir_->Path("library")}));
+    MelodarWindowTest::SetUpTestSuite();
     ASSERT_TRUE(QFile::copy(Plain(), WithLandmarks()));
     ASSERT_EQ(testing::AddLandmarks(WithLandmarks()), 2);
     ASSERT_TRUE(RunsOk("sox", {"-D", Playing(), "-c", "1", Cut(), "trim", QString::number(kCutStart),
                                QString::number(kCutSeconds)}));
-    qputenv("ECHOLINE_SOURCE", Playing().toLocal8Bit());
   }
-  static void TearDownTestSuite() { delete dir_; }
-  static QString Playing() { return dir_->Path("library/sweeping_glide_track.wav"); }
-  static QString Drone() { return dir_->Path("library/rumbling_drone_track.flac"); }
-  static QString Plain() { return dir_->Path("plain.db"); }
+  static QString Plain() { return Library(); }
   static QString WithLandmarks() { return dir_->Path("landmarks.db"); }
   static QString Cut() { return dir_->Path("cut.wav"); }
 
   // The window in debug mode, its database loaded.
   TForm1& Open(const QString& database) {
-    const QString data = files_.Path("data");
-    QDir().mkpath(data);
-    SearcherSettings settings = SearcherSettings::For({TOOLS_DIR, data, data + "/Melodar.ini", data + "/Melodar.log"});
-    settings.databasePath = database;
-    settings.debugMode = true;
-    settings.WriteINIFile(dialogs_);
-    session_ = std::make_unique<SearcherSession>(settings, platform_, dialogs_);
-    window_ = std::make_unique<TForm1>(*session_, dialogs_, chooser_);
-    window_->show();
+    TForm1& window = MelodarWindowTest::Open(database, true);
     session_->AddSearchListener([this](const SearchReport&) { ++reports_; });
     EXPECT_TRUE(SpinUntil([&] { return session_->IndexLoaded(); }));
-    return *window_;
+    return window;
   }
   DebugWorkbench& Bench() const { return *window_->Workbench(); }
   void SetMode(SearchMode mode) { MainMenu::Item(window_->Menu().mode, static_cast<int>(mode))->trigger(); }
@@ -121,17 +103,9 @@ class DebugWorkbenchTest : public ::testing::Test {
     return "missing: " + name;
   }
 
-  static TempDir* dir_;
-  TempDir files_;
-  QtAudioPlatform platform_;
-  RecordingDialogs dialogs_;
-  ScriptedFileChooser chooser_;
-  std::unique_ptr<SearcherSession> session_;
-  std::unique_ptr<TForm1> window_;
   int reports_ = 0;
 };
 
-TempDir* DebugWorkbenchTest::dir_ = nullptr;
 
 TEST_F(DebugWorkbenchTest, EachOfTheSeventeenItemsOpensItsWindowWithoutBlockingAndClosingOnlyHidesIt) {
   TForm1& window = Open(WithLandmarks());

@@ -1,14 +1,21 @@
-#include "searcher/windows/chart_parts.h"
+#include "searcher/windows/window_parts.h"
 
 #include <QChart>
 #include <QChartView>
 #include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
+#include <QPushButton>
 #include <QScatterSeries>
 #include <QValueAxis>
 
 namespace melo::melodar {
+
+QPushButton* CloseButton(QWidget* window) {
+  auto* close = new QPushButton(QStringLiteral("Закрыть"));
+  QObject::connect(close, &QPushButton::clicked, window, &QWidget::close);
+  return close;
+}
 
 QChartView* ChartView(QChart* chart, const QString& title, int minimumHeight) {
   chart->setTitle(title);

@@ -9,12 +9,17 @@ class QAbstractSeries;
 class QChart;
 class QChartView;
 class QLineSeries;
+class QPushButton;
 class QScatterSeries;
 class QValueAxis;
+class QWidget;
 
 namespace melo::melodar {
 
-// The pieces the debug windows' charts are made of.
+// The pieces the debug windows are made of.
+
+// "Закрыть", which hides the window.
+QPushButton* CloseButton(QWidget* window);
 
 // A chart with a title and the legend at the bottom, in a view that draws smoothly.
 QChartView* ChartView(QChart* chart, const QString& title, int minimumHeight = 220);
