@@ -56,18 +56,21 @@ constexpr int64_t kSecond = 48000;
 constexpr int kCutStart = 10;  // seconds into the played track
 constexpr int kCutSeconds = 6;
 
-// The two tracks of the library once without landmarks and once with them; a
-// query cut from the played track at 10 s is searched as a user opens one.
+// The two tracks of the library once without landmarks (as indexed before there
+// were any) and once with them; a query cut from the played track at 10 s is
+// searched as a user opens one.
 class DebugWorkbenchTest : public MelodarWindowTest {
  protected:
   static void SetUpTestSuite() {
     MelodarWindowTest::SetUpTestSuite();
-    ASSERT_TRUE(QFile::copy(Plain(), WithLandmarks()));
+    ASSERT_TRUE(QFile::copy(Library(), Plain()));
+    Sqlite3(Plain(), "DROP TABLE IF EXISTS Landmarks;");
+    ASSERT_TRUE(QFile::copy(Library(), WithLandmarks()));
     ASSERT_EQ(testing::AddLandmarks(WithLandmarks()), 2);
     ASSERT_TRUE(RunsOk("sox", {"-D", Playing(), "-c", "1", Cut(), "trim", QString::number(kCutStart),
                                QString::number(kCutSeconds)}));
   }
-  static QString Plain() { return Library(); }
+  static QString Plain() { return dir_->Path("plain.db"); }
   static QString WithLandmarks() { return dir_->Path("landmarks.db"); }
   static QString Cut() { return dir_->Path("cut.wav"); }
 
