@@ -5,7 +5,9 @@
 // the database-errors window. Through Echoline's file mode the helper plays a piece
 // of an indexed track, a pause, a piece of a track that is not indexed and a piece
 // of another indexed track, while the automatic search runs with the debug
-// windows open; then the result, history and debug windows are pictured.
+// windows open; then the result, history and debug windows are pictured, and the
+// debug menu's windows in use (tours/workbench_pictures.h) on the same database,
+// which is given the tracks' landmarks for the robust mode.
 // melodar-tour --scene N GOFILE: acts the task of help video N (1-3) on the same
 // database while Echoline plays 25 s of one indexed track and then another,
 // paced for the recorder (see tours/recorded_scene.h).
@@ -17,12 +19,15 @@
 #include "searcher/capture/capture_ring.h"
 #include "searcher/windows/database_errors_window.h"
 #include "searcher/windows/debug_window.h"
+#include "searcher/windows/debug_workbench.h"
 #include "searcher/windows/history_window.h"
 #include "searcher/windows/log_window.h"
 #include "searcher/windows/profiling_window.h"
 #include "searcher/windows/query_results_window.h"
 #include "searcher/windows/main_window.h"
 #include "tours/melodar_scenes.h"
+#include "tours/workbench_pictures.h"
+#include "tests/support/landmark_rows.h"
 #include "searcher/capture/qt_audio_platform.h"
 #include "searcher/windows/search_parameters_window.h"
 #include "searcher/app/searcher_session.h"
@@ -121,6 +126,20 @@ bool AddDamagedRows(const QString& database) {
   return ok;
 }
 
+// For the debug windows: 60 s of indexed track 1 for the player, and a folder
+// with two indexed tracks and the piece no track holds for the test environment.
+WorkbenchFiles MakeWorkbenchFiles(const QStringList& library, const QString& work) {
+  WorkbenchFiles files{work + QStringLiteral("/player.wav"), work + QStringLiteral("/test-folder")};
+  const auto at = [&](qsizetype i) { return library[std::min<qsizetype>(i, kTracks - 1) % library.size()]; };
+  QDir().mkpath(files.testFolder);
+  const bool made = Piece(at(0), 60, 60, files.playerPiece) &&
+                    QFile::link(at(0), files.testFolder + QLatin1Char('/') + QFileInfo(at(0)).fileName()) &&
+                    QFile::link(at(6), files.testFolder + QLatin1Char('/') + QFileInfo(at(6)).fileName()) &&
+                    QFile::copy(work + QStringLiteral("/b.wav"), files.testFolder + QStringLiteral("/stranger.wav"));
+  if (!made) files.playerPiece.clear();
+  return files;
+}
+
 void Save(QWidget* window, const QString& dir, const QString& name) {
   window->grab().save(dir + QLatin1Char('/') + name);
   Say(QStringLiteral("saved ") + name);
@@ -140,7 +159,7 @@ int Tour(const QString& out, int scene) {
   Say(QStringLiteral("indexing %1 tracks").arg(tracks.size()));
   if (!Run(bin + QStringLiteral("/melobank-cli"), QStringList{"index", "--db", database, "--threads", "2",
                                                               "--work-dir", work.filePath("work")} + tracks) ||
-      (scene == 0 && !AddDamagedRows(database))) {
+      (scene == 0 && (testing::AddLandmarks(database) != tracks.size() || !AddDamagedRows(database)))) {
     return 1;
   }
   const QString playing = work.filePath(QStringLiteral("playing.wav"));
@@ -179,7 +198,8 @@ int Tour(const QString& out, int scene) {
   }
   // The debug windows hear of the searches while they are open.
   const melodar::MainMenu& menu = window.Menu();
-  for (QAction* item : {menu.debugWindow, menu.profiling, menu.log}) item->trigger();
+  using Item = melodar::MainMenu::DebugItem;
+  for (const Item item : {Item::KeypointComparison, Item::Profiling, Item::Log}) menu.Debug(item)->trigger();
   window.activateWindow();
   melodar::MainMenu::Item(menu.interval, 3000)->trigger();
   auto* automatic = window.findChild<QPushButton*>(QStringLiteral("autoButton"));
@@ -213,19 +233,20 @@ int Tour(const QString& out, int scene) {
   }
   history->close();
 
-  melodar::DebugWindow* debug = window.DebugInspectionWindow();
+  melodar::DebugWorkbench& bench = *window.Workbench();
+  melodar::DebugWindow* debug = bench.Debug();
   TurnEvents(300);
   Save(debug, out, QStringLiteral("melodar-debug.png"));
   debug->SearchTrack(true);
   TurnEvents(300);
   Save(debug, out, QStringLiteral("melodar-debug-track-search.png"));
   // The user picks the track and second of the last hit for the scan timing.
-  window.ProfilingInspectionWindow()->TrackField()->setValue(lastHit.track);
-  window.ProfilingInspectionWindow()->SecondField()->setValue(lastHit.frame / 2);
-  window.ProfilingInspectionWindow()->Measure();
+  bench.Profiling()->TrackField()->setValue(lastHit.track);
+  bench.Profiling()->SecondField()->setValue(lastHit.frame / 2);
+  bench.Profiling()->Measure();
   TurnEvents(300);
-  Save(window.ProfilingInspectionWindow(), out, QStringLiteral("melodar-profiling.png"));
-  Save(window.MatcherLogWindow(), out, QStringLiteral("melodar-log.png"));
+  Save(bench.Profiling(), out, QStringLiteral("melodar-profiling.png"));
+  Save(bench.Log(), out, QStringLiteral("melodar-log.png"));
 
   // The "Поиск" menu with its four modes; the item "Шумоустойчивый" copies its
   // tolerances into the parameters window.
@@ -243,8 +264,12 @@ int Tour(const QString& out, int scene) {
   window.LoadErrorsWindow()->show();
   TurnEvents(500);
   Save(window.LoadErrorsWindow(), out, QStringLiteral("melodar-database-errors.png"));
+  window.LoadErrorsWindow()->close();
+  window.SearchParametersWindow()->close();
+  const WorkbenchFiles files = MakeWorkbenchFiles(library, work.path());
+  const bool pictured = !files.playerPiece.isEmpty() && PictureWorkbench(window, session, files, out);
   window.close();
-  return found >= 3 && missed >= 1 ? 0 : 1;
+  return found >= 3 && missed >= 1 && pictured ? 0 : 1;
 }
 
 }  // namespace melo

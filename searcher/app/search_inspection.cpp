@@ -1,6 +1,7 @@
 #include "searcher/app/search_inspection.h"
 
 #include "fingerprint/index_record.h"
+#include "searcher/app/debug_texts.h"
 #include "searcher/engine/search_engine.h"
 #include "searcher/engine/search_index.h"
 
@@ -12,26 +13,7 @@ namespace melo {
 
 namespace {
 
-
-QString BandText(const uint8_t* bands) {
-  QStringList values;
-  for (int32_t m = 0; m < IndexRecord::kBands; ++m) values.append(QString::number(bands[m]));
-  return values.join(',');
-}
-
-QString Difference(const uint8_t* a, const uint8_t* b) {
-  int32_t sum = 0, largest = 0;
-  for (int32_t m = 0; m < IndexRecord::kBands; ++m) {
-    const int32_t e = std::abs(int32_t{a[m]} - int32_t{b[m]});
-    sum += e;
-    largest = std::max(largest, e);
-  }
-  return QStringLiteral("%1 / %2").arg(sum).arg(largest);
-}
-
 int32_t Magnitude(const IndexRecord& r) { return std::abs(int32_t{static_cast<int16_t>(r.amplitude)}); }
-
-QString Ms(double ms) { return QString::number(ms, 'f', 2); }
 
 // The tolerances as given, without the traces the debug track would write.
 SearchParameters Untraced(SearchParameters params) {
@@ -47,8 +29,18 @@ SearchInspection::SearchInspection(const SearchIndex& index)
 bool SearchInspection::SetQuery(const std::vector<int16_t>& samples, QueryAnalysis analysis) {
   samples_ = samples;
   query_ = std::make_unique<AudioQuery>();
+  landmarked_.reset();
   hasQuery_ = query_->Create(samples_.data(), static_cast<int32_t>(samples_.size()), analysis);
   return hasQuery_;
+}
+
+const landmarks::LandmarkSet& SearchInspection::QueryLandmarks() {
+  if (query_->Analysis() == QueryAnalysis::Landmarks) return query_->Landmarks();
+  if (!landmarked_) {
+    landmarked_ = std::make_unique<AudioQuery>();
+    landmarked_->Create(samples_.data(), static_cast<int32_t>(samples_.size()), QueryAnalysis::Landmarks);
+  }
+  return landmarked_->Landmarks();
 }
 
 bool SearchInspection::ValidTrack(int32_t track) const {
@@ -74,7 +66,7 @@ QList<QStringList> SearchInspection::FrameRows(int32_t track, int64_t start) {
     query_->BandsAt(static_cast<int32_t>(p), analyser, bands);
     rows.append({QString::number(j), QString::number(records.PeakSample(j)), QString::number(p),
                  QString::number(Magnitude(r)), QString::number(std::abs(int32_t{query_->Samples()[p]})),
-                 BandText(r.bands.data()), BandText(bands), Difference(r.bands.data(), bands)});
+                 BandText(r.bands.data()), BandText(bands), BandDifferenceText(r.bands.data(), bands)});
   }
   return rows;
 }
@@ -95,7 +87,7 @@ QList<QStringList> SearchInspection::KeypointRows(int32_t track, int64_t start) 
       const IndexRecord r = records[static_cast<int32_t>(w)];
       row[4] = QString::number(w);
       row[5] = BandText(r.bands.data());
-      row[6] = Difference(r.bands.data(), kp.bands.data());
+      row[6] = BandDifferenceText(r.bands.data(), kp.bands.data());
     }
     rows.append(row);
   }
@@ -158,10 +150,10 @@ SearchInspection::ScanTiming SearchInspection::TimeScans(int32_t track, int32_t 
 }
 
 QStringList ProfileRow(const SearchOutcome& outcome) {
-  QStringList row = {outcome.queryTimeStamp.trimmed(), Ms(outcome.searchMs), Ms(outcome.trackingMs),
-                     Ms(outcome.firstWorkerMs)};
+  QStringList row = {outcome.queryTimeStamp.trimmed(), MsText(outcome.searchMs), MsText(outcome.trackingMs),
+                     MsText(outcome.firstWorkerMs)};
   QStringList workers;
-  for (const double ms : outcome.workerMs) workers.append(Ms(ms));
+  for (const double ms : outcome.workerMs) workers.append(MsText(ms));
   row.append(workers.join(QStringLiteral("  ")));
   return row;
 }

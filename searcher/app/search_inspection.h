@@ -26,6 +26,8 @@ class SearchInspection {
   bool SetQuery(const std::vector<int16_t>& samples, QueryAnalysis analysis);
   bool HasQuery() const { return hasQuery_; }
   const AudioQuery& Query() const { return *query_; }
+  // Its landmarks, by the landmark analysis whatever the query's own.
+  const landmarks::LandmarkSet& QueryLandmarks();
   bool ValidTrack(int32_t track) const;
   int32_t TrackFrames(int32_t track) const;
 
@@ -63,6 +65,7 @@ class SearchInspection {
   const SearchIndex& index_;
   std::vector<int16_t> samples_;
   std::unique_ptr<AudioQuery> query_;
+  std::unique_ptr<AudioQuery> landmarked_;  // made when first asked for
   bool hasQuery_ = false;
 };
 

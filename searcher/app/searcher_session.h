@@ -84,6 +84,7 @@ class SearcherSession {
   void StopAutomatic();
   bool Automatic() const { return live_.Automatic(); }
   void SetAutomaticInterval(int milliseconds);
+  int AutomaticInterval() const { return intervalMs_; }
   void SetQuerySeconds(int32_t seconds) { params_.querySeconds = seconds; }
   void SetMode(SearchMode mode);
   SearchMode Mode() const { return mode_; }
@@ -97,6 +98,7 @@ class SearcherSession {
   // then says how to add them.
   bool LandmarksReady();
   SearchParameters& Parameters() { return params_; }
+  const SearchParameters& Parameters() const { return params_; }
   bool SearchRunning() const { return engine_.Running(); }
   // Waits for a running search; its hand-over happens meanwhile.
   void WaitForSearch() { engine_.Wait(); }
@@ -106,6 +108,7 @@ class SearcherSession {
   // -- the query
   const AudioQuery& Query() const { return query_; }
   QueryHistory& History() { return history_; }
+  const QueryHistory& History() const { return history_; }
   // Saves the query into the query folder as query_<time stamp>.dat or .wav; the
   // file's path, or empty after "Ошибка сохранения аудио данных!".
   QString SaveQuery(const QString& extension);
@@ -121,8 +124,11 @@ class SearcherSession {
   void AddSearchListener(SearchListener listener) { listeners_.push_back(std::move(listener)); }
 
   SoundSystem& Sound() { return sound_; }
+  const SoundSystem& Sound() const { return sound_; }
+  const SearchEngine& Engine() const { return engine_; }
   const SearchIndex& Index() const { return index_; }
   SearcherSettings& Settings() { return settings_; }
+  const SearcherSettings& Settings() const { return settings_; }
 
  private:
   // True when the index may be searched; else says why not: no database, or

@@ -11,6 +11,13 @@ void TextTableModel::SetRows(QList<QStringList> rows) {
   endResetModel();
 }
 
+void TextTableModel::SetTable(QStringList headers, QList<QStringList> rows) {
+  beginResetModel();
+  headers_ = std::move(headers);
+  rows_ = std::move(rows);
+  endResetModel();
+}
+
 int TextTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }

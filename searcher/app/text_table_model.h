@@ -13,6 +13,8 @@ class TextTableModel : public QAbstractTableModel {
   explicit TextTableModel(QStringList headers, QObject* parent = nullptr);
 
   void SetRows(QList<QStringList> rows);
+  // New column titles and rows at once, for a table whose columns depend on what it shows.
+  void SetTable(QStringList headers, QList<QStringList> rows);
   const QList<QStringList>& Rows() const { return rows_; }
   QString Cell(int row, int column) const { return rows_.value(row).value(column); }
 

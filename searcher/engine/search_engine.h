@@ -68,6 +68,7 @@ class SearchEngine {
 
   void ResetTracking();
   const HitMemory& LastHit() const { return lastHit_; }
+  const HitMemory& HitBefore() const { return hitBefore_; }
   int32_t Workers() const { return workers_; }
 
   std::function<void(const SearchOutcome&)> onFinished;

@@ -1,11 +1,13 @@
 #include "searcher/windows/debug_window.h"
 
 #include "base/dialogs.h"
-#include "base/text_format.h"
+#include "searcher/app/debug_texts.h"
 #include "fingerprint/index_record.h"
 #include "searcher/app/search_history.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/text_table_model.h"
+#include "searcher/engine/search_index.h"
+#include "landmarks/landmark_settings.h"
 #include "searcher/windows/text_table_view.h"
 
 #include <QHBoxLayout>
@@ -16,19 +18,13 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace melo::melodar {
 
 namespace {
 
 constexpr int64_t kSecond = 48000;
-
-QString PlaceText(int64_t samples) {
-  const int64_t tenths = (samples < 0 ? -samples : samples) * 10 / kSecond;
-  return QStringLiteral("%1%2.%3").arg(samples < 0 ? QStringLiteral("-") : QString())
-      .arg(FormatDuration(tenths / 10, false))
-      .arg(tenths % 10);
-}
 
 }  // namespace
 
@@ -67,6 +63,16 @@ DebugWindow::DebugWindow(SearcherSession& session, Dialogs& dialogs, QWidget* pa
                                    QStringLiteral("Полосы трека"), QStringLiteral("Разница (сумма/макс.)")},
                                   this);
   tabs_->addTab(TextTableView(keypoints_, {50, 80, 90, 190, 60, 190, 160}), QStringLiteral("Ключевые точки запроса"));
+  landmarks_ = new TextTableModel({QStringLiteral("Кадр"), QStringLiteral("Время, с"), QStringLiteral("Опорная, Гц"),
+                                   QStringLiteral("Вторая, Гц"), QStringLiteral("Через, мс"), QStringLiteral("Хэш"),
+                                   QStringLiteral("В треке")},
+                                  this);
+  auto* landmarkPage = new QWidget;
+  auto* landmarkLayout = new QVBoxLayout(landmarkPage);
+  landmarkSummary_ = new QLabel;
+  landmarkSummary_->setWordWrap(true);
+  landmarkLayout->addWidget(landmarkSummary_);
+  landmarkLayout->addWidget(TextTableView(landmarks_, {70, 80, 100, 100, 80, 90, 140}), 1);
   trackResults_ = new TextTableModel({QStringLiteral("№"), QStringLiteral("Итоговая разница"),
                                       QStringLiteral("Позиция"), QStringLiteral("Кадр"),
                                       QStringLiteral("Ключевая точка"), QStringLiteral("Разница в спектрах"),
@@ -85,6 +91,7 @@ DebugWindow::DebugWindow(SearcherSession& session, Dialogs& dialogs, QWidget* pa
   searchLayout->addWidget(searchSummary_);
   searchLayout->addWidget(results, 1);
   tabs_->addTab(searchPage, QStringLiteral("Поиск в треке"));
+  tabs_->addTab(landmarkPage, QStringLiteral("Ориентиры запроса"));
 
   auto* buttons = new QHBoxLayout;
   auto* ordinary = new QPushButton(QStringLiteral("Обычный поиск в треке"));
@@ -119,14 +126,23 @@ void DebugWindow::ShowReport(const SearchReport& report) {
   SetQuery(report.query->Samples());
   if (report.outcome.Found()) {
     const ResultEntry& best = report.outcome.entries.front();
-    start_ = report.queryStartInTrack;
-    values_->setText(QStringLiteral("Последний поиск: амплитуда трека %1, амплитуда запроса %2, разница в спектрах "
-                                    "%3, черновая разница %4, итоговая разница %5")
-                         .arg(best.trackAmplitude)
-                         .arg(best.queryAmplitude)
-                         .arg(double(best.maxBandDifference))
-                         .arg(double(best.envelope))
-                         .arg(double(best.score)));
+    start_ = best.position - report.query->Length();
+    if (report.outcome.robust) {
+      values_->setText(QStringLiteral("Последний поиск по ориентирам: голосов %1, ориентиров совпало %2, оценка %3 "
+                                      "(нужно %4).")
+                           .arg(best.maxBandDifference)
+                           .arg(best.insideFrames)
+                           .arg(best.score)
+                           .arg(session_.Parameters().landmarkScore));
+    } else {
+      values_->setText(QStringLiteral("Последний поиск: амплитуда трека %1, амплитуда запроса %2, разница в "
+                                      "спектрах %3, черновая разница %4, итоговая разница %5")
+                           .arg(best.trackAmplitude)
+                           .arg(best.queryAmplitude)
+                           .arg(double(best.maxBandDifference))
+                           .arg(double(best.envelope))
+                           .arg(double(best.score)));
+    }
     const QSignalBlocker quiet(track_);
     track_->setValue(best.track);
   } else {
@@ -189,7 +205,7 @@ void DebugWindow::SearchTrack(bool thorough) {
                               .arg(params.bandTolerance)
                               .arg(params.amplitudeTolerance)
                               .arg(params.sumTolerance)
-                              .arg(search.ms, 0, 'f', 2)
+                              .arg(Decimal(search.ms, 2))
                               .arg(c.framesExamined)
                               .arg(c.comparisons)
                               .arg(c.coarseMatches)
@@ -211,10 +227,44 @@ void DebugWindow::Refresh() {
                       .arg(start_));
   frames_->SetRows(inspection_.FrameRows(track, start_));
   keypoints_->SetRows(inspection_.KeypointRows(track, start_));
+  RefreshLandmarks();
   // The matcher's traces follow the frame in the middle of the query.
   SearchParameters& params = session_.Parameters();
   params.debugTrack = track;
   params.debugFrame = static_cast<int32_t>(std::max<int64_t>(0, (start_ + length / 2) / IndexRecord::kSamples));
+}
+
+QString DebugWindow::LandmarkSummaryText() const { return landmarkSummary_->text(); }
+
+void DebugWindow::RefreshLandmarks() {
+  const int32_t track = Track();
+  const SearchIndex& index = session_.Index();
+  if (!inspection_.HasQuery() || !inspection_.ValidTrack(track)) {
+    landmarks_->SetRows({});
+    landmarkSummary_->setText(QString());
+    return;
+  }
+  if (track != storedTrack_) {
+    stored_ = StoredTrackLandmarks::Read(session_.Settings().databasePath, index.infos[static_cast<size_t>(track)].id);
+    storedTrack_ = track;
+  }
+  const landmarks::LandmarkSet& query = inspection_.QueryLandmarks();
+  if (!stored_.Usable()) {
+    landmarks_->SetRows(LandmarkRows(query.landmarks));
+    landmarkSummary_->setText(stored_.Problem());
+    return;
+  }
+  const auto offset = static_cast<int32_t>(std::lround(double(start_) / landmarks::kInputSamplesPerHop));
+  alignment_ = AlignLandmarks(query.landmarks, query.frames, stored_, offset);
+  landmarks_->SetRows(AlignmentRows(alignment_));
+  landmarkSummary_->setText(QStringLiteral("Ориентиров запроса %1, из них есть в треке на этом месте %2; ориентиров "
+                                           "трека под запросом %3, запрос встретил %4 (%5 %).")
+                                .arg(alignment_.landmarks.size())
+                                .arg(alignment_.matched)
+                                .arg(alignment_.storedInSpan)
+                                .arg(alignment_.storedMet)
+                                .arg(Decimal(alignment_.storedInSpan > 0 ? 100.0 * alignment_.storedMet / alignment_.storedInSpan
+                                                                 : 0.0, 0)));
 }
 
 }  // namespace melo::melodar

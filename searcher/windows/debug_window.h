@@ -1,6 +1,7 @@
 #pragma once
 
 #include "searcher/app/search_inspection.h"
+#include "searcher/app/stored_landmarks.h"
 
 #include <QWidget>
 #include <cstdint>
@@ -22,8 +23,9 @@ namespace melo::melodar {
 // "Отладка": the query laid over a track at a chosen place, stepped by 1 s and
 // 0.1 s around the hit: the track's frames against the query at the same points
 // and the query's key points against the track's frames, band byte by band byte;
-// and an ordinary or a thorough search of that one track. Fed by the searches
-// while shown, and by the rows of the history window.
+// the query's landmarks against the track's stored ones at that place; and an
+// ordinary or a thorough search of that one track. Fed by the searches while
+// shown, and by the rows of the history window.
 class DebugWindow : public QWidget {
   Q_OBJECT
 
@@ -42,10 +44,14 @@ class DebugWindow : public QWidget {
   void SearchTrack(bool thorough);
 
   int32_t Track() const;
+  TextTableModel* LandmarkTable() const { return landmarks_; }
+  const LandmarkAlignment& Alignment() const { return alignment_; }
+  QString LandmarkSummaryText() const;
 
  private:
   void SetQuery(const std::vector<int16_t>& samples);
   void Refresh();
+  void RefreshLandmarks();
 
   SearcherSession& session_;
   Dialogs& dialogs_;
@@ -60,6 +66,11 @@ class DebugWindow : public QWidget {
   TextTableModel* frames_;
   TextTableModel* keypoints_;
   TextTableModel* trackResults_;
+  TextTableModel* landmarks_;
+  QLabel* landmarkSummary_;
+  StoredTrackLandmarks stored_;
+  int32_t storedTrack_ = -1;
+  LandmarkAlignment alignment_;
 };
 
 }  // namespace melo::melodar

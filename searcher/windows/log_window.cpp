@@ -22,6 +22,25 @@ void AppendTrace(QPlainTextEdit* page, QString text) {
   if (!text.isEmpty()) page->appendPlainText(text);
 }
 
+QString RobustLine(const SearchOutcome& outcome) {
+  QString line = QStringLiteral("%1\tLandmarks: lookups=%2 met=%3 offsets>1=%4 candidates=%5 answers=%6")
+                     .arg(outcome.queryTimeStamp.trimmed())
+                     .arg(outcome.totals.framesExamined)
+                     .arg(outcome.totals.comparisons)
+                     .arg(outcome.totals.coarseMatches)
+                     .arg(outcome.totals.windowsPassed)
+                     .arg(outcome.entries.size());
+  for (const ResultEntry& e : outcome.entries) {
+    line += QStringLiteral("\ttrack=%1 position=%2 votes=%3 matched=%4 score=%5")
+                .arg(e.track)
+                .arg(e.position)
+                .arg(e.maxBandDifference)
+                .arg(e.insideFrames)
+                .arg(e.score);
+  }
+  return line;
+}
+
 }  // namespace
 
 LogWindow::LogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -54,6 +73,8 @@ LogWindow::LogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 void LogWindow::ShowReport(const SearchReport& report) {
   AppendTrace(pages_[0], report.countersLine);
+  // The landmark search writes no traces: its answers say what it weighed.
+  if (report.outcome.robust) AppendTrace(pages_[0], RobustLine(report.outcome));
   AppendTrace(pages_[0], report.outcome.trace1);
   AppendTrace(pages_[1], report.outcome.trace2);
   if (isVisible()) AppendTrace(pages_[2], report.trackingLine);

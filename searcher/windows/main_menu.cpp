@@ -86,10 +86,28 @@ MainMenu::MainMenu(QMenuBar* bar) {
                            {500, 1000, 2000, 3000, 5000, 10000, 30000, 60000}, {}, 1000);
 
   debug = bar->addMenu(QStringLiteral("Отладка"));
-  debugWindow = Add(debug, QStringLiteral("Отладка"), {});
-  profiling = Add(debug, QStringLiteral("Профилирование"), {});
-  log = Add(debug, QStringLiteral("Лог"), {});
-  searchParameters = Add(debug, QStringLiteral("Параметры поиска"), {});
+  const QStringList debugTexts = {QStringLiteral("График"),
+                                  QStringLiteral("Полный поиск"),
+                                  QStringLiteral("Тест умножение"),
+                                  QStringLiteral("Профилирование"),
+                                  QStringLiteral("Просмотр записей"),
+                                  QStringLiteral("Сравнение контрольных точек"),
+                                  QStringLiteral("Разница в соседних спектрах"),
+                                  QStringLiteral("Сравнение спектров исходника и захваченного аудио"),
+                                  QStringLiteral("Лог"),
+                                  QStringLiteral("Изучение спектров"),
+                                  QStringLiteral("Кол-во данных"),
+                                  QStringLiteral("Размер записи"),
+                                  QStringLiteral("Аудио плеер"),
+                                  QStringLiteral("Тестовое окружение"),
+                                  QStringLiteral("Значения переменных"),
+                                  QStringLiteral("Зависимость спектра от уровня сигнала"),
+                                  QStringLiteral("Параметры поиска")};
+  for (int i = 0; i < kDebugItems; ++i) {
+    debugItems[static_cast<size_t>(i)] =
+        Add(debug, debugTexts[i],
+            i == static_cast<int>(DebugItem::TestEnvironment) ? QKeySequence(QStringLiteral("Ctrl+F12")) : QKeySequence());
+  }
   debug->menuAction()->setVisible(false);
 
   QMenu* alternatives = bar->addMenu(QStringLiteral("Альтернатива"));

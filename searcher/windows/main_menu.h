@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <array>
 
 class QAction;
 class QActionGroup;
@@ -42,12 +43,30 @@ class MainMenu {
   QAction* automatic;
   QActionGroup* mode;      // data(): SearchMode
   QActionGroup* interval;  // data(): milliseconds
-  // "Отладка": shown in debug mode.
+  // "Отладка": shown in debug mode; its items in the menu's order.
+  enum class DebugItem {
+    Graph,               // "График"
+    FullSearch,          // "Полный поиск"
+    MultiplicationTest,  // "Тест умножение"
+    Profiling,           // "Профилирование"
+    Records,             // "Просмотр записей"
+    KeypointComparison,  // "Сравнение контрольных точек"
+    NeighbourSpectra,    // "Разница в соседних спектрах"
+    SourceAndCapture,    // "Сравнение спектров исходника и захваченного аудио"
+    Log,                 // "Лог"
+    SpectrumStudy,       // "Изучение спектров"
+    DataCounts,          // "Кол-во данных"
+    RecordSize,          // "Размер записи"
+    AudioPlayer,         // "Аудио плеер"
+    TestEnvironment,     // "Тестовое окружение" (Ctrl+F12)
+    Variables,           // "Значения переменных"
+    LevelDependence,     // "Зависимость спектра от уровня сигнала"
+    SearchParameters,    // "Параметры поиска"
+  };
+  static constexpr int kDebugItems = static_cast<int>(DebugItem::SearchParameters) + 1;
   QMenu* debug;
-  QAction* debugWindow;
-  QAction* profiling;
-  QAction* log;
-  QAction* searchParameters;
+  std::array<QAction*, kDebugItems> debugItems;
+  QAction* Debug(DebugItem item) const { return debugItems[static_cast<size_t>(item)]; }
   // "Окна"
   QAction* history;
   QAction* queryAndResults;

@@ -9,10 +9,8 @@
 #include "gui/info_panel.h"
 #include "searcher/capture/capture_ring.h"
 #include "searcher/windows/database_errors_window.h"
-#include "searcher/windows/debug_window.h"
+#include "searcher/windows/debug_workbench.h"
 #include "searcher/windows/history_window.h"
-#include "searcher/windows/log_window.h"
-#include "searcher/windows/profiling_window.h"
 #include "searcher/windows/query_results_window.h"
 #include "searcher/windows/search_parameters_window.h"
 #include "searcher/app/searcher_session.h"
@@ -91,26 +89,14 @@ void TForm1::CreateWindows() {
   const bool debugMode = session_.Settings().debugMode;
   form4_ = new TForm4(*menu_, dialogs_, chooser_, debugMode, this);
   session_.AddSearchListener([this](const SearchReport& report) { form4_->ShowReport(report); });
-  debug_ = new melodar::DebugWindow(session_, dialogs_, this);
-  session_.AddSearchListener([this](const SearchReport& report) { debug_->ShowReport(report); });
   form11_ = new TForm11(dialogs_, chooser_, debugMode, this);
   session_.AddSearchListener([this](const SearchReport& report) {
     if (report.outcome.confirmed) form11_->ConfirmLastRecord();
     form11_->AppendLine(report.historyLine);
   });
-  // Rows of the history reach the debug window only while it is open.
-  connect(form11_, &TForm11::RowClicked, this, [this](const QString& line) {
-    if (debug_->isVisible()) debug_->ShowHistoryLine(line);
-  });
-  connect(form11_, &TForm11::RowDoubleClicked, this, [this](const QString& line) {
-    if (debug_->isVisible()) debug_->LoadHistoryQuery(line);
-  });
   form3_ = new TForm3(dialogs_, chooser_, this);
-  profiling_ = new ProfilingWindow(session_, this);
-  session_.AddSearchListener([this](const SearchReport& report) { profiling_->ShowReport(report); });
-  log_ = new LogWindow(this);
-  session_.AddSearchListener([this](const SearchReport& report) { log_->ShowReport(report); });
   form24_ = new TForm24(session_.Parameters(), this);
+  if (debugMode) workbench_ = new DebugWorkbench(session_, dialogs_, chooser_, *menu_, form24_, form11_, this);
   connect(this, &TForm1::InfoBlocksShown, form4_, &TForm4::ShowInfoBlock);
   connect(this, &TForm1::InfoBlocksShown, form11_, &TForm11::ShowInfoBlock);
 }
@@ -272,13 +258,9 @@ void TForm1::ConnectMenu() {
   });
   connect(m.interval, &QActionGroup::triggered, this,
           [this](QAction* item) { session_.SetAutomaticInterval(item->data().toInt()); });
-  connect(m.searchParameters, &QAction::triggered, form24_, &QWidget::show);
   connect(m.loadErrors, &QAction::triggered, form3_, &QWidget::show);
   connect(m.history, &QAction::triggered, this, [this] { ShowWindow(form11_, true); });
   connect(m.queryAndResults, &QAction::triggered, this, [this] { ShowWindow(form4_, true); });
-  connect(m.debugWindow, &QAction::triggered, this, [this] { ShowWindow(debug_, false); });
-  connect(m.profiling, &QAction::triggered, this, [this] { ShowWindow(profiling_, false); });
-  connect(m.log, &QAction::triggered, this, [this] { ShowWindow(log_, false); });
   connect(m.help, &QAction::triggered, this, [this] { OpenHelp(); });
   connect(m.about, &QAction::triggered, this, [this] {
     AboutBox(QStringLiteral("Melodar"),

@@ -26,9 +26,7 @@ struct SearchReport;
 
 namespace melo::melodar {
 
-class DebugWindow;
-class LogWindow;
-class ProfilingWindow;
+class DebugWorkbench;
 class TForm11;
 class TForm24;
 class TForm3;
@@ -51,9 +49,8 @@ class TForm1 : public QMainWindow {
   TForm3* LoadErrorsWindow() const { return form3_; }
   TForm4* QueryResultsWindow() const { return form4_; }
   TForm11* HistoryWindow() const { return form11_; }
-  melodar::DebugWindow* DebugInspectionWindow() const { return debug_; }
-  ProfilingWindow* ProfilingInspectionWindow() const { return profiling_; }
-  LogWindow* MatcherLogWindow() const { return log_; }
+  // The debug menu's windows; null unless in debug mode.
+  DebugWorkbench* Workbench() const { return workbench_; }
 
   // Starts this program anew; tests put something harmless in its place.
   std::function<bool()> restartProgram;
@@ -106,12 +103,10 @@ class TForm1 : public QMainWindow {
   FileChooser& chooser_;
   std::unique_ptr<MainMenu> menu_;
   TForm4* form4_ = nullptr;
-  melodar::DebugWindow* debug_ = nullptr;
   TForm11* form11_ = nullptr;
   TForm3* form3_ = nullptr;
-  ProfilingWindow* profiling_ = nullptr;
-  LogWindow* log_ = nullptr;
   TForm24* form24_ = nullptr;
+  DebugWorkbench* workbench_ = nullptr;
 
   QLabel* picture_ = nullptr;
   QImage pictureImage_;

@@ -8,6 +8,7 @@
 #include "searcher/windows/search_parameters_window.h"
 #include "searcher/app/searcher_session.h"
 #include "searcher/app/text_table_model.h"
+#include "tests/searcher/windows/melodar_window_test.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/program_run.h"
 #include "tests/support/recording_dialogs.h"
@@ -40,36 +41,8 @@ using testing::Sqlite3;
 using testing::SpinUntil;
 using testing::TempDir;
 
-// Two tracks indexed by the real indexer; the helper plays the first in file mode.
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public MelodarWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    dir_ = new TempDir;
-    QDir().mkpath(dir_->Path("library"));
-    ASSERT_TRUE(RunsOk("sox", {"-n", "-r", "48000", "-c", "2", "-b", "16", Playing(), "synth", "40", "sine", "220-880",
-                               "sine", "330-990", "pinknoise", "tremolo", "3.7", "40", "gain", "-n", "-3"}));
-    ASSERT_TRUE(RunsOk("sox", {"-n", "-r", "44100", "-c", "2", dir_->Path("library/rumbling_drone_track.flac"), "synth",
-                               "40", "sine", "300-600", "brownnoise", "tremolo", "5", "50", "gain", "-n", "-3"}));
-    ASSERT_TRUE(RunsOk(MELOBANK_CLI, {"index", "--db", dir_->Path("library.db"), "--work-dir", dir_->Path(),
-                                      dir_->Path("library")}));
-    qputenv("ECHOLINE_SOURCE", Playing().toLocal8Bit());
-  }
-  static void TearDownTestSuite() { delete dir_; }
-  static QString Playing() { return dir_->Path("library/sweeping_glide_track.wav"); }
-
-  // The window as the program starts it, its files in a folder of the test's own.
-  TForm1& Open(const QString& database) {
-    const QString data = files_.Path("data");
-    QDir().mkpath(data);
-    SearcherSettings settings = SearcherSettings::For({TOOLS_DIR, data, data + "/Melodar.ini", data + "/Melodar.log"});
-    settings.databasePath = database;
-    settings.WriteINIFile(dialogs_);
-    session_ = std::make_unique<SearcherSession>(settings, platform_, dialogs_);
-    window_ = std::make_unique<TForm1>(*session_, dialogs_, chooser_);
-    window_->restartProgram = [this] { return ++restarts_ > 0; };
-    window_->show();
-    return *window_;
-  }
   QPushButton* Button(const char* name) const { return window_->findChild<QPushButton*>(name); }
   QString Status(int panel) const {
     return window_->statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)[panel]->text();
@@ -77,22 +50,11 @@ class MainWindowTest : public ::testing::Test {
   bool Heard(int seconds) const {
     return session_->IndexLoaded() && session_->Sound().Ring()->Total() >= uint64_t(seconds) * 48000;
   }
-
-  static TempDir* dir_;
-  TempDir files_;
-  QtAudioPlatform platform_;
-  RecordingDialogs dialogs_;
-  ScriptedFileChooser chooser_;
-  std::unique_ptr<SearcherSession> session_;
-  std::unique_ptr<TForm1> window_;
-  int restarts_ = 0;
 };
-
-TempDir* MainWindowTest::dir_ = nullptr;
 
 TEST_F(MainWindowTest, SearchesWaitForTheLoadWhichReportsItsUnreadableRows) {
   const QString damaged = files_.Path("damaged.db");
-  QFile::copy(dir_->Path("library.db"), damaged);
+  QFile::copy(Library(), damaged);
   Sqlite3(damaged, "CREATE TABLE Loose AS SELECT * FROM Data; UPDATE Loose SET index_data = NULL WHERE id = 2;"
                    "DROP TABLE Data; ALTER TABLE Loose RENAME TO Data;");
   TForm1& window = Open(damaged);
@@ -112,7 +74,7 @@ TEST_F(MainWindowTest, SearchesWaitForTheLoadWhichReportsItsUnreadableRows) {
 }
 
 TEST_F(MainWindowTest, TheSearchButtonNamesThePlayingTrackFromSevenSecondsOfIt) {
-  TForm1& window = Open(dir_->Path("library.db"));
+  TForm1& window = Open(Library());
   QList<SearchReport> reports;
   session_->AddSearchListener([&](const SearchReport& r) { reports.append(r); });
   MainMenu::Item(window.Menu().querySize, 7)->trigger();
@@ -146,7 +108,7 @@ TEST_F(MainWindowTest, TheSearchButtonNamesThePlayingTrackFromSevenSecondsOfIt) 
 // A query file in another format than the searcher's own is decoded, as
 // melodar-cli decodes it, rather than read as 48 kHz mono; every outcome is said.
 TEST_F(MainWindowTest, AnOpenedQueryOfAnyFormatIsDecodedAndEveryOutcomeSaid) {
-  TForm1& window = Open(dir_->Path("library.db"));
+  TForm1& window = Open(Library());
   ASSERT_TRUE(SpinUntil([&] { return session_->IndexLoaded(); }));
   const QString cut = files_.Path("cut.wav"), unknown = files_.Path("unknown.flac");
   ASSERT_TRUE(RunsOk("sox", {Playing(), "-r", "44100", "-c", "2", cut, "trim", "10", "6"}));
@@ -168,7 +130,7 @@ TEST_F(MainWindowTest, AnOpenedQueryOfAnyFormatIsDecodedAndEveryOutcomeSaid) {
 }
 
 TEST_F(MainWindowTest, ModeItemsSetTheTolerancesTheParametersWindowShows) {
-  TForm1& window = Open(dir_->Path("library.db"));
+  TForm1& window = Open(Library());
   TForm24* parameters = window.SearchParametersWindow();
   struct Row {
     SearchMode mode;
@@ -195,7 +157,7 @@ TEST_F(MainWindowTest, ModeItemsSetTheTolerancesTheParametersWindowShows) {
 }
 
 TEST_F(MainWindowTest, AutomaticSearchTogglesItsCaptionAndNeverStacksSearches) {
-  TForm1& window = Open(dir_->Path("library.db"));
+  TForm1& window = Open(Library());
   int started = 0, reports = 0;
   session_->onSearchAttempt = [&](LiveSearch::Outcome o) { started += o == LiveSearch::Outcome::Started; };
   session_->AddSearchListener([&](const SearchReport&) { ++reports; });
@@ -217,8 +179,8 @@ TEST_F(MainWindowTest, AutomaticSearchTogglesItsCaptionAndNeverStacksSearches) {
 
 TEST_F(MainWindowTest, WithoutADatabaseMelobanksIsOfferedAndTheChosenOneIsSaved) {
   QSettings(files_.Path("data/Melobank.ini"), QSettings::IniFormat)
-      .setValue("DataBase/DBPath", dir_->Path("library.db"));
-  chooser_.answers = {dir_->Path("library.db")};
+      .setValue("DataBase/DBPath", Library());
+  chooser_.answers = {Library()};
   Open(files_.Path("none.db"));
   // Nothing loads: a search says what is missing rather than to wait.
   Button("searchButton")->click();
@@ -229,10 +191,10 @@ TEST_F(MainWindowTest, WithoutADatabaseMelobanksIsOfferedAndTheChosenOneIsSaved)
   ASSERT_TRUE(SpinUntil([&] { return restarts_ > 0; }, 5000));
   ASSERT_EQ(chooser_.requests.size(), 1);
   EXPECT_EQ(chooser_.requests[0].title, "Открыть базу данных");
-  EXPECT_EQ(chooser_.requests[0].startDir, dir_->Path("library.db"));
+  EXPECT_EQ(chooser_.requests[0].startDir, Library());
   EXPECT_TRUE(dialogs_.messages.contains("Чтобы изменения вступили в силу требуется перезапуск приложения!"));
   const QSettings ini(files_.Path("data/Melodar.ini"), QSettings::IniFormat);
-  EXPECT_EQ(ini.value("DataBase/DBPath").toString(), dir_->Path("library.db"));
+  EXPECT_EQ(ini.value("DataBase/DBPath").toString(), Library());
 }
 
 }  // namespace
