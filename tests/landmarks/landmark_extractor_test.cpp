@@ -66,20 +66,30 @@ TEST(LandmarkExtractor, TwoBurstsPairOnlyInsideTheTargetZone) {
   }
 }
 
-// At the lowest bins the neighbourhood is what the settings say, no wider: a
-// louder tone 30 bins away leaves a peak its own.
-TEST(LandmarkExtractor, PeaksAtTheLowestBinsHaveTheirOwnNeighbourhood) {
-  const double binHz = double{kAnalysisRate} / kFrameSize;
-  std::vector<int16_t> s(96000, 0);
-  AddBurst(s, 34 * binHz, FrameCentre(40), 2304, 2000);
-  AddBurst(s, 64 * binHz, FrameCentre(40), 2304, 4000);
-  const LandmarkSet set = LandmarkExtractor(kTrackSettings).Extract(s);
-  auto has = [&](int32_t frame, int32_t bin) {
-    return std::any_of(set.peaks.begin(), set.peaks.end(),
-                       [&](const SpectralPeak& p) { return p.frame == frame && p.bin == bin; });
+// A peak's neighbourhood is +-24 bins, at the lowest bins too (no wider there): a
+// louder tone 24 bins above or below takes the peak's place, one 25 bins away
+// leaves it its own. The louder tone is half as loud again: a bin beside it, at
+// half its amplitude under the Hann window, is quieter than the peak.
+TEST(LandmarkExtractor, APeaksNeighbourhoodReaches24BinsEitherWay) {
+  struct Case {
+    int32_t quiet;
+    int32_t loud;
+    bool kept;
   };
-  EXPECT_TRUE(has(40, 34));
-  EXPECT_TRUE(has(40, 64));
+  for (const Case c : {Case{300, 324, false}, Case{300, 325, true}, Case{300, 276, false}, Case{300, 275, true},
+                       Case{34, 64, true}}) {
+    const double binHz = double{kAnalysisRate} / kFrameSize;
+    std::vector<int16_t> s(96000, 0);
+    AddBurst(s, c.quiet * binHz, FrameCentre(40), 24000, 2000);  // long enough for one bin's width
+    AddBurst(s, c.loud * binHz, FrameCentre(40), 24000, 3000);
+    const LandmarkSet set = LandmarkExtractor(kTrackSettings).Extract(s);
+    auto has = [&](int32_t bin) {
+      return std::any_of(set.peaks.begin(), set.peaks.end(),
+                         [&](const SpectralPeak& p) { return p.frame == 40 && p.bin == bin; });
+    };
+    EXPECT_EQ(has(c.quiet), c.kept) << c.quiet << " beside " << c.loud;
+    EXPECT_TRUE(has(c.loud)) << c.loud;
+  }
 }
 
 TEST(LandmarkExtractor, SilenceAndTooShortGiveNothing) {

@@ -44,14 +44,19 @@ Library SomeTracks() {
 }
 
 // The landmarks of `track` in frames [from, from + length), as a query starting there
-// would find them, with every third one lost and some of its own added.
+// would find them: every third one lost (another hash in its place), and of the
+// others some a frame late and some a frame early.
 std::vector<Landmark> Excerpt(const std::vector<Landmark>& track, int32_t from, int32_t length) {
   std::vector<Landmark> query;
   int32_t i = 0;
   for (const Landmark& l : track) {
     if (l.frame < from || l.frame >= from + length) continue;
-    if (++i % 3 == 0) query.push_back({(l.hash * 7 + 1) % landmarks::kHashCount, l.frame - from});
-    else query.push_back({l.hash, l.frame - from + (i % 4 == 0 ? 1 : 0)});  // some a frame late
+    if (++i % 3 == 0) {
+      query.push_back({(l.hash * 7 + 1) % landmarks::kHashCount, l.frame - from});
+      continue;
+    }
+    const int32_t jitter = i % 4 == 0 ? 1 : i % 4 == 2 && l.frame > from ? -1 : 0;
+    query.push_back({l.hash, l.frame - from + jitter});
   }
   return query;
 }
