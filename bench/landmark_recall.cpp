@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
     peakCount += static_cast<int64_t>(set.peaks.size());
     const std::string name = trackFiles[t].filename().string();
     trackNumber[name] = static_cast<int32_t>(t);
-    if (!unknown.count(name)) builder.AddTrack(static_cast<int32_t>(t), set.frames, set.landmarks);
+    if (!unknown.count(name)) builder.AddTrack(static_cast<int32_t>(t), set.landmarks);
     trackSets.push_back(std::move(set));
   }
   const auto index = builder.Finish();

@@ -40,8 +40,6 @@ class PeakPicker {
   void Pick(const float* levels, int32_t firstFrame, int32_t frames, int32_t totalFrames, int32_t keepFrom,
             int32_t keepTo, std::vector<SpectralPeak>& out);
 
-  int32_t BandOf(int32_t bin) const { return bandOf_[bin]; }
-
  private:
   void CopyLevels(const float* levels, int32_t frames);
   void NeighbourhoodMaximum(int32_t frames);

@@ -104,12 +104,11 @@ inline constexpr char kInsertLandmarks[] =
     "INSERT OR REPLACE INTO Landmarks (id, version, frames, count, data) "
     "VALUES (:ID, :VERSION, :FRAMES, :COUNT, :DATA)";
 inline constexpr char kClearLandmarks[] = "DELETE FROM Landmarks";
-inline constexpr char kCountLandmarks[] = "SELECT total(count) FROM Landmarks";
+// The landmarks of one version (?1), which a load will index.
+inline constexpr char kCountLandmarks[] = "SELECT total(count) FROM Landmarks WHERE version = ?1";
 inline constexpr char kDeleteLandmarksOfTrack[] =
     "DELETE FROM Landmarks WHERE id IN (SELECT id FROM data WHERE md5 = :MD5 AND source_size = :SOURCESIZE "
     "AND audio_track = :AUDIOTRACK)";
-// Landmarks whose row is gone (a row deleted by a program that knows nothing of them).
-inline constexpr char kDeleteOrphanLandmarks[] = "DELETE FROM Landmarks WHERE id NOT IN (SELECT id FROM Data)";
 inline constexpr char kSelectLandmarksOfRow[] =
     "SELECT version AS landmark_version, frames AS landmark_frames, count AS landmark_count, "
     "data AS landmark_data FROM Landmarks WHERE id = :ID";

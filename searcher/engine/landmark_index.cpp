@@ -85,12 +85,14 @@ LandmarkIndex::Builder::~Builder() {
   sorter_.join();
 }
 
-void LandmarkIndex::Builder::AddTrack(int32_t track, int32_t frames,
-                                      std::span<const landmarks::Landmark> landmarks) {
+void LandmarkIndex::Builder::AddTrack(int32_t track, std::span<const landmarks::Landmark> landmarks) {
   if (landmarks.empty()) return;
   LandmarkIndex& index = *index_;
   const int64_t start = nextFrame_ + kTrackGap;
-  if (index.shards_.empty() || start + frames - index.shards_.back()->firstFrame >= kShardFrames ||
+  // The track takes the line up to its last landmark, not the frame count its row
+  // states: a damaged count must not open a shard of its own for every track.
+  const int64_t span = int64_t{landmarks.back().frame} + 1;
+  if (index.shards_.empty() || start + span - index.shards_.back()->firstFrame >= kShardFrames ||
       (!pending_.empty() && pending_.size() + landmarks.size() > shardLandmarks_)) {
     Give();
     index.shards_.push_back(std::make_unique<Shard>());
@@ -107,7 +109,7 @@ void LandmarkIndex::Builder::AddTrack(int32_t track, int32_t frames,
   index.trackStarts_.push_back(start);
   index.trackLandmarks_.push_back(static_cast<int32_t>(landmarks.size()));
   index.landmarkCount_ += static_cast<int64_t>(landmarks.size());
-  nextFrame_ = start + frames;
+  nextFrame_ = start + span;
 }
 
 // The buffer of a shard already sorted is used again: its memory is in place,
@@ -228,12 +230,14 @@ std::vector<LandmarkCandidate> LandmarkIndex::Candidates(std::span<const landmar
   LandmarkVotes& held = buffers ? *buffers : own;
   std::vector<uint32_t>& votes = held.votes;
   std::vector<uint32_t>& scratch = held.scratch;
+  if (limit <= 0) return best;
   LandmarkLookupStats counted;
   minimumVotes = std::max(minimumVotes, 1);
   for (int32_t s = first; s < ShardCount(); s += std::max(step, 1)) {
     const Shard& shard = *shards_[s];
     votes.clear();
     for (const landmarks::Landmark& q : query) {
+      if (q.frame < 0 || q.frame >= kMaxQueryFrames) continue;  // its votes would fall outside the gap
       const uint32_t* entry = shard.entries.get() + shard.bucketStart[q.hash];
       const uint32_t* end = shard.entries.get() + shard.bucketStart[q.hash + 1];
       const uint32_t shift = static_cast<uint32_t>(kMaxQueryFrames - q.frame);
@@ -265,6 +269,7 @@ std::vector<LandmarkCandidate> LandmarkIndex::Candidates(std::span<const landmar
 std::vector<LandmarkCandidate> LandmarkIndex::Merge(std::span<const std::vector<LandmarkCandidate>> lists,
                                                     int32_t limit) {
   std::vector<LandmarkCandidate> best;
+  if (limit <= 0) return best;
   for (const auto& list : lists) {
     for (const LandmarkCandidate& c : list) Keep(best, c, limit);
   }

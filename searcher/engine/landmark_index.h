@@ -55,9 +55,10 @@ struct LandmarkVotes {
 // bucket starts a shard. Shards are searched independently, so the workers of a search share them.
 class LandmarkIndex {
  public:
-  static constexpr int32_t kTrackGap = 1024;        // longer than any query
   static constexpr int32_t kMaxQueryFrames = 1024;  // 16 s
-  static constexpr int32_t kDistinctOffsets = 16;   // offsets nearer than this are one alignment
+  // Longer than any query, and by the +-1 frame a vote run spans either side, so
+  // that no run holds votes of two neighbouring tracks.
+  static constexpr int32_t kTrackGap = kMaxQueryFrames + 2;
   static constexpr size_t kShardLandmarks = size_t{1} << 26;
 
   // Adds tracks as a load reads them; a thread of its own sorts each shard as soon
@@ -71,8 +72,9 @@ class LandmarkIndex {
     Builder(const Builder&) = delete;
     Builder& operator=(const Builder&) = delete;
 
-    // Tracks in ascending order; a track without landmarks may be left out.
-    void AddTrack(int32_t track, int32_t frames, std::span<const landmarks::Landmark> landmarks);
+    // Tracks in ascending order, each with its landmarks in frame order; a track
+    // without landmarks may be left out.
+    void AddTrack(int32_t track, std::span<const landmarks::Landmark> landmarks);
     // Once, after the last track.
     std::unique_ptr<LandmarkIndex> Finish();
 
@@ -104,7 +106,8 @@ class LandmarkIndex {
 
   // The best `limit` offsets of distinct tracks in shards first, first + step, ...,
   // most votes first (ties: the earlier track and offset), each with at least
-  // minimumVotes votes. Query frames must lie in [0, kMaxQueryFrames).
+  // minimumVotes votes. Query landmarks at frames outside [0, kMaxQueryFrames) are
+  // not looked up.
   std::vector<LandmarkCandidate> Candidates(std::span<const landmarks::Landmark> query, int32_t minimumVotes,
                                             int32_t limit, int32_t first = 0, int32_t step = 1,
                                             LandmarkLookupStats* stats = nullptr,

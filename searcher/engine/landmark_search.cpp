@@ -7,6 +7,9 @@
 
 namespace melo {
 
+static_assert(AudioQuery::kMaxLandmarkFrames <= LandmarkIndex::kMaxQueryFrames,
+              "every landmark a query looks up must fall within the index's gap between tracks");
+
 LandmarkMatcher::LandmarkMatcher(const AudioQuery& query, const SearchParameters& params, const LandmarkIndex* index)
     : query_(query), params_(params), index_(index) {
   for (const landmarks::Landmark& l : query.LandmarkLookups()) ++recurrence_[l.hash];

@@ -2,6 +2,7 @@
 
 #include "base/text_format.h"
 #include "fingerprint/index_record.h"
+#include "landmarks/landmark_blob.h"
 #include "trackdb/schema.h"
 #include "trackdb/sqlite_handles.h"
 #include "trackdb/landmark_row.h"
@@ -55,13 +56,17 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
   index.readErrors = 0;
   index.totalRecords = 0;
 
-  const bool withLandmarks = HasLandmarkTable(db.get());
+  // A Landmarks table of other columns (another program's) leaves the rows to load
+  // without landmarks rather than failing the whole load.
+  const bool withLandmarks =
+      HasLandmarkTable(db.get()) && SqliteStatement(db.get(), sql::kSelectAllRowsWithLandmarks).get() != nullptr;
   const SqliteStatement rows(db.get(), withLandmarks ? sql::kSelectAllRowsWithLandmarks : sql::kSelectAllRows);
   BandFilter::Builder filter(index.recordsCount);
   std::optional<LandmarkIndex::Builder> landmarks;
   if (withLandmarks) {
     const SqliteStatement total(db.get(), sql::kCountLandmarks);
-    const bool counted = total.get() && sqlite3_step(total.get()) == SQLITE_ROW;
+    const bool counted = total.get() && sqlite3_bind_int(total.get(), 1, landmarks::kLandmarkVersion) == SQLITE_OK &&
+                         sqlite3_step(total.get()) == SQLITE_ROW;
     landmarks.emplace(LandmarkIndex::kShardLandmarks, counted ? sqlite3_column_int64(total.get(), 0) : 0);
   }
   RowLandmarks stored;
@@ -86,7 +91,7 @@ void LoadIndex(const QString& databasePath, SearchIndex& index,
       if (landmarks && index.tracks[read].loaded) {
         landmarkRow.Read(stored);
         if (stored.state == StoredLandmarks::Read) {
-          landmarks->AddTrack(read, stored.frames, stored.landmarks);
+          landmarks->AddTrack(read, stored.landmarks);
           ++index.landmarkTracks;
           index.landmarkFrames += stored.frames;
         } else {

@@ -63,7 +63,7 @@ class DirectSearchTest : public ::testing::Test {
       }
       real_.push_back(index_.TrackCount());
       const landmarks::LandmarkSet set = extractor.Extract(signals_[static_cast<size_t>(block)]);
-      marks.AddTrack(index_.TrackCount(), set.frames, set.landmarks);
+      marks.AddTrack(index_.TrackCount(), set.landmarks);
       ++index_.landmarkTracks;
       add(std::move(fingerprints[static_cast<size_t>(block)]));
     }

@@ -25,11 +25,10 @@ std::vector<Landmark> RandomTrack(uint32_t seed, int32_t count) {
 
 struct Library {
   std::vector<std::vector<Landmark>> tracks;
-  std::vector<int32_t> frames;
 
   std::unique_ptr<LandmarkIndex> Build(size_t shardLandmarks) const {
     LandmarkIndex::Builder builder(shardLandmarks);
-    for (size_t t = 0; t < tracks.size(); ++t) builder.AddTrack(static_cast<int32_t>(t), frames[t], tracks[t]);
+    for (size_t t = 0; t < tracks.size(); ++t) builder.AddTrack(static_cast<int32_t>(t), tracks[t]);
     return builder.Finish();
   }
 };
@@ -38,7 +37,6 @@ Library SomeTracks() {
   Library library;
   for (uint32_t t = 0; t < 6; ++t) {
     library.tracks.push_back(t == 3 ? std::vector<Landmark>{} : RandomTrack(t + 1, 2000));
-    library.frames.push_back(library.tracks.back().empty() ? 500 : library.tracks.back().back().frame + 1);
   }
   return library;
 }
@@ -74,7 +72,7 @@ TEST(LandmarkIndex, AnExcerptVotesForItsTrackAndOffset) {
     int32_t from;
   };
   // Mid-track, at a track's first frame, and at the last frames of the last track.
-  for (const Case c : {Case{2, 1500}, Case{0, 0}, Case{4, library.frames[4] - 250}, Case{5, 37}}) {
+  for (const Case c : {Case{2, 1500}, Case{0, 0}, Case{4, library.tracks[4].back().frame + 1 - 250}, Case{5, 37}}) {
     const std::vector<Landmark> query = Excerpt(library.tracks[c.track], c.from, 250);
     const auto best = index->Candidates(query, 3, 10);
     ASSERT_FALSE(best.empty()) << c.track;
@@ -96,8 +94,7 @@ TEST(LandmarkIndex, ShardsAndTheirSharingChangeNoCandidate) {
   // third opens a shard of its own. Their landmarks lie near their ends.
   for (uint32_t seed : {97u, 98u, 99u}) {
     library.tracks.push_back(RandomTrack(seed, 100));
-    for (Landmark& l : library.tracks.back()) l.frame += 1'400'000'000;
-    library.frames.push_back(1'500'000'000);
+    for (Landmark& l : library.tracks.back()) l.frame += 1'499'000'000;
   }
   const auto whole = library.Build(LandmarkIndex::kShardLandmarks);
   std::vector<Landmark> query = Excerpt(library.tracks[1], 900, 300);

@@ -1,4 +1,6 @@
 #include "indexer/database/record_store.h"
+#include "landmarks/landmark_blob.h"
+#include "searcher/engine/landmark_index.h"
 #include "searcher/engine/load_data.h"
 #include "tests/support/program_run.h"
 #include "tests/support/recording_dialogs.h"
@@ -70,6 +72,44 @@ TEST(LoadIndex, UnreadableBlobsAreCountedAndNamed) {
   EXPECT_EQ(index.tracks[2].count, 1);  // the stray 13th byte is not a record
   EXPECT_EQ(index.filter->Entries(), 1);
   EXPECT_EQ(LoadStatusTexts(index)[3], "Ошибок чтения: 2");
+}
+
+// Landmarks the load cannot use cost it nothing and hide no track: a damaged frame
+// count takes no more of the index than the landmarks themselves; other versions,
+// damaged blobs and missing rows are counted; a Landmarks table of other columns
+// leaves every row to the described search.
+TEST(LoadIndex, LandmarksThatCannotBeUsedHideNoTrack) {
+  TempDir dir;
+  const QString db = dir.Path("l.db");
+  const QByteArray one = QByteArray(reinterpret_cast<const char*>(landmarks::EncodeLandmarks(
+                                        std::vector<landmarks::Landmark>{{77, 10}}).data()), 4).toHex();
+  QString sql = "CREATE TABLE Data (id INTEGER PRIMARY KEY, source_path TEXT, records INTEGER, index_data BLOB);"
+                "CREATE TABLE Landmarks (id INTEGER PRIMARY KEY, version INTEGER NOT NULL, frames INTEGER NOT NULL,"
+                " count INTEGER NOT NULL, data BLOB NOT NULL);";
+  for (int id = 1; id <= 7; ++id) sql += QString("INSERT INTO Data VALUES (%1, '/%1.mp3', 1, zeroblob(12));").arg(id);
+  sql += QString("INSERT INTO Landmarks VALUES (1, 1, 100, 1, x'%1'), (2, 1, 2147483647, 1, x'%1'),"
+                 " (3, 1, 2147483647, 1, x'%1'), (4, 1, 2147483647, 1, x'%1'), (5, 0, 100, 1, x'%1'),"
+                 " (6, 1, 100, 3, x'%1');").arg(QString::fromLatin1(one));
+  Sqlite3(db, sql);
+  SearchIndex index;
+  LoadIndex(db, index, {});
+  EXPECT_EQ(index.loadedTracks, 7);
+  EXPECT_EQ(index.landmarkTracks, 4);
+  EXPECT_EQ(index.landmarkProblems, 3);  // another version, a blob short of its count, no row at all
+  ASSERT_TRUE(index.landmarks);
+  EXPECT_EQ(index.landmarks->TrackCount(), 4);
+  EXPECT_EQ(index.landmarks->ShardCount(), 1);
+  const auto found = index.landmarks->Candidates(std::vector<landmarks::Landmark>{{77, 0}}, 1, 10);
+  EXPECT_EQ(found.size(), 4u);
+
+  Sqlite3(db, "DROP TABLE Landmarks; CREATE TABLE Landmarks (id INTEGER PRIMARY KEY, blob BLOB);");
+  SearchIndex other;
+  QStringList errors;
+  LoadIndex(db, other, [&](const QString& line) { errors << line; });
+  EXPECT_EQ(other.loadedTracks, 7);
+  EXPECT_EQ(other.readErrors, 0);
+  EXPECT_TRUE(errors.isEmpty());
+  EXPECT_EQ(other.landmarkTracks, 0);
 }
 
 TEST(LoadIndex, EmptyMissingAndForeignFiles) {

@@ -41,7 +41,7 @@ class SearchEngineTest : public ::testing::Test {
       info.all_tracks = seed == 3 ? 2 : 1;
       index_.infos.push_back(info);
       const landmarks::LandmarkSet set = extractor.Extract(signals_.back());
-      landmarks.AddTrack(static_cast<int32_t>(seed - 1), set.frames, set.landmarks);
+      landmarks.AddTrack(static_cast<int32_t>(seed - 1), set.landmarks);
       ++index_.landmarkTracks;
     }
     index_.recordsCount = 4;
