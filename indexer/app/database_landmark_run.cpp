@@ -114,9 +114,9 @@ bool DatabaseLandmarkRun::Stop() {
     dialogs_.ShowMessage(QStringLiteral("Добавление ориентиров ещё не запущено!"));
     return false;
   }
+  // The row at hand is finished first (a copy, a hash, a decoding): the window
+  // stays live meanwhile and hears of the end through the finish call.
   thread_->Terminate();
-  thread_->WaitFor();  // its finish call arrives meanwhile
-  thread_.reset();
   return true;
 }
 

@@ -201,7 +201,8 @@ void IndexingRun::FinishIfDone() {
   running_ = false;
   store_.Commit();
   ReleaseWorkDirectory();
-  // A run whose every insert failed must not pass for a success.
+  // A run in which any file failed or hung, even one whose every insert failed,
+  // must not pass for a success.
   dialogs_.ShowMessage(failures_ > 0 ? QStringLiteral("Задание выполнено с ошибками!")
                                      : QStringLiteral("Задание выполнено!"));
   if (onFinished) onFinished();

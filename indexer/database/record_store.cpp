@@ -32,22 +32,30 @@ void BindTrackIdentity(SQLite::Statement& statement, const TrackIdentity& track)
 // Runs `change` (statements that throw on failure) so that it happens wholly or not
 // at all: a savepoint, which is a transaction of its own outside the caller's and a
 // part of the caller's inside one. Throws what `change` threw, after the rollback.
+// Outside a transaction the release is the commit, which a reader of the file can
+// refuse (busy): the whole transaction is then rolled back, so that nothing stays
+// pending for a later commit to store behind a failure already reported.
 template <typename Change>
 void Atomically(SQLite::Database& db, const char* name, Change change) {
   const std::string savepoint = name;
+  const bool outermost = sqlite3_get_autocommit(db.getHandle()) != 0;
   db.exec("SAVEPOINT " + savepoint);
   try {
     change();
+    db.exec("RELEASE " + savepoint);
   } catch (...) {
     try {
-      db.exec("ROLLBACK TO " + savepoint);
-      db.exec("RELEASE " + savepoint);
+      if (!outermost) {
+        db.exec("ROLLBACK TO " + savepoint);
+        db.exec("RELEASE " + savepoint);
+      } else if (sqlite3_get_autocommit(db.getHandle()) == 0) {
+        db.exec("ROLLBACK");
+      }
     } catch (const std::exception&) {
       // A rollback that fails leaves SQLite's own automatic rollback, if any.
     }
     throw;
   }
-  db.exec("RELEASE " + savepoint);
 }
 
 }  // namespace
@@ -218,7 +226,10 @@ int32_t TDataModule1::CheckSourcePath(const TrackInfo& info) {
 TDataModule1::WriteAccess TDataModule1::ProbeWrite() {
   if (!db_) return WriteAccess::Failed;
   // A file without write permission is opened for reading only, silently.
-  if (sqlite3_db_readonly(db_->getHandle(), "main") == 1) return WriteAccess::ReadOnlyFile;
+  if (sqlite3_db_readonly(db_->getHandle(), "main") == 1) {
+    lastError_ = QStringLiteral("the database file is open for reading only");
+    return WriteAccess::ReadOnlyFile;
+  }
   try {
     SQLite::Transaction probe(*db_);  // rolled back when it goes out of scope
     db_->exec("CREATE TABLE melo_write_probe (x)");

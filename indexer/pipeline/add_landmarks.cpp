@@ -80,13 +80,21 @@ void AddLandmarks::Execute() {
   rowsRead_ = ReadRows(rows);
   counts_.without = static_cast<int32_t>(rows.size());
   size_t done = 0;
-  if (rowsRead_) {
-    for (; done < rows.size() && !Terminated(); ++done) {
-      AddTo(rows[done]);
-      progress_ = static_cast<int32_t>(100 * (done + 1) / rows.size());
+  bool failed = false;
+  try {
+    if (rowsRead_) {
+      for (; done < rows.size() && !Terminated(); ++done) {
+        AddTo(rows[done]);
+        progress_ = static_cast<int32_t>(100 * (done + 1) / rows.size());
+      }
     }
+  } catch (const std::exception& e) {
+    // Out of memory on a long film track, say: the run ends as a stopped one, so
+    // its owner still hears of the end and gives its locks back.
+    WriteMyLog(QStringLiteral("Adding landmarks failed: ") + QString::fromUtf8(e.what()));
+    failed = true;
   }
-  ranToTheEnd_ = rowsRead_ && done == rows.size();
+  ranToTheEnd_ = rowsRead_ && !failed && done == rows.size();
   if (ranToTheEnd_) progress_ = 100;
   if (!copiedSource_.isEmpty()) QFile::remove(JoinPath(workSubdir_, WorkingCopyName(ExtractExtension(copiedSource_))));
   if (onFinish) Synchronize([&] { onFinish(); });

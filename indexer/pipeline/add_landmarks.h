@@ -87,11 +87,10 @@ class AddLandmarks : public Thread {
   Counts counts_;
   bool ranToTheEnd_ = false;
   bool rowsRead_ = true;
-  // The copy made last: the source it was made from, and whether it matched.
+  // The copy made last: the source it was made from, its size and MD5.
   QString copiedSource_;
   int64_t copiedSize_ = -1;
   QString copiedMd5_;
-  bool copyMatches_ = false;
 };
 
 }  // namespace melo

@@ -331,6 +331,22 @@ TEST_F(LandmarkStoreTest, ARowAndItsLandmarksGoInTogetherOrNotAtAll) {
   store.Connection()->exec("COMMIT");
   EXPECT_EQ(Sqlite3(Db(), "SELECT group_concat(md5) FROM Data"), "m1,m2,m4");
   EXPECT_EQ(Sqlite3(Db(), "SELECT group_concat(id) FROM Landmarks"), "1,2");
+
+  // A reader that holds the file past the busy wait refuses the commit: the pair is
+  // reported as failed and is not stored by a later commit either, and the next
+  // pair commits on its own.
+  Sqlite3(Db(), "DROP TRIGGER refuse");
+  {
+    SQLite::Database reader(Db().toStdString(), SQLite::OPEN_READONLY);
+    reader.exec("BEGIN");
+    SQLite::Statement look(reader, "SELECT count(*) FROM Data");
+    ASSERT_TRUE(look.executeStep());
+    EXPECT_EQ(store.InsertSQL(Track("f", "m6"), RecordBytes(60), &first), TDataModule1::kError);
+  }
+  ASSERT_EQ(store.InsertSQL(Track("g", "m7"), RecordBytes(60), &second), 0);
+  store.Commit();
+  EXPECT_EQ(Sqlite3(Db(), "SELECT group_concat(md5) FROM Data"), "m1,m2,m4,m7");
+  EXPECT_EQ(Sqlite3(Db(), "SELECT count(*) FROM Landmarks"), "3");
 }
 
 // The same rows stored with landmarks and without: table Data, its text and every

@@ -207,9 +207,12 @@ SampleBuffer Decoded(const TempDir& dir, const QString& media, int32_t track) {
 // decoded samples, and its landmarks sit under its own id.
 TEST_F(ProcessMediaFileTest, BothFingerprintsOfEachTrackComeFromItsSamples) {
   // sox dithers with a fresh random seed on each run; its repeatable mode makes
-  // two decodings of a file alike to the bit.
-  const QByteArray soxOptions = qgetenv("SOX_OPTS");
-  qputenv("SOX_OPTS", "-R");
+  // two decodings of a file alike to the bit. Restored however the test ends.
+  struct RepeatableSox {
+    const QByteArray before = qgetenv("SOX_OPTS");
+    RepeatableSox() { qputenv("SOX_OPTS", "-R"); }
+    ~RepeatableSox() { qputenv("SOX_OPTS", before); }
+  } repeatable;
   const QString song = testing::MakeMelody(dir, "song.mp3", 35, 1);
   const QString first = testing::MakeMelody(dir, "one.ogg", 40, 2), second = testing::MakeMelody(dir, "two.ogg", 40, 3);
   ASSERT_TRUE(testing::Ffmpeg({"-f", "lavfi", "-i", "color=c=blue:s=64x48:r=5:d=40", "-i", first, "-i", second, "-map",
@@ -234,7 +237,6 @@ TEST_F(ProcessMediaFileTest, BothFingerprintsOfEachTrackComeFromItsSamples) {
     EXPECT_GT(landmarks.count, 100) << id;
     EXPECT_EQ(MakeLandmarkRecord(stored), landmarks) << id;
   }
-  qputenv("SOX_OPTS", soxOptions);
 }
 
 TEST_F(ProcessMediaFileTest, ARowWhoseLandmarksCannotBeStoredIsNotStoredEither) {
