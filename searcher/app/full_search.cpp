@@ -6,6 +6,8 @@
 #include "searcher/engine/audio_query.h"
 #include "searcher/engine/search_index.h"
 
+#include <algorithm>
+
 namespace melo {
 
 namespace {
@@ -61,8 +63,10 @@ QString FullSearchRun::Summary() const {
       .arg(program.filtered ? QStringLiteral("с полосовым фильтром") : QStringLiteral("фильтр не окупается, "
                                                                                     "просмотр всех кадров"))
       .arg(SearchText(program), SearchText(everyFrame))
-      .arg(Agree() ? QStringLiteral("Ответы совпадают: фильтр ничего не потерял.")
-                   : QStringLiteral("Ответы РАЗЛИЧАЮТСЯ: фильтр потерял совпадения!"));
+      .arg(program.stopped || everyFrame.stopped
+               ? QStringLiteral("Поиск остановлен: ответы не сравниваются.")
+               : Agree() ? QStringLiteral("Ответы совпадают: фильтр ничего не потерял.")
+                         : QStringLiteral("Ответы РАЗЛИЧАЮТСЯ: фильтр потерял совпадения!"));
 }
 
 FullSearchRun RunFullSearch(const SearchIndex& index, const std::vector<int16_t>& samples,
@@ -114,6 +118,10 @@ QList<QStringList> RankingRows(const FullSearchRun& run, const SearchIndex& inde
       verdict = QStringLiteral("нет: голосов меньше %1").arg(run.votesNeeded);
     } else if (r.score < run.scoreNeeded) {
       verdict = QStringLiteral("нет: оценка ниже %1").arg(run.scoreNeeded);
+    } else if (std::none_of(run.program.entries.begin(), run.program.entries.end(),
+                            [&](const ResultEntry& e) { return e.track == r.track; })) {
+      // The program verifies only the tracks with the most votes.
+      verdict = QStringLiteral("нет: не среди лучших по голосам");
     }
     // Where the query ends in the track, as the answers say it.
     const int64_t end = int64_t{r.offset} * landmarks::kInputSamplesPerHop + run.queryLength;

@@ -11,8 +11,7 @@ LastSearch LastSearch::From(const SearchReport& report) {
   last.analysis = report.query->Analysis();
   last.robust = report.outcome.robust;
   last.entries = report.outcome.entries;
-  // The query's own length: a file searched whole need not last its query seconds.
-  if (last.Found()) last.queryStartInTrack = last.entries.front().position - report.query->Length();
+  last.queryStartInTrack = report.queryStartInTrack;
   return last;
 }
 

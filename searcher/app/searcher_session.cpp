@@ -257,7 +257,8 @@ void SearcherSession::Present(const SearchOutcome& outcome) {
   if (outcome.Found()) {
     const ResultEntry& best = outcome.entries.front();
     report.title = DisplayTitle(index_.infos[static_cast<size_t>(best.track)]);
-    report.queryStartInTrack = best.position - int64_t{outcome.querySeconds} * kSampleRate;
+    // The query's own length: a file searched whole need not last the query seconds.
+    report.queryStartInTrack = best.position - query_.Length();
   }
   report.countersLine = QStringLiteral("\tParameters.RealCount=%1\ti=%2\tBreakPoint=%3")
                             .arg(outcome.tracksScanned)

@@ -35,7 +35,7 @@ struct SearchReport {
   QString title;                                // the result line; empty when nothing was found
   QList<QPair<QString, QString>> parameters;    // ("Позиция=", "0:01:23"), ...
   QString historyLine;
-  int64_t queryStartInTrack = -1;               // best position - Q seconds; -1 when not found
+  int64_t queryStartInTrack = -1;               // best position - the query's length; -1 when not found
   QString countersLine;  // "\tParameters.RealCount=..\ti=..\tBreakPoint=.."
   QString trackingLine;  // "LastNum2=..\tLastPos2=..\tNewPos2=-1"
 };

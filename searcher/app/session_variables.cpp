@@ -79,12 +79,16 @@ QList<QStringList> SessionVariables(const SearcherSession& session) {
     add(QStringLiteral("Отсчётов в кольце"), number(ring->Filled()));
   }
 
-  const SearchIndex& index = session.Index();
-  add(QStringLiteral("База данных загружена"), Yes(session.IndexLoaded()));
-  add(QStringLiteral("Треков в памяти"), number(index.TrackCount()));
-  add(QStringLiteral("Записей в памяти"), FormatThousands(index.totalRecords));
-  add(QStringLiteral("Полосовой фильтр"), Yes(index.filter != nullptr));
-  add(QStringLiteral("Треков с ориентирами"), number(index.landmarkTracks));
+  // The index is filled by the load's own thread: read only once it is done.
+  const bool loaded = session.IndexLoaded();
+  add(QStringLiteral("База данных загружена"), Yes(loaded));
+  if (loaded) {
+    const SearchIndex& index = session.Index();
+    add(QStringLiteral("Треков в памяти"), number(index.TrackCount()));
+    add(QStringLiteral("Записей в памяти"), FormatThousands(index.totalRecords));
+    add(QStringLiteral("Полосовой фильтр"), Yes(index.filter != nullptr));
+    add(QStringLiteral("Треков с ориентирами"), number(index.landmarkTracks));
+  }
   add(QStringLiteral("База данных"), session.Settings().databasePath);
   add(QStringLiteral("Каталог запросов"), session.Settings().queryDir);
   add(QStringLiteral("Режим отладки"), Yes(session.Settings().debugMode));

@@ -126,7 +126,7 @@ void DebugWindow::ShowReport(const SearchReport& report) {
   SetQuery(report.query->Samples());
   if (report.outcome.Found()) {
     const ResultEntry& best = report.outcome.entries.front();
-    start_ = best.position - report.query->Length();
+    start_ = report.queryStartInTrack;
     if (report.outcome.robust) {
       values_->setText(QStringLiteral("Последний поиск по ориентирам: голосов %1, ориентиров совпало %2, оценка %3 "
                                       "(нужно %4).")

@@ -72,7 +72,7 @@ void IndexCensusWindow::Open(Page page) {
   // The record of the last hit, else the first of the first track.
   const int32_t track = last_.Found() ? last_.Track() : 0;
   const int32_t frame = last_.Found() ? last_.entries.front().frame : 0;
-  record_->setText(RecordLayout(session_.Index(), track, frame));
+  if (session_.IndexLoaded()) record_->setText(RecordLayout(session_.Index(), track, frame));
   Count();
 }
 

@@ -91,13 +91,14 @@ void RecordsWindow::FollowSearch() {
 }
 
 void RecordsWindow::ShowTrack(int32_t track) {
+  // The index is filled by the load's own thread: read only once it is done.
+  if (!session_.IndexLoaded()) return;
   const SearchIndex& index = session_.Index();
   {
     const QSignalBlocker quiet(track_);
     track_->setMaximum(std::max(0, index.TrackCount() - 1));
     track_->setValue(track);
   }
-  if (!session_.IndexLoaded()) return;
   shown_ = ReadTrackRecords(index, track, session_.Parameters().minimumAmplitude);
   records_->SetRows(shown_.rows);
   title_->setText(TrackTitle(index, track));

@@ -111,15 +111,21 @@ TEST_F(MainWindowTest, AnOpenedQueryOfAnyFormatIsDecodedAndEveryOutcomeSaid) {
   TForm1& window = Open(Library());
   ASSERT_TRUE(SpinUntil([&] { return session_->IndexLoaded(); }));
   const QString cut = files_.Path("cut.wav"), unknown = files_.Path("unknown.flac");
-  ASSERT_TRUE(RunsOk("sox", {Playing(), "-r", "44100", "-c", "2", cut, "trim", "10", "6"}));
+  ASSERT_TRUE(RunsOk("sox", {Playing(), "-r", "44100", "-c", "2", cut, "trim", "10", "12"}));
   ASSERT_TRUE(RunsOk("sox", {"-n", "-r", "44100", "-c", "1", unknown, "synth", "6", "square", "97", "gain", "-6"}));
   int reports = 0;
-  session_->AddSearchListener([&](const SearchReport&) { ++reports; });
+  int64_t startInTrack = -1;
+  session_->AddSearchListener([&](const SearchReport& report) {
+    ++reports;
+    startInTrack = report.queryStartInTrack;
+  });
   chooser_.answers = {cut, files_.Write("junk.wav", QByteArray(5000, 'j')), unknown};
 
   window.Menu().openQuery->trigger();
   ASSERT_TRUE(SpinUntil([&] { return reports == 1; })) << dialogs_.messages.join('|').toStdString();
   EXPECT_EQ(window.findChild<QLineEdit*>()->text(), "sweeping_glide_track");
+  // Searched whole, the 12 s cut starts where it was cut, not the query seconds before its end.
+  EXPECT_NEAR(static_cast<double>(startInTrack) / 48000, 10.0, 0.5);
   EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join('|').toStdString();
   window.Menu().openQuery->trigger();
   EXPECT_EQ(dialogs_.messages, QStringList{"Ошибка декодирования файла!"});
