@@ -259,7 +259,7 @@ int main(int argc, char** argv) {
     }
     outcomes.push_back(o);
 
-    if (!o.unknown && q.variant != "fast2") {
+    if (!o.unknown && truth >= 0 && q.variant != "fast2") {
       // How much of what the track stored over the excerpt the query found.
       const landmarks::LandmarkSet& ref = trackSets[truth];
       const int32_t off = static_cast<int32_t>(std::lround(q.start * 48000.0 / 768.0));
@@ -279,6 +279,10 @@ int main(int argc, char** argv) {
         for (int d = -1; d <= 1; ++d) if (found.count({l.hash, l.frame + d})) { sv[3] += 1; break; }
       }
     }
+  }
+  if (queries.empty()) {
+    std::fprintf(stderr, "no query excerpts found in the --queries folders\n");
+    return 1;
   }
   std::sort(queryMs.begin(), queryMs.end());
   std::sort(lookupMs.begin(), lookupMs.end());

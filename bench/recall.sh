@@ -69,8 +69,10 @@ found_lines() {
 printf '%-16s %-11s %8s %8s %10s\n' condition mode found of median_ms
 for mode in $modes; do
   xargs -a "$work/list" -d '\n' "$cli" search --db "$work/corpus.db" --mode "$mode" --json \
-    > "$work/results-$mode.jsonl" 2>/dev/null || true
+    > "$work/results-$mode.jsonl" 2>"$work/errors-$mode.log" || true  # exit 1: some not found
   found_lines "$work/results-$mode.jsonl" > "$work/found-$mode.tsv"
+  [ "$(wc -l < "$work/found-$mode.tsv")" -eq "$(wc -l < "$work/list")" ] ||
+    echo "$mode: not every query was searched, see $work/errors-$mode.log" >&2
   median=$(cut -f4 "$work/found-$mode.tsv" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
   awk -F'\t' -v mode="$mode" -v median="$median" '
     NR == FNR { track[$1] = $2; end[$1] = $3 * 48000; variant[$1] = $4; next }
@@ -81,20 +83,20 @@ for mode in $modes; do
     }
     END {
       for (v in n) printf "%-16s %-11s %7.1f%% %8d %10.2f\n", v, mode, 100 * ok[v] / n[v], n[v], median
-      printf "%-16s %-11s %7.1f%% %8d %10.2f\n", "all but fast2", mode, 100 * okall / all, all, median
+      printf "%-16s %-11s %7.1f%% %8d %10.2f\n", "all but fast2", mode, all ? 100 * okall / all : 0, all, median
     }' "$work/truth" "$work/found-$mode.tsv" | sort
 done
 
 printf '\nunknown clips answered (tracks not in the database)\n%-16s %-11s %8s %8s\n' condition mode answered of
 for mode in $modes; do
   xargs -a "$work/unknown-list" -d '\n' "$cli" search --db "$work/known.db" --mode "$mode" --json \
-    > "$work/unknown-$mode.jsonl" 2>/dev/null || true
+    > "$work/unknown-$mode.jsonl" 2>"$work/unknown-errors-$mode.log" || true
   found_lines "$work/unknown-$mode.jsonl" > "$work/unknown-$mode.tsv"
   awk -F'\t' -v mode="$mode" '
     NR == FNR { variant[$1] = $4; sub(/\/.*/, "", variant[$1]); next }
     { v = variant[$1]; n[v]++; all++; if ($2 != "") { bad[v]++; badall++ } }
     END {
       for (v in n) printf "%-16s %-11s %7.1f%% %8d\n", v, mode, 100 * bad[v] / n[v], n[v]
-      printf "%-16s %-11s %7.1f%% %8d\n", "all", mode, 100 * badall / all, all
+      printf "%-16s %-11s %7.1f%% %8d\n", "all", mode, all ? 100 * badall / all : 0, all
     }' "$work/truth" "$work/unknown-$mode.tsv" | sort
 done

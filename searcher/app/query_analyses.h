@@ -23,7 +23,6 @@ class QueryAnalyses {
   const AudioQuery& Searched() const { return *searched_; }
   // The landmark analysis; its peaks and landmarks are empty when it failed.
   const AudioQuery& Landmarked() const { return landmarked_ ? *landmarked_ : *searched_; }
-  bool HasLandmarks() const { return !Landmarked().LandmarkLookups().empty(); }
 
  private:
   std::unique_ptr<AudioQuery> searched_;

@@ -255,6 +255,7 @@ std::vector<LandmarkCandidate> LandmarkIndex::Candidates(std::span<const landmar
       const auto count = static_cast<int32_t>(j - i);
       if (count > 1) ++counted.offsetsOverOne;
       if (count < minimumVotes) continue;
+      ++counted.offsetsWithVotes;
       if (static_cast<int32_t>(best.size()) == limit && count < best.back().votes) continue;
       const int64_t line = shard.firstFrame + int64_t{votes[i + (j - i) / 2]} - kMaxQueryFrames;
       const int32_t place = PlaceOf(line);

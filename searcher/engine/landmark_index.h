@@ -26,10 +26,12 @@ struct LandmarkCandidate {
 struct LandmarkLookupStats {
   int64_t entriesVisited = 0;   // stored landmarks sharing a hash with the query's
   int64_t offsetsOverOne = 0;   // offsets at which more than one landmark agrees
+  int64_t offsetsWithVotes = 0; // offsets with the minimum of votes or more
 
   LandmarkLookupStats& operator+=(const LandmarkLookupStats& o) {
     entriesVisited += o.entriesVisited;
     offsetsOverOne += o.offsetsOverOne;
+    offsetsWithVotes += o.offsetsWithVotes;
     return *this;
   }
 };

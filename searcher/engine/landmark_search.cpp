@@ -44,7 +44,7 @@ std::vector<ResultEntry> LandmarkMatcher::Answers(std::span<const LandmarkScan> 
   counters.framesExamined += static_cast<int64_t>(query_.LandmarkLookups().size());
   counters.comparisons += stats.entriesVisited;
   counters.coarseMatches += stats.offsetsOverOne;
-  counters.windowsPassed += static_cast<int64_t>(candidates.size());
+  counters.windowsPassed += stats.offsetsWithVotes;
 
   std::vector<ResultEntry> answers;
   for (const LandmarkCandidate& c : candidates) {

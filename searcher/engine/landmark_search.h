@@ -32,7 +32,8 @@ struct LandmarkScan {
 // The counters a search reports mean here: framesExamined the look-ups,
 // comparisons the stored landmarks met, coarseMatches the offsets more than one
 // landmark agrees on, windowsPassed the offsets with landmarkVotes or more,
-// offered those verified (the best of distinct tracks), accepted the answers.
+// offered those verified (the best offset of each of the tracks with the most
+// votes), accepted the answers.
 class LandmarkMatcher {
  public:
   static constexpr int32_t kCandidates = SearchResults::kCapacity;
@@ -45,8 +46,8 @@ class LandmarkMatcher {
 
   // The answers, best first, as result entries: position is where the query ends
   // in the track (48 kHz samples), score the verified score in tenths (higher is
-  // better), maxBandDifference the offset's votes, insideFrames the landmarks
-  // verified there, frame the half-second record the position lies in.
+  // better), maxBandDifference the offset's votes, insideFrames and envelope the
+  // landmarks verified there, frame the half-second record the position lies in.
   std::vector<ResultEntry> Answers(std::span<const LandmarkScan> scans, ScanCounters& counters) const;
 
   // The verified score of one candidate, in tenths.
